@@ -1,0 +1,15 @@
+// Fixed-size number types shared by every module of the game.
+#pragma once
+
+#include <cstdint>
+
+typedef uint8_t u8;
+typedef int8_t i8;
+typedef uint16_t u16;
+typedef int16_t i16;
+typedef uint32_t u32;
+typedef int32_t i32;
+typedef uint64_t u64;
+typedef int64_t i64;
+typedef float f32;
+typedef double f64;
