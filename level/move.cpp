@@ -1,0 +1,74 @@
+// Block movements of the level: circular and back-and-forth paths driven by the frame clock.
+#include "level/move.h"
+
+#include <cmath>
+
+#include "shell/vertex.h"
+
+// Slightly below 2*pi: a full circle takes a hair more than p1 milliseconds.
+static const float MOVE_TURN = 6.28318f;
+
+void move_dummy(s_block&, s_move&)
+{
+}
+
+// Turns the leg when it has run out, then returns the distance covered along
+// it. Whatever the last frame overshot the leg by is dropped, so after a long
+// pause the block starts the next leg from the end it was heading for.
+static float move_leg_offset(s_move& move, bool& reverse)
+{
+    float now = (float)gl_vertex.ticks;
+    float p0 = move.params[0];
+    float p1 = move.params[1];
+    float elapsed = now - move.start;
+    if (elapsed >= p1) {
+        move.start = now;
+        move.reverse = !move.reverse;
+    }
+    reverse = move.reverse;
+    float s = (now - move.start) * p0;
+    return s / p1;
+}
+
+// Applies the back-and-forth law to the axes chosen: the offset goes out from
+// the origin on the way out and comes back from origin + p0 on the way back.
+static void move_back_and_forth(s_block& block, s_move& move, bool along_x, bool along_y)
+{
+    if (move.params.size() < MOVE_PARAM_COUNT)
+        return;
+    bool reverse;
+    float s = move_leg_offset(move, reverse);
+    if (reverse)
+        s = move.params[0] - s;
+    if (along_x)
+        block.position.x = s + block.origin.x;
+    if (along_y)
+        block.position.y = s + block.origin.y;
+}
+
+void move_circle(s_block& block, s_move& move)
+{
+    if (move.params.size() < MOVE_PARAM_COUNT)
+        return;
+    float now = (float)gl_vertex.ticks;
+    float p0 = move.params[0];
+    float turned = (now - move.start) * MOVE_TURN;
+    float angle = turned / move.params[1];
+    block.position.x = (float)(p0 + ((double)block.origin.x + cos((double)angle)));
+    block.position.y = (float)(p0 + ((double)block.origin.y + sin((double)angle)));
+}
+
+void move_diagonal(s_block& block, s_move& move)
+{
+    move_back_and_forth(block, move, true, true);
+}
+
+void move_horizontal(s_block& block, s_move& move)
+{
+    move_back_and_forth(block, move, true, false);
+}
+
+void move_vertical(s_block& block, s_move& move)
+{
+    move_back_and_forth(block, move, false, true);
+}

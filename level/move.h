@@ -1,0 +1,19 @@
+// Block movements: each kind computes a block's position afresh from its
+// origin, the movement's parameters and the frame clock (gl_vertex.ticks).
+#pragma once
+
+#include "level/level.h"
+
+// Parameters every moving kind reads: p0 distance or offset, p1 leg duration or period (ms).
+enum { MOVE_PARAM_COUNT = 2 };
+
+// Does nothing (unknown kinds, and moving kinds given too few parameters).
+void move_dummy(s_block& block, s_move& move);
+// Runs round a unit circle centred at origin + (p0, p0), one turn per p1 ms.
+void move_circle(s_block& block, s_move& move);
+// Back and forth along x and y by p0, p1 ms each way.
+void move_diagonal(s_block& block, s_move& move);
+// Back and forth along x by p0, p1 ms each way.
+void move_horizontal(s_block& block, s_move& move);
+// Back and forth along y by p0, p1 ms each way.
+void move_vertical(s_block& block, s_move& move);
