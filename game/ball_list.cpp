@@ -1,0 +1,218 @@
+// The ball list: set-up, insertion, bonus effects, and the collision pass of
+// every ball against the level's blocks, the walls and the pad.
+#include "game/ball_list.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "audio/chord.h"
+#include "game/bonus_list.h"
+#include "game/collide.h"
+#include "game/pad.h"
+#include "shell/vertex.h"
+
+static const char* const ball_list_texture_paths[3] = {
+    "data/ball_heavy.png",
+    "data/ball_light.png",
+    "data/ball_normal.png",
+};
+
+static const f32 ball_list_weights[3] = {BALL_WEIGHT_HEAVY, BALL_WEIGHT_LIGHT, BALL_WEIGHT_NORMAL};
+
+void ball_list_define(s_ball_list* list, s_particle* particles, s_surface* surfaces,
+                      GLUquadric* quadric, f32 left, f32 right, f32 bottom, f32 top)
+{
+    memset(list->balls, 0, sizeof(list->balls));
+    for (int i = 0; i < BALL_LIST_SIZE; i++)
+        list->states[i] = 0;
+    CHD_LoadSound("data/sounds/ball_block_destroy.wav", 0, &list->sound_block_destroy);
+    CHD_LoadSound("data/sounds/ball_block_hit.wav", 0, &list->sound_block_hit);
+    CHD_LoadSound("data/sounds/ball_block_unbreakable.wav", 0, &list->sound_block_unbreakable);
+    CHD_LoadSound("data/sounds/ball_pad.wav", 0, &list->sound_pad);
+    CHD_LoadSound("data/sounds/ball_wall.wav", 0, &list->sound_wall);
+    for (int t = 0; t < 3; t++) {
+        list->textures[t] = 0;  // a failed load binds "no texture"
+        surface_load(surfaces, ball_list_texture_paths[t], &list->textures[t]);
+    }
+    list->empty = 1;
+    list->particles = particles;
+    list->quadric = quadric;
+    list->limits[0] = left;
+    list->limits[1] = right;
+    list->limits[2] = bottom;
+    list->limits[3] = top;
+}
+
+void ball_list_insert(s_ball_list* list, f32 x, f32 y)
+{
+    s_coord start;
+    coord_set_pos(&start, x, y, 0);
+    coord_set_rot(&start, 0, 0, 0);
+    int slot = 0;
+    while (slot < BALL_LIST_SIZE && list->states[slot] != 0)
+        slot++;
+    if (slot == BALL_LIST_SIZE) {
+        list->empty = 0;
+        return;
+    }
+    // A split appears at the lowest-numbered ball in play; only a launch with
+    // no ball in play uses the point given.
+    for (int i = 0; i < BALL_LIST_SIZE; i++) {
+        if (list->states[i] == 1) {
+            coord_set_pos(&start, list->balls[i].coord.x, list->balls[i].coord.y, 0);
+            break;
+        }
+    }
+    particle_create(list->particles, &start, 4, PARTICLE_BALL_CREATE, 0);
+    ball_define(&list->balls[slot], start.x, start.y, BALL_WEIGHT_NORMAL,
+                list->textures[BALL_TYPE_NORMAL], list->quadric);
+    list->states[slot] = 1;
+    list->empty = 0;
+}
+
+void ball_list_state(s_ball_list* list, char flags)
+{
+    for (int i = 0; i < BALL_LIST_SIZE; i++)
+        if (list->states[i] == 1)
+            list->balls[i].state |= (u8)flags;
+}
+
+void ball_list_type(s_ball_list* list, e_ball_type type)
+{
+    if (type != BALL_TYPE_HEAVY && type != BALL_TYPE_LIGHT && type != BALL_TYPE_NORMAL)
+        return;
+    for (int i = 0; i < BALL_LIST_SIZE; i++)
+        if (list->states[i] == 1)
+            ball_type(&list->balls[i], ball_list_weights[type], list->textures[type]);
+}
+
+void ball_list_loop(s_ball_list* list)
+{
+    for (int i = 0; i < BALL_LIST_SIZE; i++)
+        if (list->states[i] == 1)
+            ball_loop(&list->balls[i], list->particles);
+}
+
+// Tests one ball against every living block, counting hits and destroying
+// blocks; returns the faces crossed by the blocks it bounces off.
+static int ball_list_internal_blocks(s_ball_list* list, s_ball* ball,
+                                     std::vector<s_block_group>& groups, s_bonus_list* bonuses)
+{
+    int hit = 0;
+    for (s_block_group& group : groups) {
+        for (s_block& block : group.blocks) {
+            if (!block.alive)
+                continue;
+            int r = ball_collide(ball, block.position.x, block.position.y, block.position.x,
+                                 block.position.y, group.sizes[0][0], group.sizes[0][1],
+                                 group.sizes[1][0], group.sizes[1][1]);
+            if (r == 0)
+                continue;
+            if (group.lives <= 0) {
+                CHD_PlayStart(list->sound_block_unbreakable, false);
+                particle_create(bonuses->particles, &ball->coord, 7, PARTICLE_BLOCK_HIT, 0);
+                hit |= r;
+                continue;
+            }
+            if (!(ball->state & BALL_STATE_ONESHOT)) {
+                block.hits++;
+                if (block.hits < group.lives) {
+                    CHD_PlayStart(list->sound_block_hit, false);
+                    particle_create(bonuses->particles, &ball->coord, 2, PARTICLE_BLOCK_HIT, 0);
+                    hit |= r;
+                    continue;
+                }
+            }
+            if (ball->state & BALL_STATE_TRAVERSE)
+                r = 0;
+            // rand() is drawn only when the B key does not force the drop.
+            if (gl_vertex.key[VTX_KEY_B] || rand() % BALL_LIST_BONUS_ODDS == 0)
+                bonus_list_insert(bonuses, block.position.x, block.position.y);
+            CHD_PlayStart(list->sound_block_destroy, false);
+            particle_create(bonuses->particles, &ball->coord, 8, PARTICLE_BLOCK_DESTROY, 0);
+            block.alive = false;
+            hit |= r;
+        }
+    }
+    return hit;
+}
+
+// Bounce, kick, sideways deflection and damping of a ball that touched the pad.
+static void ball_list_internal_pad(s_ball_list* list, s_ball* ball, s_pad* pad)
+{
+    int r = ball_collide(ball, pad->coord.x, pad->coord.y, pad->target_x, pad->coord.y,
+                         -0.5f - pad->half_length, pad->half_length + 0.5f, -0.5f, 0.5f);
+    if (r == 0)
+        return;
+    s_mobile* m = &ball->mobile;
+    CHD_PlayStart(list->sound_pad, false);
+    if (r & COLLIDE_MASK_Y)
+        mobile_bounce(m, 0);
+    if (r & COLLIDE_MASK_X)
+        mobile_bounce(m, 1);
+    mobile_compose(m, MOBILE_UP, pad_release(pad));
+    mobile_deviate(m, 0, (m->x - pad->coord.x) / pad->half_length * m->speed * 0.75f);
+    // Keeps rallies from speeding up for ever while never letting a ball crawl.
+    if (m->speed > BALL_START_SPEED)
+        m->speed *= 0.95f;
+    else
+        m->speed = BALL_START_SPEED;
+}
+
+void ball_list_collide(s_ball_list* list, s_pad* pad, std::vector<s_block_group>& groups,
+                       s_bonus_list* bonuses)
+{
+    for (int i = 0; i < BALL_LIST_SIZE; i++) {
+        if (list->states[i] != 1)
+            continue;
+        s_ball* ball = &list->balls[i];
+        s_mobile* m = &ball->mobile;
+
+        // Blocks were moved while the previous frame was drawn, so this pass
+        // sees their positions of that frame. However many blocks were hit,
+        // each velocity component is reversed at most once.
+        int hit = ball_list_internal_blocks(list, ball, groups, bonuses);
+        if (hit & COLLIDE_MASK_Y)
+            mobile_bounce(m, 0);
+        if (hit & COLLIDE_MASK_X)
+            mobile_bounce(m, 1);
+
+        // A wall bounces only a ball heading outwards, so one already turned
+        // back cannot be flipped again while it is still past the limit.
+        f32 vx = mobile_speed_x(m);
+        f32 vy = mobile_speed_y(m);
+        if ((list->limits[0] > m->x - 0.5f && vx < 0) || (m->x + 0.5f > list->limits[1] && vx > 0)) {
+            CHD_PlayStart(list->sound_wall, false);
+            mobile_bounce(m, 1);
+        }
+        if (m->y + 0.5f > list->limits[3] && vy > 0) {
+            CHD_PlayStart(list->sound_wall, false);
+            mobile_bounce(m, 0);
+        }
+
+        if (list->limits[2] - BALL_LIST_LOSS_DEPTH > m->y) {
+            list->states[i] = 0;
+            list->empty = 1;
+            for (int j = 0; j < BALL_LIST_SIZE; j++)
+                if (list->states[j] != 0)
+                    list->empty = 0;
+            continue;
+        }
+
+        ball_list_internal_pad(list, ball, pad);
+    }
+}
+
+void ball_list_move(s_ball_list* list)
+{
+    for (int i = 0; i < BALL_LIST_SIZE; i++)
+        if (list->states[i] == 1)
+            ball_move(&list->balls[i]);
+}
+
+void ball_list_draw(s_ball_list* list)
+{
+    for (int i = 0; i < BALL_LIST_SIZE; i++)
+        if (list->states[i] == 1)
+            ball_draw(&list->balls[i]);
+}
