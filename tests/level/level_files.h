@@ -1,0 +1,69 @@
+// Map files written by the tests themselves into a private temporary directory.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+#include <unistd.h>
+
+#include "level/reader.h"
+
+// The small example level of the map format: two faces, one world face, one group of two blocks.
+static const char* const EXAMPLE_LEVEL =
+    "WORLD\nNUMFACES 1\nFACES back\nLIMITS -10 10 -7 7\nEND\n"
+    "FACE\nID back\nVERTEX -10 -7 -1\nVERTEX 10 -7 -1\nVERTEX 10 7 -1\nVERTEX -10 7 -1\n"
+    "TEXCOORD 0 0\nTEXCOORD 4 0\nTEXCOORD 4 3\nTEXCOORD 0 3\nTEXTURE data/back.png\n"
+    "SHADER SCROLL 2 0.05 0\nEND\n"
+    "FACE\nID brick\nVERTEX -1 -0.5 0\nVERTEX 1 -0.5 0\nVERTEX 1 0.5 0\nVERTEX -1 0.5 0\n"
+    "TEXCOORD 0 0\nTEXCOORD 1 0\nTEXCOORD 1 1\nTEXCOORD 0 1\n"
+    "TEXTURE data/brick0.png\nTEXTURE data/brick1.png\nEND\n"
+    "BLOCKS\nNUMFACES 1\nFACES brick\nLIVES 2\nORIGIN -4 5 0\nORIGIN 4 5 0\n"
+    "MOVE HORIZONTAL 2 3 2000\nEND\n";
+
+// A directory of its own under /tmp, removed with its files at the end of the test.
+struct level_dir {
+    std::string path;
+    mutable std::vector<std::string> files;
+    level_dir()
+    {
+        char pattern[] = "/tmp/tumbrelix-level-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        path = made ? made : "/tmp";
+    }
+    ~level_dir()
+    {
+        for (const std::string& file : files)
+            unlink(file.c_str());
+        if (path != "/tmp")
+            rmdir(path.c_str());
+    }
+    // Writes text to name in the directory and returns the file's path.
+    std::string write(const std::string& name, const std::string& text) const
+    {
+        std::string file = path + "/" + name;
+        files.push_back(file);
+        FILE* out = fopen(file.c_str(), "wb");
+        if (out) {
+            fwrite(text.data(), 1, text.size(), out);
+            fclose(out);
+        }
+        return file;
+    }
+};
+
+// Reads text as a map file; returns "" or the message the reader threw.
+static std::string read_level(const std::string& text, s_map& map,
+                              std::vector<s_reader_note>* notes = nullptr)
+{
+    level_dir dir;
+    std::string path = dir.write("level.map", text);
+    try {
+        Reader reader(path);
+        reader.setNotes(notes);
+        reader.read(map);
+    } catch (const std::string& message) {
+        // The directory is random: callers compare what follows the file name.
+        return message.substr(message.find("level.map") + 9);
+    }
+    return "";
+}
