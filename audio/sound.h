@@ -1,0 +1,70 @@
+// The sound layer: mixing, pitch, gain, looping and streaming over OpenAL Soft,
+// with libsndfile and libopenmpt as decoders. Only audio/chord.cpp plays
+// through it; tests use its loopback hooks to hear what the game would play.
+#pragma once
+
+#include "shell/types.h"
+
+struct s_sound_system;
+struct s_sound;
+
+enum {
+    SOUND_MODE_LOOP = 2,            // sound mode flag: loop without end unless a loop count is set
+    SOUND_INIT_LOOPBACK = 0x10000,  // init flag: render only through sound_render (tests)
+    SOUND_MAX_CHANNELS = 255,       // voices a system may have
+    SOUND_OUTPUT_RATE = 44100,      // Hz of the loopback mix
+    SOUND_STREAM_BUFFERS = 4,       // buffers queued per stream
+    SOUND_STREAM_FRAMES = 8192,     // frames per stream buffer (about 186 ms at 44.1 kHz)
+    SOUND_LOOPBACK_CAP_MS = 250,    // longest wall-time gap rendered by one update
+    SOUND_MAX_SAMPLE_BYTES = 32 << 20, // PCM size above which a sample must be streamed instead
+};
+
+// Called with each sound as it is released (tests follow the release order with it).
+typedef void (*sound_release_hook)(const s_sound* sound, void* user);
+
+// Allocates a system object; 0 or 1.
+int sound_system_create(s_sound_system** system);
+// Opens the output (the default device, else a silent loopback) with max_channels voices; 0 or 1.
+int sound_system_init(s_sound_system* system, int max_channels, u32 flags);
+// Per-frame work: reclaims ended voices, counts loops, refills streams, renders a silent loopback.
+void sound_system_update(s_sound_system* system);
+// Stops every voice and closes the output and the system object; null is harmless.
+void sound_system_release(s_sound_system* system);
+// True when the system mixes into a loopback device instead of a sound card.
+bool sound_system_is_loopback(const s_sound_system* system);
+// Why the latest load of this system failed, naming the file; "" if none did.
+const char* sound_system_error(const s_sound_system* system);
+// Streams that ran dry and had to be restarted since init.
+u32 sound_system_underruns(const s_sound_system* system);
+// Installs a hook called by sound_release; null removes it.
+void sound_system_set_release_hook(s_sound_system* system, sound_release_hook hook, void* user);
+// Mixes frames stereo 16-bit frames of a loopback system into out; 0, or 1 if not a loopback.
+int sound_render(s_sound_system* system, i16* out, u32 frames);
+
+// Loads a whole file as a sample (mode 0: play once, SOUND_MODE_LOOP: loop); 0 or 1 (*sound null).
+int sound_create_sample(s_sound_system* system, const char* path, u32 mode, s_sound** sound);
+// Opens a file to be streamed while it plays; 0 or 1 (*sound null).
+int sound_create_stream(s_sound_system* system, const char* path, u32 mode, s_sound** sound);
+// Stops the voices playing the sound, detaches and frees its buffers; null is harmless.
+void sound_release(s_sound* sound);
+
+// Starts the sound on a free voice; returns its channel handle, 0 if none (null sound, all busy).
+u32 sound_play(s_sound_system* system, s_sound* sound, bool paused);
+// The channel's frequency in Hz (file rate times pitch); 0 for a stale channel.
+f32 sound_channel_get_frequency(s_sound_system* system, u32 channel);
+// Sets the frequency in Hz, clamped to a small positive minimum.
+void sound_channel_set_frequency(s_sound_system* system, u32 channel, f32 hz);
+// Repeats after the current pass: -1 for ever, 0 none, n times more.
+void sound_channel_set_loop_count(s_sound_system* system, u32 channel, int loop_count);
+// Silences or restores the channel, keeping its volume.
+void sound_channel_set_mute(s_sound_system* system, u32 channel, bool mute);
+// Places the channel from -1 (left) through 0 (centre) to 1 (right).
+void sound_channel_set_pan(s_sound_system* system, u32 channel, f32 pan);
+// Pauses or resumes the channel where it was.
+void sound_channel_set_paused(s_sound_system* system, u32 channel, bool paused);
+// Sets the channel's volume from 0 to 1.
+void sound_channel_set_volume(s_sound_system* system, u32 channel, f32 volume);
+// Stops the channel and frees its voice.
+void sound_channel_stop(s_sound_system* system, u32 channel);
+// True while the channel's voice is still given to it (playing or paused).
+bool sound_channel_is_playing(s_sound_system* system, u32 channel);
