@@ -249,9 +249,15 @@ std::string Reader::readWord(const char* keyword, const char* what)
 void Reader::readFaceIds(const char* keyword, int count, std::vector<std::string>& out,
                          std::vector<int>& lines)
 {
+    static const char* const keywords[] = {"NUMFACES", "FACES", "LIMITS", "ORIGIN",
+                                            "LIVES",    "MOVE",  "END"};
     for (int i = 0; i < count; i++) {
         out.push_back(readWord(keyword, "a face identifier"));
         lines.push_back(token_line);
+        for (const char* word : keywords)
+            if (notes && token == word)
+                note(token_line, false, "FACES took the keyword " + reader_quote(token) +
+                                            " as a face identifier: is NUMFACES too large?");
     }
 }
 

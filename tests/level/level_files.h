@@ -52,7 +52,7 @@ struct level_dir {
 };
 
 // Reads text as a map file; returns "" or the message the reader threw.
-static std::string read_level(const std::string& text, s_map& map,
+inline std::string read_level(const std::string& text, s_map& map,
                               std::vector<s_reader_note>* notes = nullptr)
 {
     level_dir dir;
