@@ -1,0 +1,47 @@
+// Fuzz target for the map reader: any bytes as a map file, then the level's movements, animations and print run on the result.
+#include <cstdint>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "level/reader.h"
+#include "shell/vertex.h"
+
+// The reader takes a path, so each input goes through one file of this process.
+static std::string fuzz_map_path()
+{
+    return "/tmp/fuzz_map_reader_" + std::to_string(getpid()) + ".map";
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const std::string path = fuzz_map_path();
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        return 0;
+    fwrite(data, 1, size, file);
+    fclose(file);
+    s_map map;
+    try {
+        Reader reader(path);
+        reader.read(map);
+        reader.requireLimits(map);
+        std::ostringstream out;
+        reader.print(map, out);
+    } catch (const std::string&) {
+        return 0;
+    }
+    // What the level runtime would do with it in two frames, without drawing.
+    for (u32 ticks : {0u, 2500u}) {
+        gl_vertex.ticks = ticks;
+        for (s_block_group& group : map.groups)
+            for (s_block& block : group.blocks)
+                for (s_move& move : group.moves)
+                    move.func(block, move);
+        for (s_face& face : map.faces)
+            for (s_shader& shader : face.shaders)
+                shader.func(face, shader);
+    }
+    return 0;
+}
