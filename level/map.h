@@ -1,0 +1,27 @@
+// The level at run time: owns the level record and a texture store of its
+// own, loads the faces' textures once and draws the level every frame.
+#pragma once
+
+#include "gfx/surface.h"
+#include "level/level.h"
+
+class Map {
+public:
+    // An empty level with an initialised texture store.
+    Map();
+    // Deletes every texture the level loaded, then the level itself.
+    ~Map();
+    Map(const Map&) = delete;
+    Map& operator=(const Map&) = delete;
+
+    // The level record, never null: the reader fills it, gameplay reads and hits its blocks.
+    s_map* getMap();
+    // Loads every face's textures; writes "Could not load PATH." for each failure and goes on.
+    void init();
+    // Moves the living blocks, animates the faces drawn and draws the world, then the blocks.
+    void render();
+
+private:
+    s_map map;          // the level; empty until the reader fills it
+    s_surface surface;  // the level's own texture store
+};
