@@ -129,8 +129,12 @@ int surface_internal_decode_bmp(s_surface_image* image, FILE* file, const char* 
 {
     image->error[0] = '\0';
     long file_size = surface_stream_size(file);
+    if (file_size < 0) {
+        surface_fail(image->error, name, "cannot tell the file's size (not a regular file?)");
+        return 1;
+    }
     u8 header[BMP_HEADER_SIZE];
-    if (file_size < 0 || surface_internal_read(file, header, BMP_HEADER_SIZE)) {
+    if (surface_internal_read(file, header, BMP_HEADER_SIZE)) {
         surface_fail(image->error, name, "BMP header cut short (under %d bytes)", BMP_HEADER_SIZE);
         return 1;
     }
@@ -434,6 +438,10 @@ static u32 surface_upload(const s_surface* surface, const s_surface_image* image
 
 int surface_load(s_surface* surface, const char* path, u32* texture)
 {
+    if (!path) {
+        surface_fail(surface->error, "(no path)", "no file named");
+        return 1;
+    }
     for (u32 i = 0; i < surface->entry_count; i++) {
         if (strcmp(surface->names + surface->entries[i].name_offset, path) == 0) {
             *texture = surface->entries[i].texture;

@@ -15,6 +15,8 @@
 #include "shell/types.h"
 #include "shell/vertex.h"
 
+#include <SDL/SDL.h>
+
 namespace gfx_test {
 
 const int WINDOW_SIDE = 256;
@@ -164,7 +166,13 @@ inline void open_window()
 {
     if (gl_vertex.ready)
         return;
-    ASSERT_EQ(VTX_Init(WINDOW_SIDE, WINDOW_SIDE, 32, 0), 0) << "no GL window (is DISPLAY set?)";
+    // A display started just before the test may still be coming up.
+    for (int attempt = 0; attempt < 5; attempt++) {
+        if (VTX_Init(WINDOW_SIDE, WINDOW_SIDE, 32, 0) == 0)
+            return;
+        SDL_Delay(200);
+    }
+    FAIL() << "no GL window: " << SDL_GetError();
 }
 
 // Level 0 of a texture as bytes in the given format, rows bottom first.

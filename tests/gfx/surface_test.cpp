@@ -474,6 +474,29 @@ TEST(SurfaceKeys, key_array_grows_by_sixteen)
     free(store.keys);
 }
 
+TEST(SurfaceRead, reads_bytes_in_order_and_fails_at_the_first_missing_one)
+{
+    char bytes[] = "abc";
+    FILE* file = fmemopen(bytes, 3, "rb");
+    ASSERT_NE(file, nullptr);
+    u8 out[4] = {0, 0, 0, 0};
+    EXPECT_EQ(surface_internal_read(file, out, 2), 0);
+    EXPECT_EQ(out[0], 'a');
+    EXPECT_EQ(out[1], 'b');
+    EXPECT_EQ(surface_internal_read(file, out, 2), 1);
+    EXPECT_EQ(out[0], 'c');
+    EXPECT_EQ(surface_internal_read(file, out, 0), 0);
+    fclose(file);
+}
+
+TEST(BmpReader, a_directory_or_pipe_is_refused_cleanly)
+{
+    TempDir dir;
+    Decoded d = decode(dir.path, false);
+    EXPECT_EQ(d.result, 1);
+    EXPECT_NE(d.error.find(dir.path), std::string::npos) << d.error;
+}
+
 // ---------------------------------------------------------------- the store
 
 TEST(SurfaceInit, sets_the_documented_defaults)
@@ -546,6 +569,7 @@ TEST_F(Store, other_kinds_and_short_paths_fail_without_opening_anything)
                   std::string::npos)
             << surface_last_error(&store);
     }
+    EXPECT_EQ(surface_load(&store, nullptr, &texture), 1);
     EXPECT_EQ(texture, 12345u);
     EXPECT_EQ(store.entry_count, 0u);
 }
