@@ -181,6 +181,9 @@ static int particle_internal_reserve(s_particle* system)
 
 int particle_create(s_particle* system, const s_coord* origin, u32 color, u32 type, f32 param)
 {
+    // Rows outside the tables would be read past their ends.
+    if (type >= PARTICLE_TYPE_COUNT || color >= PARTICLE_COLOR_COUNT)
+        return 1;
     if (particle_internal_reserve(system))
         return 1;
     s_particle_group* group = &system->groups[system->group_count];

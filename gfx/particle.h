@@ -77,7 +77,7 @@ extern const s_particle_color gl_particle_color[PARTICLE_COLOR_COUNT];
 
 // Loads the type textures into surfaces; 0, or 1 (nothing kept) if the table or a texture fails. Needs GL.
 int particle_init(s_particle* system, s_surface* surfaces);
-// Adds an effect at origin; 0, or 1 when memory ran out (system unchanged). type and color are 0 to 9.
+// Adds an effect at origin; 0, or 1 (system unchanged) when memory ran out or type or color is not 0 to 9.
 int particle_create(s_particle* system, const s_coord* origin, u32 color, u32 type, f32 param);
 // Moves every particle by the frame time and ends effects older than their duration.
 void particle_cycle(s_particle* system);

@@ -105,6 +105,13 @@ TEST_F(ParticleSystem, EndingTheFirstOfThreeMovesTheThirdIntoItsSlotStillMoving)
     EXPECT_EQ(200u, system.groups[2].dot_count);
 }
 
+TEST_F(ParticleSystem, RowsOutsideTheTablesAreRefused)
+{
+    EXPECT_EQ(1, particle_create(&system, &origin, 0, PARTICLE_TYPE_COUNT, 0));
+    EXPECT_EQ(1, particle_create(&system, &origin, PARTICLE_COLOR_COUNT, 0, 0));
+    EXPECT_EQ(0u, system.group_count);
+}
+
 TEST_F(ParticleSystem, AgeIsMeasuredAcrossTheClockWrap)
 {
     set_clock(0xFFFFFF00u, 10);
