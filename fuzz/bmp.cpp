@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     void* copy = malloc(size + 1);
     if (!copy)
         return 0;
-    memcpy(copy, data, size);
+    if (size)
+        memcpy(copy, data, size);
     FILE* file = fmemopen(copy, size ? size : 1, "rb");
     if (file) {
         if (size == 0)
