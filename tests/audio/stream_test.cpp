@@ -54,6 +54,18 @@ TEST_F(Stream, a_tracker_module_written_by_hand_plays_its_note)
     EXPECT_NEAR(259, frequency(out, 2, at_seconds(0.1)), 8);
 }
 
+TEST_F(Stream, a_module_stopped_and_started_again_plays_from_its_start)
+{
+    ASSERT_TRUE(write_file(dir / "tune.mod", make_mod()));
+    u32 h = open("tune.mod");
+    CHD_PlayStart(h, false);
+    play(0.5);
+    CHD_PlayStop(h);
+    EXPECT_LT(rms(play(0.2), 2, at_seconds(0.01)), 5);
+    CHD_PlayStart(h, false);
+    EXPECT_GT(rms(play(0.5), 2, at_seconds(0.1)), 500);
+}
+
 TEST_F(Stream, a_200_ms_stall_of_updates_is_not_heard)
 {
     ASSERT_TRUE(write_tone(dir / "long.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 1, {{3.0, 440}}));
