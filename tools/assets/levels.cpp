@@ -209,6 +209,7 @@ static int level_aquarium(const std::string& path)
     for (int i = 0; i < 8; i++)
         wave.push_back({-7 + i * 2.0f, 5.5f + (i % 2) * 0.7f, 0});
     level_group(level, {"cyan", "cyan", 2, BW, BH, BD, wave, {}, {}});
+    level_group(level, {"coral", "orange", 2, BW, BH, BD, row(0, 7.3f, 6, 2.6f), {}, {}});
     level_group(level, {"blue", "blue", 1, BW, BH, BD, join(row(0, 3.5f, 8, 2), row(0, 2.5f, 7, 2)), {}, {}});
     level_group(level, {"green", "green", 3, BW, BH, BD, row(0, 0.5f, 6, 2.5f), {}, {}});
     level_group(level, {"pink", "pink", 1, 0.6f, 0.6f, 0.6f, row(0, -2.5f, 5, 3.2f), {"VERTICAL 2 1.5 2500"}, {}});
@@ -224,19 +225,19 @@ static int level_carousel(const std::string& path)
     std::vector<s_vec> outer, inner, orbit;
     for (int i = 0; i < 20; i++) {
         f32 a = i * 6.2831853f / 20;
-        outer.push_back({std::round(std::cos(a) * 9.0f * 10) / 10, 2 + std::round(std::sin(a) * 6.0f * 10) / 10, 0});
+        outer.push_back({std::round(std::cos(a) * 8.0f * 10) / 10, 2.5f + std::round(std::sin(a) * 5.0f * 10) / 10, 0});
     }
     for (int i = 0; i < 10; i++) {
         f32 a = i * 6.2831853f / 10 + 0.3f;
-        inner.push_back({std::round(std::cos(a) * 5.0f * 10) / 10, 2 + std::round(std::sin(a) * 3.4f * 10) / 10, 0});
+        inner.push_back({std::round(std::cos(a) * 4.6f * 10) / 10, 2.5f + std::round(std::sin(a) * 2.8f * 10) / 10, 0});
     }
     for (int i = 0; i < 6; i++)
-        orbit.push_back({-10 + i * 4.0f, -4.5f, 0});
+        orbit.push_back({-10 + i * 4.0f, -5, 0});
     level_group(level, {"outer", "purple", 1, 0.8f, BH, BD, outer, {}, {}});
     level_group(level, {"inner", "pink", 3, 0.8f, BH, BD, inner, {}, {}});
     level_group(level, {"orbit", "yellow", 2, 0.7f, 0.7f, 0.7f, orbit, {"CIRCLE 2 0 4000"}, {}});
-    level_group(level, {"hub", "steel", 0, 1.0f, 0.5f, BD, {{0, 2, 0}}, {}, {}});
-    level_group(level, {"spokes", "orange", 2, 0.6f, 0.4f, BD, {{-2.2f, 2, 0}, {2.2f, 2, 0}, {0, 3.3f, 0}, {0, 0.7f, 0}}, {}, {}});
+    level_group(level, {"hub", "steel", 0, 1.0f, 0.5f, BD, {{0, 2.5f, 0}}, {}, {}});
+    level_group(level, {"spokes", "orange", 2, 0.6f, 0.4f, BD, {{-2.2f, 2.5f, 0}, {2.2f, 2.5f, 0}, {0, 3.8f, 0}, {0, 1.2f, 0}}, {}, {}});
     return level_finish(level, path);
 }
 
@@ -251,9 +252,9 @@ static int level_reactor(const std::string& path)
                      {"COLOR 4 0 0.6 1 0.004"});
     level_group(level, {"core", "red", 5, BW, BH, BD, join(row(0, 6, 4, 2), row(0, 5, 4, 2)), {}, {"COLOR 4 1 0.8 1 0.005"}});
     level_group(level, {"mantle", "orange", 4, BW, BH, BD, join(row(0, 7.2f, 6, 2), row(0, 3.8f, 6, 2)), {}, {}});
-    level_group(level, {"shell", "yellow", 1, BW, BH, BD, join(row(-7.5f, 5.5f, 2, 2), row(7.5f, 5.5f, 2, 2)), {}, {}});
+    level_group(level, {"shell", "yellow", 1, BW, BH, BD, join(row(-8, 5.5f, 2, 2), row(8, 5.5f, 2, 2)), {}, {}});
     level_group(level, {"shield", "steel", 0, BW, BH, BD, {{-5, 5.5f, 0}, {5, 5.5f, 0}, {-3, 2.2f, 0}, {3, 2.2f, 0}}, {}, {}});
-    level_group(level, {"coolant", "cyan", 2, 0.7f, 0.7f, 0.7f, join(row(-4.5f, -1, 3, 3), row(4.5f, -1, 3, 3)), {"DIAGONAL 2 1.5 2000"}, {}});
+    level_group(level, {"coolant", "cyan", 2, 0.7f, 0.7f, 0.7f, join(row(-4.5f, -3.5f, 3, 3), row(4.5f, -3.5f, 3, 3)), {"DIAGONAL 2 1.5 2000"}, {}});
     level_group(level, {"rods", "green", 1, 0.4f, 0.9f, BD, row(0, 0.5f, 12, 1.9f), {}, {}});
     return level_finish(level, path);
 }
@@ -273,7 +274,7 @@ static int level_temple(const std::string& path)
     }
     level_group(level, {"pillar", "obsidian", 0, 0.5f, 1.2f, BD, {{-8.5f, 3, 0}, {8.5f, 3, 0}}, {}, {}});
     level_group(level, {"guard", "orange", 2, BW, BH, BD, row(0, 7.5f, 4, 2.5f), {"HORIZONTAL 2 2 2500"}, {}});
-    level_group(level, {"bell", "yellow", 1, 0.6f, 0.6f, 0.6f, {{-7.5f, -2, 0}, {7.5f, -2, 0}, {-4, -3, 0}, {4, -3, 0}},
+    level_group(level, {"bell", "yellow", 1, 0.6f, 0.6f, 0.6f, {{-7.5f, -4, 0}, {7.5f, -4, 0}, {-4, -5, 0}, {4, -5, 0}},
                         {"VERTICAL 2 1.5 1800"}, {}});
     level_group(level, {"steps", "pink", 1, BW, BH, BD, join(row(-6.5f, -0.5f, 2, 2), row(6.5f, -0.5f, 2, 2)), {}, {}});
     return level_finish(level, path);
@@ -291,12 +292,12 @@ static int level_nebula(const std::string& path)
                          {6, 8.5f, 0}, {9, 7.5f, 0}, {12, 8.5f, 0}},
                         {}, {"COLOR 4 2 0.6 1 0.006"}});
     level_group(level, {"band", "purple", 2, BW, BH, BD, join(row(0, 5.5f, 12, 2.2f), row(0, 4.5f, 11, 2.2f)), {}, {}});
-    level_group(level, {"comet", "cyan", 3, 0.8f, 0.8f, 0.8f, {{-11, 1, 0}, {-5, 1, 0}, {1, 1, 0}, {7, 1, 0}},
+    level_group(level, {"comet", "cyan", 3, 0.8f, 0.8f, 0.8f, {{-11, 0.5f, 0}, {-5, 0.5f, 0}, {1, 0.5f, 0}, {7, 0.5f, 0}},
                         {"CIRCLE 2 0 3500"}, {}});
-    level_group(level, {"drift", "pink", 4, BW, BH, BD, row(-6, -2.5f, 3, 3), {"HORIZONTAL 2 3 3500", "VERTICAL 2 1 2100"}, {}});
-    level_group(level, {"swing", "green", 5, BW, BH, BD, row(6, -3.5f, 3, 3), {"DIAGONAL 2 -1.5 2600"}, {}});
+    level_group(level, {"drift", "pink", 4, BW, BH, BD, row(-6, -3, 3, 3), {"HORIZONTAL 2 3 3500", "VERTICAL 2 1 2100"}, {}});
+    level_group(level, {"swing", "green", 5, BW, BH, BD, row(6.5f, -3.5f, 3, 3), {"DIAGONAL 2 -1.5 2600"}, {}});
     level_group(level, {"dust", "red", 1, 0.6f, 0.4f, BD, row(0, 2.8f, 14, 2), {}, {}});
-    level_group(level, {"moon", "obsidian", 0, 1.0f, 1.0f, 1.0f, {{-13, 4, 0}, {13, 4, 0}}, {}, {}});
+    level_group(level, {"moon", "obsidian", 0, 1.0f, 1.0f, 1.0f, {{-13, -6, 0}, {13, -6, 0}}, {}, {}});
     return level_finish(level, path);
 }
 
