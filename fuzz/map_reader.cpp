@@ -8,15 +8,24 @@
 #include "level/reader.h"
 #include "shell/vertex.h"
 
-// The reader takes a path, so each input goes through one file of this process.
+// The reader takes a path, so each input goes through one file of this
+// process, in memory-backed /dev/shm when the system has it.
 static std::string fuzz_map_path()
 {
-    return "/tmp/fuzz_map_reader_" + std::to_string(getpid()) + ".map";
+    const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    return std::string(dir) + "/fuzz_map_reader_" + std::to_string(getpid()) + ".map";
 }
+
+// Removes the input file when the process ends.
+struct s_fuzz_file {
+    std::string path = fuzz_map_path();
+    ~s_fuzz_file() { unlink(path.c_str()); }
+};
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::string path = fuzz_map_path();
+    static const s_fuzz_file input;
+    const std::string& path = input.path;
     FILE* file = fopen(path.c_str(), "wb");
     if (!file)
         return 0;

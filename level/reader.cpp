@@ -215,33 +215,37 @@ void Reader::skip()
     note(token_line, false, "skipped token(s) that are not keywords here: " + reader_quote(token));
 }
 
+// Reports the token in hand (or the end of the file) where `what` was expected.
+void Reader::failExpected(const char* what, const char* keyword, bool at_end)
+{
+    fail(token_line, std::string("expected ") + what + " after " + keyword + ", found " +
+                         (at_end ? std::string("the end of the file") : reader_quote(token)));
+}
+
 float Reader::readFloat(const char* keyword)
 {
-    std::string problem = std::string("expected a number after ") + keyword;
-    if (!next())
-        fail(token_line, problem + ", found the end of the file");
     float value = 0.0f;
+    if (!next())
+        failExpected("a number", keyword, true);
     if (!reader_parse_float(token, value))
-        fail(token_line, problem + ", found " + reader_quote(token));
+        failExpected("a number", keyword, false);
     return value;
 }
 
 int Reader::readInt(const char* keyword)
 {
-    std::string problem = std::string("expected an integer after ") + keyword;
-    if (!next())
-        fail(token_line, problem + ", found the end of the file");
     int value = 0;
+    if (!next())
+        failExpected("an integer", keyword, true);
     if (!reader_parse_int(token, value))
-        fail(token_line, problem + ", found " + reader_quote(token));
+        failExpected("an integer", keyword, false);
     return value;
 }
 
 std::string Reader::readWord(const char* keyword, const char* what)
 {
     if (!next())
-        fail(token_line, std::string("expected ") + what + " after " + keyword +
-                       ", found the end of the file");
+        failExpected(what, keyword, true);
     return token;
 }
 

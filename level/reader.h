@@ -79,6 +79,7 @@ private:
     [[noreturn]] void fail(int at, const std::string& problem);
     void note(int at, bool error, const std::string& text);
     void skip();
+    [[noreturn]] void failExpected(const char* what, const char* keyword, bool at_end);
     float readFloat(const char* keyword);
     int readInt(const char* keyword);
     std::string readWord(const char* keyword, const char* what);
