@@ -1,0 +1,300 @@
+// Every picture, sound and music file the game loads exists and decodes through
+// the game's own loaders, in the form and size the generator promises.
+#include <GL/gl.h>
+#include <SDL/SDL.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <set>
+
+#include "audio/decode.h"
+#include "gfx/surface.h"
+#include "level/reader.h"
+#include "shell/vertex.h"
+#include "tests/assets/assets_fixtures.h"
+
+namespace {
+
+void open_window()
+{
+    if (gl_vertex.ready)
+        return;
+    for (int attempt = 0; attempt < 5; attempt++) {
+        if (VTX_Init(64, 64, 32, 0) == 0)
+            return;
+        SDL_Delay(200);
+    }
+    FAIL() << "no GL window: " << SDL_GetError();
+}
+
+// A decoded picture, released with the test.
+struct s_picture {
+    s_surface_image image = {};
+    ~s_picture() { free(image.pixels); }
+    const u8* at(u32 x, u32 row_from_bottom) const
+    {
+        u32 channels = image.format == GL_RGBA ? 4 : 3;
+        return image.pixels + ((size_t)row_from_bottom * image.width + x) * channels;
+    }
+};
+
+bool load_picture(s_picture& p, const std::string& path)
+{
+    bool bmp = path.size() > 4 && path.compare(path.size() - 4, 4, ".bmp") == 0;
+    int r = bmp ? surface_internal_load_bmp(&p.image, path.c_str()) : surface_internal_load_png(&p.image, path.c_str());
+    return r == 0;
+}
+
+void mean_color(const s_picture& p, float out[3])
+{
+    double sum[3] = {0, 0, 0};
+    for (u32 y = 0; y < p.image.height; y++)
+        for (u32 x = 0; x < p.image.width; x++)
+            for (int c = 0; c < 3; c++)
+                sum[c] += p.at(x, y)[c];
+    for (int c = 0; c < 3; c++)
+        out[c] = (float)(sum[c] / (p.image.width * p.image.height) / 255.0);
+}
+
+// Every texture named by a level of the pack.
+std::set<std::string> level_textures()
+{
+    std::set<std::string> out;
+    for (const std::string& path : asset_levels()) {
+        s_map map;
+        Reader reader(path);
+        reader.read(map);
+        for (const s_face& f : map.faces)
+            out.insert(f.textures.begin(), f.textures.end());
+    }
+    return out;
+}
+
+// A whole file decoded to 16-bit frames.
+struct s_sound {
+    u32 channels = 0, rate = 0;
+    std::vector<i16> samples;
+};
+
+bool decode_all(const std::string& path, s_sound& out)
+{
+    s_decoder decoder = {};
+    if (decode_open_file(&decoder, path.c_str()) != 0) {
+        ADD_FAILURE() << decoder.error;
+        return false;
+    }
+    out.channels = decoder.channels;
+    out.rate = decoder.rate;
+    std::vector<i16> buffer(4096 * 2);
+    u32 n;
+    while ((n = decode_read(&decoder, buffer.data(), 4096)) > 0)
+        out.samples.insert(out.samples.end(), buffer.begin(), buffer.begin() + (size_t)n * decoder.channels);
+    decode_close(&decoder);
+    return true;
+}
+
+}  // namespace
+
+TEST(AssetPictures, every_sprite_and_level_texture_loads_through_the_texture_store)
+{
+    open_window();
+    s_surface store;
+    surface_init(&store);
+    std::set<std::string> paths = level_textures();
+    paths.insert(std::begin(ASSET_SPRITES), std::end(ASSET_SPRITES));
+    for (const std::string& path : paths) {
+        u32 texture = 0;
+        EXPECT_EQ(surface_load(&store, path.c_str(), &texture), 0) << surface_last_error(&store);
+        GLint width = 0, height = 0;
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        // Sides of 64 to 256 pixels, powers of two so mipmapping never rescales.
+        EXPECT_TRUE(width >= 64 && width <= 256 && (width & (width - 1)) == 0) << path << " width " << width;
+        EXPECT_TRUE(height >= 32 && height <= 256 && (height & (height - 1)) == 0) << path << " height " << height;
+    }
+    surface_stop(&store);
+}
+
+TEST(AssetPictures, pictures_are_opaque_rgb_and_the_bitmaps_24_bit)
+{
+    std::set<std::string> paths = level_textures();
+    paths.insert(std::begin(ASSET_SPRITES), std::end(ASSET_SPRITES));
+    for (const std::string& path : paths) {
+        s_picture p;
+        ASSERT_TRUE(load_picture(p, path)) << p.image.error;
+        EXPECT_EQ(p.image.format, (u32)GL_RGB) << path;
+    }
+    // The BMP reader takes 24 bits per pixel only; check the header says so plainly.
+    for (const char* path : {"data/particle.bmp", "data/font_texture_00.bmp"}) {
+        FILE* file = fopen(path, "rb");
+        ASSERT_NE(file, nullptr) << path;
+        u8 header[54];
+        ASSERT_EQ(fread(header, 1, 54, file), 54u);
+        fclose(file);
+        EXPECT_EQ(header[28] | header[29] << 8, 24) << path;
+        EXPECT_EQ(header[30], 0) << path << " is compressed";
+    }
+}
+
+TEST(AssetPictures, particle_is_a_bright_spot_fading_to_pure_black_at_the_edges)
+{
+    s_picture p;
+    ASSERT_TRUE(load_picture(p, "data/particle.bmp"));
+    u32 w = p.image.width, h = p.image.height;
+    EXPECT_GT(p.at(w / 2, h / 2)[0], 240);
+    for (u32 x : {0u, w - 1})
+        for (u32 y : {0u, h / 2, h - 1})
+            for (int c = 0; c < 3; c++)
+                EXPECT_EQ(p.at(x, y)[c], 0);
+}
+
+TEST(AssetPictures, font_has_dark_glyphs_for_printable_ascii_on_pure_white)
+{
+    s_picture p;
+    ASSERT_TRUE(load_picture(p, "data/font_texture_00.bmp"));
+    ASSERT_EQ(p.image.width % 16, 0u);
+    ASSERT_EQ(p.image.height % 16, 0u);
+    u32 cw = p.image.width / 16, ch = p.image.height / 16;
+    for (int code = 0; code < 256; code++) {
+        int dark = 0;
+        for (u32 y = 0; y < ch; y++)
+            for (u32 x = 0; x < cw; x++) {
+                // Column code % 16 from the left, row code / 16 from the top of the picture.
+                const u8* px = p.at((code % 16) * cw + x, p.image.height - 1 - ((code / 16) * ch + y));
+                bool white = px[0] == 255 && px[1] == 255 && px[2] == 255;
+                bool ink = px[0] < 64 && px[1] < 64 && px[2] < 64;
+                EXPECT_TRUE(white || ink) << "code " << code << ": a shade between would stay opaque";
+                dark += ink;
+            }
+        if (code > 32 && code < 127) {
+            EXPECT_GT(dark, 4) << "code " << code;
+        } else {
+            EXPECT_EQ(dark, 0) << "code " << code;
+        }
+    }
+}
+
+TEST(AssetPictures, ball_looks_and_bonus_faces_differ_at_a_glance)
+{
+    for (const std::vector<std::string>& set :
+         {std::vector<std::string>{"data/ball_heavy.png", "data/ball_light.png", "data/ball_normal.png"},
+          std::vector<std::string>{"data/bonus_ball_oneshot.png", "data/bonus_ball_split.png",
+                                   "data/bonus_ball_traverse.png", "data/bonus_ball_type_heavy.png",
+                                   "data/bonus_ball_type_light.png", "data/bonus_pad_dec.png",
+                                   "data/bonus_pad_inc.png"}}) {
+        std::vector<std::array<float, 3>> means;
+        for (const std::string& path : set) {
+            s_picture p;
+            ASSERT_TRUE(load_picture(p, path));
+            std::array<float, 3> m;
+            mean_color(p, m.data());
+            means.push_back(m);
+        }
+        for (size_t i = 0; i < means.size(); i++)
+            for (size_t j = i + 1; j < means.size(); j++) {
+                float d = std::fabs(means[i][0] - means[j][0]) + std::fabs(means[i][1] - means[j][1]) +
+                          std::fabs(means[i][2] - means[j][2]);
+                EXPECT_GT(d, 0.15f) << set[i] << " and " << set[j];
+            }
+    }
+}
+
+TEST(AssetPictures, breakable_bricks_darken_as_they_crack)
+{
+    for (const char* color : {"red", "green", "blue"}) {
+        float last = 10;
+        for (int stage = 0; stage < 5; stage++) {
+            s_picture p;
+            ASSERT_TRUE(load_picture(p, std::string("data/blocks/brick_") + color + "_" + std::to_string(stage) + ".png"));
+            float m[3];
+            mean_color(p, m);
+            EXPECT_LT(m[0] + m[1] + m[2], last) << color << " stage " << stage;
+            last = m[0] + m[1] + m[2];
+        }
+    }
+}
+
+TEST(AssetSounds, every_effect_is_short_mono_16_bit_44100_and_never_clips)
+{
+    for (const char* name : ASSET_SOUNDS) {
+        SCOPED_TRACE(name);
+        s_sound s;
+        ASSERT_TRUE(decode_all(std::string("data/sounds/") + name + ".wav", s));
+        EXPECT_EQ(s.rate, 44100u);
+        EXPECT_EQ(s.channels, 1u);
+        float seconds = (float)s.samples.size() / s.rate;
+        EXPECT_GT(seconds, 0.05f);
+        EXPECT_LE(seconds, 1.0f);
+        int peak = 0;
+        for (i16 v : s.samples)
+            peak = std::max(peak, std::abs((int)v));
+        EXPECT_LT(peak, 32767 * 95 / 100);
+        EXPECT_GT(peak, 32767 / 3);
+    }
+    // The header is plain PCM: 16 bits, no extensible format.
+    FILE* file = fopen("data/sounds/ball_wall.wav", "rb");
+    ASSERT_NE(file, nullptr);
+    u8 header[44];
+    ASSERT_EQ(fread(header, 1, 44, file), 44u);
+    fclose(file);
+    EXPECT_EQ(header[20], 1);
+    EXPECT_EQ(header[34], 16);
+}
+
+TEST(AssetSounds, one_shot_effects_start_and_end_in_silence)
+{
+    for (const char* name : ASSET_SOUNDS) {
+        if (std::string(name) == "pad_load")
+            continue;
+        s_sound s;
+        ASSERT_TRUE(decode_all(std::string("data/sounds/") + name + ".wav", s));
+        EXPECT_LT(std::abs((int)s.samples.front()), 200) << name;
+        EXPECT_LT(std::abs((int)s.samples.back()), 200) << name;
+    }
+}
+
+TEST(AssetSounds, pad_load_loops_without_a_click_at_the_seam)
+{
+    s_sound s;
+    ASSERT_TRUE(decode_all("data/sounds/pad_load.wav", s));
+    int largest_step = 0;
+    for (size_t i = 1; i < s.samples.size(); i++)
+        largest_step = std::max(largest_step, std::abs(s.samples[i] - s.samples[i - 1]));
+    int seam = std::abs(s.samples.front() - s.samples.back());
+    EXPECT_LE(seam, largest_step);
+    EXPECT_GT(largest_step, 0);
+}
+
+TEST(AssetMusic, three_tracks_of_a_minute_or_more_decode_with_module_and_ogg_among_them)
+{
+    std::vector<std::string> tracks;
+    for (const auto& entry : std::filesystem::directory_iterator("data/musics/random"))
+        tracks.push_back(entry.path().string());
+    std::sort(tracks.begin(), tracks.end());
+    ASSERT_GE(tracks.size(), 3u);
+    int modules = 0, oggs = 0;
+    for (const std::string& path : tracks) {
+        SCOPED_TRACE(path);
+        s_sound s;
+        ASSERT_TRUE(decode_all(path, s));
+        modules += decode_is_tracker_name(path.c_str());
+        oggs += path.size() > 4 && path.compare(path.size() - 4, 4, ".ogg") == 0;
+        EXPECT_EQ(s.channels, 2u);
+        float seconds = (float)s.samples.size() / s.channels / s.rate;
+        EXPECT_GE(seconds, 60.0f);
+        EXPECT_LE(seconds, 120.0f);
+        // Loud enough all the way through: every ten seconds hold some sound.
+        size_t window = (size_t)s.rate * s.channels * 10;
+        for (size_t at = 0; at + window <= s.samples.size(); at += window) {
+            int peak = 0;
+            for (size_t i = at; i < at + window; i++)
+                peak = std::max(peak, std::abs((int)s.samples[i]));
+            EXPECT_GT(peak, 2000) << "quiet from " << at / s.channels / s.rate << " s";
+        }
+    }
+    EXPECT_GE(modules, 1);
+    EXPECT_GE(oggs, 1);
+}
