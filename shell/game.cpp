@@ -1,30 +1,86 @@
 // Start-up, frame and shutdown sequences of the game, in their fixed order.
 #include "shell/game.h"
 
+#include "audio/chord.h"
+#include "gfx/coord.h"
+#include "level/reader.h"
 #include "shell/vertex.h"
 
 #include <SDL/SDL.h>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
-// Writes the one line that ends a failed start-up; returns its exit status.
-static int game_internal_fail(const char* what, const char* why)
+enum {
+    VIEW_COUNT = 4,
+    VIEW_DISTANCE = 30,  // level units between the eye and the looked-at point
+};
+
+// Writes the one line that ends a failed start-up, stops what was started and
+// returns the exit status.
+static int game_internal_fail(s_game* game, const std::string& line)
 {
-    fprintf(stderr, "%s: %s\n", what, why);
+    fprintf(stderr, "%s\n", line.c_str());
+    game_stop(game);
     return 1;
 }
 
-int game_start(s_game* game, const char* map_path)
+// Reads the level; the reader reports every problem as a thrown text.
+static int game_internal_read(s_game* game, const char* map_path)
 {
-    (void)map_path;
-    game->started = 0;
+    try {
+        Reader reader{std::string(map_path)};
+        reader.read(*game->map.getMap());
+        reader.requireLimits(*game->map.getMap());
+    } catch (const std::string& message) {
+        return game_internal_fail(game, message);
+    }
+    return 0;
+}
+
+int game_start(s_game* game, const char* map_path, const u32* seed)
+{
+    game->stage = GAME_STAGE_NONE;
+    game->quadric = nullptr;
+    if (CHD_Init(100, 0) != 0)
+        return game_internal_fail(game, "Could not start the sound system.");
+    game->stage = GAME_STAGE_SOUND;
     if (VTX_Init(640, 480, 16, 0) != 0)
-        return game_internal_fail("Could not open the window", SDL_GetError());
-    game->started = 1;
+        return game_internal_fail(game, std::string("Could not open the window: ") + SDL_GetError());
+    game->stage = GAME_STAGE_WINDOW;
+    surface_init(&game->surfaces);
+    game->stage = GAME_STAGE_SURFACES;
+    if (particle_init(&game->particles, &game->surfaces) != 0)
+        return game_internal_fail(game, std::string("Could not start the particles: ") +
+                                            surface_last_error(&game->surfaces));
+    game->stage = GAME_STAGE_PARTICLES;
+    if (game_internal_read(game, map_path) != 0)
+        return 1;
+    game->map.init();
+
+    game->quadric = gluNewQuadric();
+    gluQuadricNormals(game->quadric, GLU_SMOOTH);
+    gluQuadricTexture(game->quadric, GL_TRUE);
+
+    const std::vector<f32>& limits = game->map.getMap()->world.limits;
+    f32 left = limits[0], right = limits[1], bottom = limits[2], top = limits[3];
+    game->centre_x = (left + right) / 2;
+    game->field_width = right - left;
+    game->view_changed = true;
+    game->view_index = -1;
+    camera_define(&game->camera);
+    music_init(&game->music);
+    ball_list_define(&game->balls, &game->particles, &game->surfaces, game->quadric, left, right,
+                     bottom, top);
+    bonus_list_define(&game->bonuses, &game->particles, &game->surfaces, left, right, bottom, top);
+    pad_define(&game->pad, &game->particles, &game->surfaces, game->quadric, left, right, bottom);
+
     VTX_SetMouse(0, 1);
     VTX_SetWindow("Tumbrelix", nullptr);
     VTX_Loop(0);
-    srand(gl_vertex.ticks);
+    srand(seed ? *seed : gl_vertex.ticks);
+    music_play_random(&game->music, "data/musics/random");
+    game->stage = GAME_STAGE_RUNNING;
     return 0;
 }
 
@@ -36,9 +92,101 @@ int game_frame_input(s_game* game)
     return gl_vertex.key[VTX_KEY_ESCAPE] != 0;
 }
 
+// Sets up a newly selected view: its laws and the targets fixed for its lifetime.
+static void game_internal_select(s_game* game)
+{
+    s_camera* camera = &game->camera;
+    switch (game->view_index) {
+    case 0:
+        camera_mode(camera, 1, 1, 1, 1, 0);
+        coord_set_pos(camera->view_target, game->centre_x, 0, 0);
+        coord_set_pos(camera->item_target, 0, 0, -VIEW_DISTANCE);
+        coord_set_rot(camera->item_target, 0, 0, 0);
+        break;
+    case 1:
+        camera_mode(camera, 1, 1, 1, 1, 0);
+        coord_set_pos(camera->item_target, 0, 0, -VIEW_DISTANCE);
+        coord_set_rot(camera->item_target, 0, 0, 0);
+        break;
+    case 2:
+        camera_mode(camera, 1, 1, 1, 1, 0);
+        coord_set_pos(camera->item_target, 0, 0, -VIEW_DISTANCE);
+        break;
+    case 3:
+        // Looking up the field from the pad: glide here would swing through the level.
+        camera_mode(camera, 0, 0, 0, 0, 0);
+        coord_set_pos(camera->item_target, 0, 0, 1);
+        coord_set_rot(camera->item_target, -90, 0, 0);
+        break;
+    }
+}
+
+void game_view(s_game* game)
+{
+    // Space is consumed only when no selection is pending, so one key-down
+    // selects one view however long the key is held.
+    if (!game->view_changed && gl_vertex.key[VTX_KEY_SPACE]) {
+        gl_vertex.key[VTX_KEY_SPACE] = 0;
+        game->view_changed = true;
+    }
+    if (game->view_changed) {
+        game->view_index = (game->view_index + 1) % VIEW_COUNT;
+        game_internal_select(game);
+        game->view_changed = false;
+    }
+
+    s_camera* camera = &game->camera;
+    f32 pad_x = game->pad.coord.x, pad_y = game->pad.coord.y;
+    bool tilting = gl_vertex.key[VTX_MOUSE_RIGHT] != 0;
+    switch (game->view_index) {
+    case 0:
+        if (tilting)
+            camera->item_target->rx -= gl_vertex.mouse_dy;
+        break;
+    case 1:
+        if (tilting)
+            camera->item_target->rx -= gl_vertex.mouse_dy;
+        coord_set_pos(camera->view_target, pad_x, 0, 0);
+        break;
+    case 2:
+        coord_set_pos(camera->view_target, pad_x, 0, 0);
+        coord_set_rot(camera->item_target, -60, pad_x * (-30) / game->field_width,
+                      pad_x * (-45) / game->field_width);
+        break;
+    case 3:
+        coord_set_pos(camera->view_target, pad_x, pad_y, 0);
+        break;
+    }
+}
+
 void game_frame_update(s_game* game)
 {
-    (void)game;
+    CHD_Loop();
+
+    // Step phase: every body proposes where it goes this frame.
+    bonus_list_loop(&game->bonuses);
+    ball_list_loop(&game->balls);
+    pad_loop(&game->pad, &game->balls);
+    particle_cycle(&game->particles);
+
+    // Collision phase: proposed against committed positions; blocks are where
+    // the previous frame's drawing left them.
+    ball_list_collide(&game->balls, &game->pad, game->map.getMap()->groups, &game->bonuses);
+    bonus_list_collide(&game->bonuses, &game->pad, &game->balls);
+
+    // Commit phase.
+    ball_list_move(&game->balls);
+    bonus_list_move(&game->bonuses);
+    pad_move(&game->pad);
+
+    game_view(game);
+    camera_begin(&game->camera);
+    game->map.render();
+    ball_list_draw(&game->balls);
+    bonus_list_draw(&game->bonuses);
+    pad_draw(&game->pad);
+    particle_draw(&game->particles);
+    camera_stop();
 }
 
 int game_frame(s_game* game)
@@ -51,7 +199,18 @@ int game_frame(s_game* game)
 
 void game_stop(s_game* game)
 {
-    if (game->started >= 1)
+    if (game->stage >= GAME_STAGE_RUNNING)
+        music_free(&game->music);
+    if (game->quadric)
+        gluDeleteQuadric(game->quadric);
+    game->quadric = nullptr;
+    if (game->stage >= GAME_STAGE_PARTICLES)
+        particle_stop(&game->particles);
+    if (game->stage >= GAME_STAGE_SURFACES)
+        surface_stop(&game->surfaces);
+    if (game->stage >= GAME_STAGE_SOUND)
+        CHD_Stop();
+    if (game->stage >= GAME_STAGE_WINDOW)
         VTX_Stop();
-    game->started = 0;
+    game->stage = GAME_STAGE_NONE;
 }

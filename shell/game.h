@@ -3,21 +3,57 @@
 // very same sequence.
 #pragma once
 
+#include "audio/music.h"
+#include "game/ball_list.h"
+#include "game/bonus_list.h"
+#include "game/pad.h"
+#include "gfx/camera.h"
+#include "gfx/particle.h"
+#include "gfx/surface.h"
+#include "level/map.h"
 #include "shell/types.h"
 
-struct s_game {
-    int started;  // how many start-up steps succeeded, so shutdown undoes only those
+#include <GL/glu.h>
+
+// How far start-up got, so shutdown stops exactly what was started.
+enum e_game_stage {
+    GAME_STAGE_NONE = 0,
+    GAME_STAGE_SOUND,      // the sound system runs
+    GAME_STAGE_WINDOW,     // plus the window
+    GAME_STAGE_SURFACES,   // plus the sprite texture store
+    GAME_STAGE_PARTICLES,  // plus the particle system
+    GAME_STAGE_RUNNING,    // everything, the first frame shown
 };
 
-// Runs the start-up sequence for the level at map_path. Returns 0 when the game
-// can run; otherwise writes one line to standard error naming what failed and
-// returns the process exit status to end with.
-int game_start(s_game* game, const char* map_path);
+struct s_game {
+    Map map;                  // the level, read from the map file
+    s_camera camera;
+    s_surface surfaces;       // textures of the game's own sprites
+    s_particle particles;
+    s_music music;
+    s_ball_list balls;
+    s_bonus_list bonuses;
+    s_pad pad;
+    GLUquadric* quadric;      // shared by the balls and the pad
+    f32 centre_x;             // middle of the play area, x
+    f32 field_width;          // right limit minus left limit
+    int view_index;           // camera view 0 to 3; -1 before the first frame
+    bool view_changed;        // a view is to be selected this frame
+    e_game_stage stage;
+};
+
+// Runs the start-up sequence for the level at map_path; seed, when given,
+// replaces the first frame's tick count as the random seed. Returns 0 when the
+// game can run; otherwise writes one line to standard error naming what failed
+// and returns the process exit status to end with (everything started is stopped).
+int game_start(s_game* game, const char* map_path, const u32* seed = nullptr);
 // One whole frame in its fixed order; returns non-zero when the run should end.
 int game_frame(s_game* game);
-// The frame's first half: clock, events and the quit and Escape tests.
+// The frame's opening: clock, events, the close and Escape tests. Non-zero: end the run.
 int game_frame_input(s_game* game);
-// The frame's second half: logic, collisions, motion, camera and drawing.
+// The rest of the frame: sound, logic, collisions, motion, camera and drawing.
 void game_frame_update(s_game* game);
+// Selects the camera view when due and sets the current view's targets.
+void game_view(s_game* game);
 // Stops what game_start started, in the fixed shutdown order.
 void game_stop(s_game* game);

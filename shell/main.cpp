@@ -11,7 +11,7 @@ int main(int argc, char** argv)
         fflush(stdout);
         return 0;
     }
-    s_game game;
+    static s_game game;
     int status = game_start(&game, argv[1]);
     if (status != 0)
         return status;

@@ -33,6 +33,17 @@ wait_exit() {
   return 1
 }
 
+# Holds Escape in short presses until the game ends: the keyboard reaches the
+# game only once it has grabbed the input, late in its start-up.
+press_escape_until_exit() {
+  local pid=$1 seconds=$2
+  for _ in $(seq $((seconds * 2))); do
+    kill -0 "$pid" 2>/dev/null || break
+    xdotool keydown Escape; sleep 0.25; xdotool keyup Escape; sleep 0.25
+  done
+  wait_exit "$pid" 1
+}
+
 finish() {
   [ "$failures" -eq 0 ] || { echo "$failures end-to-end check(s) failed"; exit 1; }
   exit 0

@@ -9,9 +9,7 @@ out=$(DISPLAY=:nowhere "$game" 2>&1); status=$?
 "$game" "$map" >"$work/out" 2>&1 &
 pid=$!
 if wait_window 10 >/dev/null; then pass "window Tumbrelix appears"; else fail "no window within 10 s"; fi
-sleep 0.3
-xdotool keydown Escape; sleep 0.3; xdotool keyup Escape
-wait_exit $pid 5 && [ "$status" -eq 0 ] && pass "held Escape ends with status 0" \
+press_escape_until_exit $pid 5 && [ "$status" -eq 0 ] && pass "held Escape ends with status 0" \
   || fail "Escape: status $status; $(cat "$work/out")"
 
 # SDL turns SIGTERM into the same close request as the window manager's.

@@ -1,0 +1,11 @@
+// Counts the heap allocations made by the game's own code (the executable's
+// text, not the GL driver's or other shared libraries'), so a run can prove it
+// allocates nothing per frame once warm.
+#pragma once
+
+#include <cstdint>
+
+// Starts counting from zero.
+void alloc_count_start();
+// Allocations counted since alloc_count_start (0 before it was called).
+uint64_t alloc_count_read();

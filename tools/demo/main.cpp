@@ -1,0 +1,276 @@
+// Self-playing demo: runs the real game's start-up, frames and shutdown with an
+// autopilot in the player's seat, takes screenshots and reports figures.
+#include "gfx/fonts.h"
+#include "shell/game.h"
+#include "shell/vertex.h"
+#include "alloc_count.h"
+#include "autopilot.h"
+#include "shot.h"
+
+#include <GL/gl.h>
+#include <sys/stat.h>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+enum {
+    DEMO_HISTOGRAM_BINS = 100000,  // frame times in steps of 10 µs, up to 1 s
+    DEMO_WARMUP_FRAMES = 200,      // frames before allocations and particles count as steady
+};
+
+struct s_demo_options {
+    std::string level = "levels/default.map";
+    long frames = -1;        // frames to run; -1: run by seconds
+    double seconds = 20;     // simulated seconds to run when frames is -1
+    bool seeded = false;
+    u32 seed = 0;
+    u32 fixed_step = 0;      // ms per frame; 0: the real clock
+    std::string shots;       // directory for screenshots, empty: none
+    long shot_every = 100;
+    bool overlay = false;
+    int balls = 0;           // balls to keep in play; 0: play normally
+};
+
+struct s_demo_figures {
+    long frames;
+    double wall_seconds;
+    u32 histogram[DEMO_HISTOGRAM_BINS];  // frame counts by wall time
+    long blocks_destroyed;
+    long bonuses_dropped, bonuses_caught;
+    long balls_launched, balls_lost;
+    u32 particles_peak;
+    u64 allocations;
+};
+
+static s_game demo_game;
+static s_demo_figures demo_figures;
+static u32 demo_clock_now;
+static u32 demo_clock_step;
+
+// The fixed-step clock: every frame lasts exactly the given milliseconds.
+static u32 demo_fixed_clock()
+{
+    demo_clock_now += demo_clock_step;
+    return demo_clock_now;
+}
+
+static void demo_usage(const char* name)
+{
+    printf("usage: %s [--level FILE] [--frames N | --seconds S] [--seed N] [--fixed-step MS]\n"
+           "       [--shots DIR] [--shot-every N] [--overlay] [--balls N]\n",
+           name);
+}
+
+// Reads a whole-number option value; 1 with a message when it is not one.
+static int demo_number(const char* option, const char* text, double low, double high, double* value)
+{
+    char* end = nullptr;
+    errno = 0;
+    *value = strtod(text ? text : "", &end);
+    if (!text || end == text || *end != 0 || errno != 0 || !(*value >= low && *value <= high)) {
+        fprintf(stderr, "%s: expected a number from %g to %g, got '%s'\n", option, low, high,
+                text ? text : "");
+        return 1;
+    }
+    return 0;
+}
+
+static int demo_parse(int argc, char** argv, s_demo_options* options)
+{
+    for (int i = 1; i < argc; i++) {
+        std::string option = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        double number = 0;
+        if (option == "--overlay") {
+            options->overlay = true;
+            continue;
+        }
+        if (option == "--help" || option == "-h") {
+            demo_usage(argv[0]);
+            exit(0);
+        }
+        if (option == "--level" && value) {
+            options->level = value;
+        } else if (option == "--shots" && value) {
+            options->shots = value;
+        } else if (option == "--frames") {
+            if (demo_number("--frames", value, 1, 1e9, &number))
+                return 1;
+            options->frames = (long)number;
+        } else if (option == "--seconds") {
+            if (demo_number("--seconds", value, 0.001, 1e7, &number))
+                return 1;
+            options->seconds = number;
+        } else if (option == "--seed") {
+            if (demo_number("--seed", value, 0, 4294967295.0, &number))
+                return 1;
+            options->seed = (u32)number;
+            options->seeded = true;
+        } else if (option == "--fixed-step") {
+            if (demo_number("--fixed-step", value, 1, 1000, &number))
+                return 1;
+            options->fixed_step = (u32)number;
+        } else if (option == "--shot-every") {
+            if (demo_number("--shot-every", value, 1, 1e9, &number))
+                return 1;
+            options->shot_every = (long)number;
+        } else if (option == "--balls") {
+            if (demo_number("--balls", value, 0, 16, &number))
+                return 1;
+            options->balls = (int)number;
+        } else {
+            fprintf(stderr, "%s: unknown option or missing value '%s'\n", argv[0], option.c_str());
+            demo_usage(argv[0]);
+            return 1;
+        }
+        i++;
+    }
+    return 0;
+}
+
+static double demo_wall_now()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec + now.tv_nsec * 1e-9;
+}
+
+// Frames per second at the given fraction of frames, slowest first.
+static double demo_fps_at(const s_demo_figures* figures, double fraction)
+{
+    long wanted = (long)ceil(figures->frames * fraction);
+    if (wanted < 1)
+        wanted = 1;
+    long seen = 0;
+    for (int bin = DEMO_HISTOGRAM_BINS - 1; bin >= 0; bin--) {
+        seen += figures->histogram[bin];
+        if (seen >= wanted)
+            return 1.0 / ((bin + 0.5) * 1e-5);
+    }
+    return 0;
+}
+
+// Counts launches, losses, drops and catches from the slot changes of one frame.
+static void demo_watch(s_game* game, i32* ball_states, i32* bonus_states, f32* bonus_y,
+                       s_demo_figures* figures)
+{
+    f32 bottom = game->map.getMap()->world.limits[2];
+    for (int slot = 0; slot < 16; slot++) {
+        i32 ball = game->balls.states[slot] == 1;
+        if (ball && !ball_states[slot])
+            figures->balls_launched++;
+        if (!ball && ball_states[slot])
+            figures->balls_lost++;
+        ball_states[slot] = ball;
+
+        i32 bonus = game->bonuses.states[slot] == 1;
+        if (bonus && !bonus_states[slot])
+            figures->bonuses_dropped++;
+        // A bonus leaves its slot either caught at the pad or lost far below it.
+        if (!bonus && bonus_states[slot] && bonus_y[slot] > bottom - 4)
+            figures->bonuses_caught++;
+        bonus_states[slot] = bonus;
+        bonus_y[slot] = game->bonuses.bonuses[slot].coord.y;
+    }
+    if (game->particles.group_count > figures->particles_peak)
+        figures->particles_peak = game->particles.group_count;
+}
+
+static long demo_blocks_alive(s_game* game)
+{
+    long alive = 0;
+    for (const s_block_group& group : game->map.getMap()->groups)
+        if (group.lives > 0)
+            for (const s_block& block : group.blocks)
+                alive += block.alive ? 1 : 0;
+    return alive;
+}
+
+static void demo_overlay(s_game* game)
+{
+    PrintString(8, gl_vertex.height - 20, 12, 9, 0, "%d fps  balls %d  effects %d",
+                (int)VTX_GetFps(), autopilot_balls_in_play(game), (int)game->particles.group_count);
+    VTX_ScrDimention(0);
+}
+
+int main(int argc, char** argv)
+{
+    s_demo_options options;
+    if (demo_parse(argc, argv, &options))
+        return 2;
+    if (!options.shots.empty() && mkdir(options.shots.c_str(), 0777) != 0 && errno != EEXIST) {
+        fprintf(stderr, "%s: cannot create: %s\n", options.shots.c_str(), strerror(errno));
+        return 1;
+    }
+    if (options.fixed_step) {
+        demo_clock_now = 1000;
+        demo_clock_step = options.fixed_step;
+        VTX_SetClock(demo_fixed_clock);
+    }
+
+    s_game* game = &demo_game;
+    int status = game_start(game, options.level.c_str(), options.seeded ? &options.seed : nullptr);
+    if (status != 0)
+        return status;
+    if (options.overlay && font_init() != 0)
+        fprintf(stderr, "demo: no overlay: data/font_texture_00.bmp did not load\n");
+    if (shot_init(2048, 2048) != 0) {
+        fprintf(stderr, "demo: out of memory for screenshots\n");
+        game_stop(game);
+        return 1;
+    }
+
+    s_autopilot pilot;
+    autopilot_define(&pilot, options.seeded ? options.seed : 1, options.balls);
+    s_demo_figures* figures = &demo_figures;
+    long blocks_at_start = demo_blocks_alive(game);
+    i32 ball_states[16] = {}, bonus_states[16] = {};
+    f32 bonus_y[16] = {};
+    double started = demo_wall_now(), sim_ms = 0, last = started;
+    char shot_path[4096];
+
+    for (long frame = 0;; frame++) {
+        if (options.frames >= 0 ? frame >= options.frames : sim_ms >= options.seconds * 1000)
+            break;
+        if (frame == DEMO_WARMUP_FRAMES)
+            alloc_count_start();
+        if (game_frame_input(game))
+            break;
+        autopilot_steer(&pilot, game);
+        game_frame_update(game);
+        if (options.overlay)
+            demo_overlay(game);
+        if (!options.shots.empty() && frame % options.shot_every == 0) {
+            snprintf(shot_path, sizeof shot_path, "%s/frame_%06ld.png", options.shots.c_str(), frame);
+            shot_write(shot_path, gl_vertex.width, gl_vertex.height);
+        }
+        demo_watch(game, ball_states, bonus_states, bonus_y, figures);
+
+        double now = demo_wall_now();
+        long bin = (long)((now - last) * 1e5);
+        figures->histogram[bin < DEMO_HISTOGRAM_BINS ? bin : DEMO_HISTOGRAM_BINS - 1]++;
+        last = now;
+        sim_ms += gl_vertex.frame_time;
+        figures->frames++;
+    }
+    figures->allocations = alloc_count_read();
+    figures->wall_seconds = demo_wall_now() - started;
+    long blocks_remaining = demo_blocks_alive(game);
+    figures->blocks_destroyed = blocks_at_start - blocks_remaining;
+
+    printf("frames=%ld sim_seconds=%.3f wall_seconds=%.3f fps_median=%.1f fps_1pct_low=%.1f "
+           "blocks_destroyed=%ld blocks_remaining=%ld bonuses_dropped=%ld bonuses_caught=%ld "
+           "balls_launched=%ld balls_lost=%ld particles_peak=%u allocations_after_warmup=%llu\n",
+           figures->frames, sim_ms / 1000, figures->wall_seconds, demo_fps_at(figures, 0.5),
+           demo_fps_at(figures, 0.01), figures->blocks_destroyed, blocks_remaining,
+           figures->bonuses_dropped, figures->bonuses_caught, figures->balls_launched,
+           figures->balls_lost, figures->particles_peak, (unsigned long long)figures->allocations);
+    fflush(stdout);
+    shot_stop();
+    game_stop(game);
+    return 0;
+}
