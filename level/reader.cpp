@@ -207,11 +207,12 @@ void Reader::skip()
 {
     if (!notes)
         return;
-    if (skip_line == token_line && !notes->empty() && notes->back().line == token_line) {
+    if (skip_line == token_line && skip_note + 1 == notes->size()) {
         notes->back().text += " " + reader_quote(token);
         return;
     }
     skip_line = token_line;
+    skip_note = notes->size();
     note(token_line, false, "skipped token(s) that are not keywords here: " + reader_quote(token));
 }
 

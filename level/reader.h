@@ -66,6 +66,7 @@ private:
     std::string token;               // last token read
     int token_line = 1;              // line the last token began on
     int skip_line = 0;               // line of the last skipped-token note, to merge a line's skips
+    size_t skip_note = 0;            // its index in notes
     std::vector<s_reader_note>* notes = nullptr;
 
     std::vector<int> world_id_lines;               // line of each world identifier

@@ -41,7 +41,7 @@ TEST(MapToolCheck, reports_every_finding_on_its_line_and_fails)
         "TEXTURE " + png + "\n"                         // 11 fine
         "TEXTURE " + dir.path + "/missing.png\n"        // 12 missing
         "TEXTURE pic.jpg\n"                             // 13 not loadable
-        "SHADER SPARKLE 1 2\n"                          // 14 unknown kind
+        "SHADER SPARKLE 1 2 junk\n"                     // 14 unknown kind, then a skip
         "SHADER COLOR 2 1 1\n"                          // 15 too few
         "END\n"
         "BLOCKS\n"                                      // 17 no ORIGIN
@@ -64,12 +64,13 @@ TEST(MapToolCheck, reports_every_finding_on_its_line_and_fails)
         ":12: error: TEXTURE \"",
         ":13: error: TEXTURE \"pic.jpg\" does not end in png or bmp",
         ":14: warning: unknown SHADER kind \"SPARKLE\": it does nothing\n",
+        ":14: warning: skipped token(s) that are not keywords here: \"junk\"\n",
         ":15: warning: SHADER COLOR reads 4 parameters but has 2: it does nothing\n",
         ":17: warning: the BLOCKS group has no ORIGIN: it has no blocks\n",
         ":19: warning: MOVE HORIZONTAL reads 2 parameters but has 1: it does nothing\n",
         ":20: warning: unknown MOVE kind \"ZIGZAG\": it does nothing\n",
         ":22: warning: the world's NUMFACES is 3 but 2 face identifiers were given",
-        "bad.map: 1 faces, 1 groups, 0 blocks, 10 warnings, 4 errors\n",
+        "bad.map: 1 faces, 1 groups, 0 blocks, 11 warnings, 4 errors\n",
     };
     size_t from = 0;
     for (const char* line : want) {
