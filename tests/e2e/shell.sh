@@ -24,4 +24,13 @@ err=$(DISPLAY=:nowhere "$game" "$map" 2>&1 >/dev/null); status=$?
 [ "$status" -eq 1 ] && [[ "$err" == "Could not open the window: "* ]] && [ "$(echo "$err" | wc -l)" -eq 1 ] \
   && pass "no display: one line and status 1" || fail "no display: status $status, '$err'"
 
+err=$("$game" "$work/missing.map" 2>&1 >/dev/null); status=$?
+[ "$status" -eq 1 ] && [ "$err" = "Could not open file $work/missing.map" ] \
+  && pass "unreadable map: the reader's message and status 1" || fail "missing map: status $status, '$err'"
+
+printf 'WORLD\nLIMITS -10 10 -7 7\nEND\nFACE\nVERTEX 1 2 oops\nEND\n' >"$work/bad.map"
+err=$("$game" "$work/bad.map" 2>&1 >/dev/null); status=$?
+[ "$status" -eq 1 ] && [[ "$err" == "$work/bad.map:5: "* ]] && [ "$(echo "$err" | wc -l)" -eq 1 ] \
+  && pass "malformed map: one line naming file and line, status 1" || fail "bad map: status $status, '$err'"
+
 finish
