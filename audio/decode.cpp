@@ -166,6 +166,15 @@ static void decode_reset(s_decoder* decoder)
     decoder->error[0] = 0;
 }
 
+// A failed open releases what it took but keeps the message saying why.
+static void decode_close_keeping_error(s_decoder* decoder)
+{
+    char keep[DECODE_ERROR_SIZE];
+    memcpy(keep, decoder->error, sizeof keep);
+    decode_close(decoder);
+    memcpy(decoder->error, keep, sizeof keep);
+}
+
 int decode_open_file(s_decoder* decoder, const char* path)
 {
     decode_reset(decoder);
@@ -174,12 +183,8 @@ int decode_open_file(s_decoder* decoder, const char* path)
         failed = decode_slurp(decoder, path) || decode_open_module(decoder, path);
     else
         failed = decode_open_sndfile(decoder, path, path);
-    if (failed) {
-        char keep[DECODE_ERROR_SIZE];
-        memcpy(keep, decoder->error, sizeof keep);
-        decode_close(decoder);
-        memcpy(decoder->error, keep, sizeof keep);
-    }
+    if (failed)
+        decode_close_keeping_error(decoder);
     return failed;
 }
 
@@ -192,12 +197,8 @@ int decode_open_memory(s_decoder* decoder, const void* data, size_t size, bool t
     }
     decoder->bytes.assign((const u8*)data, (const u8*)data + size);
     int failed = tracker ? decode_open_module(decoder, name) : decode_open_sndfile(decoder, nullptr, name);
-    if (failed) {
-        char keep[DECODE_ERROR_SIZE];
-        memcpy(keep, decoder->error, sizeof keep);
-        decode_close(decoder);
-        memcpy(decoder->error, keep, sizeof keep);
-    }
+    if (failed)
+        decode_close_keeping_error(decoder);
     return failed;
 }
 
