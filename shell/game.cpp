@@ -14,6 +14,11 @@
 enum {
     VIEW_COUNT = 4,
     VIEW_DISTANCE = 30,  // level units between the eye and the looked-at point
+    // Longest frame the motion is scaled by, ms. A stalled process (stopped,
+    // swapped out) would otherwise fling balls far beyond the walls in one
+    // step, and they would take as long to come back as the stall lasted;
+    // below 10 frames per second the game slows down instead.
+    GAME_FRAME_TIME_MAX = 100,
 };
 
 // Writes the one line that ends a failed start-up, stops what was started and
@@ -89,6 +94,8 @@ int game_frame_input(s_game* game)
     (void)game;
     if (VTX_Loop(0) != 0)
         return 1;
+    if (gl_vertex.frame_time > GAME_FRAME_TIME_MAX)
+        gl_vertex.frame_time = GAME_FRAME_TIME_MAX;
     return gl_vertex.key[VTX_KEY_ESCAPE] != 0;
 }
 

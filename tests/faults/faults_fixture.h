@@ -1,0 +1,303 @@
+// A whole game run in-process from a directory of the test's own: the game's
+// data linked in file by file (so any one can be left out), a small level with
+// solid-colour textures, a clock the test advances, input pushed as SDL events,
+// and the standard error stream captured.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <SDL/SDL.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/game.h"
+#include "shell/vertex.h"
+
+namespace faults_test {
+
+// Every file the game itself loads from data/ (the level's textures aside).
+inline std::vector<std::string> game_data_files()
+{
+    std::vector<std::string> files = {
+        "particle.bmp", "pad.png", "ball_heavy.png", "ball_light.png", "ball_normal.png",
+        "bonus_ball_oneshot.png", "bonus_ball_split.png", "bonus_ball_traverse.png",
+        "bonus_ball_type_heavy.png", "bonus_ball_type_light.png", "bonus_pad_dec.png",
+        "bonus_pad_inc.png", "font_texture_00.bmp",
+    };
+    const char* sounds[] = {
+        "ball_block_destroy", "ball_block_hit", "ball_block_unbreakable", "ball_pad", "ball_wall",
+        "bonus_loot", "bonus_take_ball_oneshot", "bonus_take_ball_split",
+        "bonus_take_ball_traverse", "bonus_take_ball_weight_heavy",
+        "bonus_take_ball_weight_light", "bonus_take_pad_dec", "bonus_take_pad_inc", "pad_ball",
+        "pad_load", "pad_release",
+    };
+    for (const char* sound : sounds)
+        files.push_back(std::string("sounds/") + sound + ".wav");
+    return files;
+}
+
+// Writes a width x height 24-bit BMP of one colour.
+inline bool write_bmp(const std::string& path, int width, int height, u8 r, u8 g, u8 b)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    int row = (width * 3 + 3) & ~3;
+    auto u16le = [f](int v) { fputc(v & 255, f); fputc((v >> 8) & 255, f); };
+    auto u32le = [&](int v) { u16le(v & 0xffff); u16le((v >> 16) & 0xffff); };
+    fputs("BM", f);
+    u32le(54 + row * height); u32le(0); u32le(54);
+    u32le(40); u32le(width); u32le(height); u16le(1); u16le(24);
+    u32le(0); u32le(row * height); u32le(2835); u32le(2835); u32le(0); u32le(0);
+    for (int y = 0; y < height; y++) {
+        for (int x = 0; x < width; x++) {
+            fputc(b, f); fputc(g, f); fputc(r, f);
+        }
+        for (int p = width * 3; p < row; p++)
+            fputc(0, f);
+    }
+    return fclose(f) == 0;
+}
+
+// A level over -10..10 x -8..8: one green world face behind the field and two
+// rows of red blocks (one hit each) and one grey unbreakable block.
+inline std::string level_text(const std::string& world_texture)
+{
+    return "WORLD\n  NUMFACES 1\n  FACES back\n  LIMITS -10 10 -8 8\nEND\n"
+           "FACE\n  ID back\n  VERTEX -40 -40 -1\n  VERTEX 40 -40 -1\n  VERTEX 40 40 -1\n"
+           "  VERTEX -40 40 -1\n  TEXCOORD 0 0\n  TEXCOORD 1 0\n  TEXCOORD 1 1\n  TEXCOORD 0 1\n"
+           "  TEXTURE " + world_texture + "\nEND\n"
+           "FACE\n  ID front\n  VERTEX -0.9 -0.45 0.5\n  VERTEX 0.9 -0.45 0.5\n"
+           "  VERTEX 0.9 0.45 0.5\n  VERTEX -0.9 0.45 0.5\n  TEXCOORD 0 0\n  TEXCOORD 1 0\n"
+           "  TEXCOORD 1 1\n  TEXCOORD 0 1\n  TEXTURE block.bmp\nEND\n"
+           "BLOCKS\n  NUMFACES 1\n  FACES front\n  LIVES 1\n"
+           "  ORIGIN -6 6 0\n  ORIGIN -4 6 0\n  ORIGIN -2 6 0\n  ORIGIN 0 6 0\n  ORIGIN 2 6 0\n"
+           "  ORIGIN 4 6 0\n  ORIGIN 6 6 0\n  ORIGIN -6 5 0\n  ORIGIN 6 5 0\nEND\n"
+           "BLOCKS\n  NUMFACES 1\n  FACES front\n  LIVES 0\n  ORIGIN 0 2 0\nEND\n";
+}
+
+// The frame clock the game reads while a test runs.
+inline u32 g_now = 1000;
+inline u32 fake_clock()
+{
+    return g_now;
+}
+
+inline void push_key(SDLKey sym, bool down)
+{
+    SDL_Event event = {};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = sym;
+    SDL_PushEvent(&event);
+}
+
+inline void push_button(int button, bool down)
+{
+    SDL_Event event = {};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.button = (Uint8)button;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&event);
+}
+
+inline void push_motion(int dx, int dy)
+{
+    SDL_Event event = {};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.xrel = (Sint16)dx;
+    event.motion.yrel = (Sint16)dy;
+    SDL_PushEvent(&event);
+}
+
+inline void push_resize(int width, int height)
+{
+    SDL_Event event = {};
+    event.type = SDL_VIDEORESIZE;
+    event.resize.w = width;
+    event.resize.h = height;
+    SDL_PushEvent(&event);
+}
+
+inline bool finite_coord(const s_coord& c)
+{
+    return std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z) &&
+           std::isfinite(c.rx) && std::isfinite(c.ry) && std::isfinite(c.rz);
+}
+
+class GameRun : public ::testing::Test {
+protected:
+    static constexpr f32 LEFT = -10, RIGHT = 10, BOTTOM = -8, TOP = 8;
+
+    std::string dir_, old_cwd_, err_path_;
+    std::unique_ptr<s_game> game_;
+    int saved_err_ = -1;
+    f32 outside_ms_[16] = {};  // how long each ball has been beyond a side or top limit
+    f32 worst_outside_ms_ = 0;
+
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/tumbrelix-faults-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+        char cwd[4096];
+        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+        old_cwd_ = cwd;
+        err_path_ = dir_ + "/stderr.txt";
+        ASSERT_EQ(0, chdir(dir_.c_str()));
+        ASSERT_TRUE(write_bmp("world.bmp", 4, 4, 0, 255, 0));
+        ASSERT_TRUE(write_bmp("block.bmp", 4, 4, 255, 0, 0));
+        write_file("level.map", level_text("world.bmp"));
+        g_now = 1000;
+        VTX_SetClock(fake_clock);
+    }
+
+    void TearDown() override
+    {
+        if (game_ && game_->stage != GAME_STAGE_NONE)
+            game_stop(game_.get());
+        end_capture();
+        VTX_SetClock(nullptr);
+        if (!old_cwd_.empty()) {
+            EXPECT_EQ(0, chdir(old_cwd_.c_str()));
+        }
+        if (!dir_.empty()) {
+            EXPECT_EQ(0, system(("rm -rf '" + dir_ + "'").c_str()));
+        }
+    }
+
+    static void write_file(const std::string& path, const std::string& text)
+    {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+
+    // Builds data/ from links to the bundled files, leaving out the one named.
+    void link_data(const std::string& left_out = "")
+    {
+        EXPECT_EQ(0, system("rm -rf data && mkdir -p data/sounds data/musics"));
+        std::string source = std::string(TUMBRELIX_SOURCE_DIR) + "/data/";
+        for (const std::string& file : game_data_files()) {
+            if (file != left_out) {
+                EXPECT_EQ(0, symlink((source + file).c_str(), ("data/" + file).c_str())) << file;
+            }
+        }
+        EXPECT_EQ(0, symlink((source + "musics/random").c_str(), "data/musics/random"));
+    }
+
+    // Sends the standard error stream to a file until end_capture.
+    void begin_capture()
+    {
+        fflush(stderr);
+        saved_err_ = dup(2);
+        FILE* f = fopen(err_path_.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        dup2(fileno(f), 2);
+        fclose(f);
+    }
+
+    // Restores the standard error stream; returns what was written meanwhile.
+    std::string end_capture()
+    {
+        if (saved_err_ < 0)
+            return "";
+        fflush(stderr);
+        dup2(saved_err_, 2);
+        close(saved_err_);
+        saved_err_ = -1;
+        std::ifstream in(err_path_);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // Starts the game; a busy display that refuses a window gets a few more tries.
+    int start(const std::string& map = "level.map")
+    {
+        u32 seed = 7;
+        int status = 1;
+        for (int attempt = 0; attempt < 10; attempt++) {
+            game_ = std::make_unique<s_game>();
+            status = game_start(game_.get(), map.c_str(), &seed);
+            if (status == 0 || SDL_WasInit(SDL_INIT_VIDEO) || !strstr(SDL_GetError(), "X11"))
+                break;
+            fprintf(stdout, "window refused (%s), trying again\n", SDL_GetError());
+            if (saved_err_ >= 0) {
+                end_capture();
+                begin_capture();
+            }
+            usleep(100000);
+        }
+        return status;
+    }
+
+    // One frame lasting ms; returns non-zero when the game asks to end.
+    int frame(u32 ms = 10)
+    {
+        g_now += ms;
+        int end = game_frame(game_.get());
+        check_bodies();
+        return end;
+    }
+
+    int balls_in_play() const
+    {
+        int count = 0;
+        for (int slot = 0; slot < 16; slot++)
+            count += game_->balls.states[slot] == 1;
+        return count;
+    }
+
+    // A click of the left button held over two frames, as a player makes it.
+    void click()
+    {
+        push_button(1, true);
+        frame();
+        frame();
+        push_button(1, false);
+        frame();
+    }
+
+    // After every frame: positions finite, the pad within its clamp, and the
+    // time each ball spends beyond a side or top limit.
+    void check_bodies()
+    {
+        s_game* game = game_.get();
+        ASSERT_TRUE(finite_coord(game->pad.coord));
+        ASSERT_GE(game->pad.coord.x, LEFT + 0.5f);
+        ASSERT_LE(game->pad.coord.x, RIGHT - 0.5f);
+        ASSERT_TRUE(finite_coord(game->camera.view.current));
+        ASSERT_TRUE(finite_coord(game->camera.item.current));
+        for (int slot = 0; slot < 16; slot++) {
+            if (game->bonuses.states[slot] == 1) {
+                ASSERT_TRUE(finite_coord(game->bonuses.bonuses[slot].coord)) << "bonus " << slot;
+            }
+            if (game->balls.states[slot] != 1) {
+                outside_ms_[slot] = 0;
+                continue;
+            }
+            const s_ball& ball = game->balls.balls[slot];
+            ASSERT_TRUE(finite_coord(ball.coord)) << "ball " << slot;
+            ASSERT_TRUE(std::isfinite(ball.mobile.speed) && std::isfinite(ball.mobile.angle));
+            bool outside = ball.coord.x < LEFT || ball.coord.x > RIGHT || ball.coord.y > TOP;
+            // Counted in the game's own time: a stall is one frame of play.
+            outside_ms_[slot] = outside ? outside_ms_[slot] + gl_vertex.frame_time : 0;
+            if (outside_ms_[slot] > worst_outside_ms_)
+                worst_outside_ms_ = outside_ms_[slot];
+        }
+        for (u32 i = 0; i < game->particles.group_count; i++) {
+            ASSERT_TRUE(finite_coord(game->particles.groups[i].origin));
+        }
+    }
+};
+
+} // namespace faults_test
