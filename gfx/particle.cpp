@@ -144,6 +144,38 @@ void particle_func_ball_spark(s_particle_dot* dot, f32)
     particle_internal_dir(dot, a, b, r * 0.01f * 0.001f);
 }
 
+// Grows the effect array to capacity zeroed slots; 1 if it cannot grow.
+static int particle_internal_grow(s_particle* system, u32 capacity)
+{
+    s_particle_group* groups =
+        (s_particle_group*)realloc(system->groups, (size_t)capacity * sizeof(s_particle_group));
+    if (!groups)
+        return 1;
+    memset(groups + system->group_capacity, 0,
+           (size_t)(capacity - system->group_capacity) * sizeof(s_particle_group));
+    system->groups = groups;
+    system->group_capacity = capacity;
+    return 0;
+}
+
+// Makes room for one more effect slot; 1 if the array cannot grow.
+static int particle_internal_reserve(s_particle* system)
+{
+    if (system->group_count < system->group_capacity)
+        return 0;
+    return particle_internal_grow(system, system->group_capacity + PARTICLE_GROUP_STEP);
+}
+
+// Gives a slot its particle buffer if it has none; 1 when memory ran out.
+static int particle_internal_buffer(s_particle_group* group)
+{
+    // Every buffer has room for the largest type, so a reused slot never
+    // reallocates whatever type it held before.
+    if (!group->dots)
+        group->dots = (s_particle_dot*)malloc(PARTICLE_DOT_MAX * sizeof(s_particle_dot));
+    return group->dots ? 0 : 1;
+}
+
 int particle_init(s_particle* system, s_surface* surfaces)
 {
     system->groups = nullptr;
@@ -155,27 +187,23 @@ int particle_init(s_particle* system, s_surface* surfaces)
         return 1;
     for (u32 type = 0; type < PARTICLE_TYPE_COUNT; type++) {
         if (surface_load(surfaces, gl_particle_define[type].path, &system->textures[type])) {
-            free(system->textures);
-            system->textures = nullptr;
+            particle_stop(system);
             return 1;
         }
     }
-    return 0;
-}
-
-// Makes room for one more effect slot; 1 if the array cannot grow.
-static int particle_internal_reserve(s_particle* system)
-{
-    if (system->group_count < system->group_capacity)
-        return 0;
-    u32 capacity = system->group_capacity + PARTICLE_GROUP_STEP;
-    s_particle_group* groups =
-        (s_particle_group*)realloc(system->groups, (size_t)capacity * sizeof(s_particle_group));
-    if (!groups)
+    // Slots and their buffers are made here, not when play first needs them,
+    // so a busy moment late in a run allocates nothing; past the reserve the
+    // array still grows by its step rather than dropping effects.
+    if (particle_internal_grow(system, PARTICLE_GROUP_RESERVE)) {
+        particle_stop(system);
         return 1;
-    memset(groups + system->group_capacity, 0, PARTICLE_GROUP_STEP * sizeof(s_particle_group));
-    system->groups = groups;
-    system->group_capacity = capacity;
+    }
+    for (u32 i = 0; i < system->group_capacity; i++) {
+        if (particle_internal_buffer(&system->groups[i])) {
+            particle_stop(system);
+            return 1;
+        }
+    }
     return 0;
 }
 
@@ -187,14 +215,8 @@ int particle_create(s_particle* system, const s_coord* origin, u32 color, u32 ty
     if (particle_internal_reserve(system))
         return 1;
     s_particle_group* group = &system->groups[system->group_count];
-    // Every buffer has room for the largest type, so a reused slot never
-    // reallocates whatever type it held before: nothing is allocated in play
-    // once the slots exist.
-    if (!group->dots) {
-        group->dots = (s_particle_dot*)malloc(PARTICLE_DOT_MAX * sizeof(s_particle_dot));
-        if (!group->dots)
-            return 1;
-    }
+    if (particle_internal_buffer(group))
+        return 1;
     const s_particle_define* define = &gl_particle_define[type];
     for (u32 i = 0; i < define->count; i++)
         define->func(&group->dots[i], param);

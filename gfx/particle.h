@@ -9,6 +9,7 @@
 #define PARTICLE_TYPE_COUNT 10
 #define PARTICLE_COLOR_COUNT 10
 #define PARTICLE_GROUP_STEP 32   // growth of the effect array, slots
+#define PARTICLE_GROUP_RESERVE 512  // slots with buffers made at start; a 16-ball run peaks near 110
 #define PARTICLE_DOT_MAX 200     // largest particle count of any type; every slot buffer holds this many
 #define PARTICLE_TEXTURE_PATH "data/particle.bmp"
 
@@ -75,7 +76,7 @@ struct s_particle_color {
 extern const s_particle_define gl_particle_define[PARTICLE_TYPE_COUNT];
 extern const s_particle_color gl_particle_color[PARTICLE_COLOR_COUNT];
 
-// Loads the type textures into surfaces; 0, or 1 (nothing kept) if the table or a texture fails. Needs GL.
+// Loads the type textures into surfaces and makes the reserved effect slots; 0, or 1 (nothing kept) if the table, a texture or memory fails. Needs GL.
 int particle_init(s_particle* system, s_surface* surfaces);
 // Adds an effect at origin; 0, or 1 (system unchanged) when memory ran out or type or color is not 0 to 9.
 int particle_create(s_particle* system, const s_coord* origin, u32 color, u32 type, f32 param);

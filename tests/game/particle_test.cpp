@@ -2,94 +2,88 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
-#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 #include "game_fixture.h"
-#include "gfx/particle.h"
-#include "gfx/surface.h"
 
 namespace {
 
-using game_test::set_clock;
+using namespace game_test;
 
 // A system ready for effects without any texture (no GL needed).
-class ParticleSystem : public ::testing::Test {
+class Particles : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        system = {};
         system.textures = (u32*)calloc(PARTICLE_TYPE_COUNT, sizeof(u32));
-        system.groups = nullptr;
-        system.group_count = 0;
-        system.group_capacity = 0;
         coord_set_pos(&origin, 1, 2, 3);
         coord_set_rot(&origin, 0, 0, 0);
         set_clock(1000, 10);
     }
     void TearDown() override { particle_stop(&system); }
 
+    void create(u32 color, u32 type, f32 param = 0)
+    {
+        ASSERT_EQ(0, particle_create(&system, &origin, color, type, param));
+    }
+
     s_particle system;
     s_coord origin;
 };
 
-TEST_F(ParticleSystem, EffectIsMovedThroughItsDurationAndRemovedAfter)
+TEST_F(Particles, EffectIsMovedThroughItsDurationAndRemovedAfter)
 {
-    ASSERT_EQ(0, particle_create(&system, &origin, 0, PARTICLE_BLOCK_HIT, 0));
+    create(0, PARTICLE_BLOCK_HIT);  // 250 ms
     s_particle_dot first = system.groups[0].dots[0];
+    origin.x = 50;
     for (u32 t = 1000; t <= 1250; t += 50) {
         set_clock(t, 10);
         particle_cycle(&system);
         ASSERT_EQ(1u, system.group_count) << "at tick " << t;
     }
-    // Six cycles of 10 ms each.
-    EXPECT_FLOAT_EQ(first.vx * 10 * 6, system.groups[0].dots[0].x);
+    EXPECT_FLOAT_EQ(first.vx * 10 * 6, system.groups[0].dots[0].x) << "six cycles of 10 ms";
+    EXPECT_EQ(1, system.groups[0].origin.x) << "the effect does not follow its creator";
     set_clock(1251, 10);
     particle_cycle(&system);
     EXPECT_EQ(0u, system.group_count);
 }
 
-TEST_F(ParticleSystem, EffectRecordsItsTypeRowAndOrigin)
+TEST_F(Particles, AgeIsMeasuredAcrossTheClockWrap)
 {
-    origin.rz = 45;
-    ASSERT_EQ(0, particle_create(&system, &origin, 7, PARTICLE_PAD_RELEASE, 1));
-    const s_particle_group& g = system.groups[0];
-    EXPECT_EQ(200u, g.dot_count);
-    EXPECT_EQ(1000u, g.duration);
-    EXPECT_EQ(1000u, g.birth);
-    EXPECT_EQ(7u, g.color);
-    EXPECT_EQ(0u, g.type);
-    EXPECT_EQ(3, g.origin.z);
-    EXPECT_EQ(45, g.origin.rz);
-    // The effect does not follow its creator.
-    origin.x = 50;
-    EXPECT_EQ(1, g.origin.x);
+    set_clock(0xFFFFFF00u, 10);
+    create(0, PARTICLE_BLOCK_HIT);
+    set_clock(0x10, 10);  // 272 ms later
+    particle_cycle(&system);
+    EXPECT_EQ(0u, system.group_count);
 }
 
-TEST_F(ParticleSystem, ThirtyThirdEffectGrowsTheArrayKeepingTheFirst32)
+TEST_F(Particles, ThirtyThirdEffectGrowsTheArrayKeepingTheFirst32)
 {
-    for (int i = 0; i < 32; i++) {
+    for (u32 i = 0; i < 32; i++) {
         origin.x = (f32)i;
-        ASSERT_EQ(0, particle_create(&system, &origin, i % 10, PARTICLE_BLOCK_HIT, 0));
+        create(i % 10, PARTICLE_BLOCK_HIT);
     }
     EXPECT_EQ(32u, system.group_capacity);
     s_particle_dot kept = system.groups[31].dots[24];
-    ASSERT_EQ(0, particle_create(&system, &origin, 0, PARTICLE_BALL_SPARK, 0));
+    create(0, PARTICLE_BALL_SPARK);
     EXPECT_EQ(64u, system.group_capacity);
     EXPECT_EQ(33u, system.group_count);
-    for (int i = 0; i < 32; i++) {
+    for (u32 i = 0; i < 32; i++) {
         EXPECT_EQ((f32)i, system.groups[i].origin.x);
-        EXPECT_EQ((u32)(i % 10), system.groups[i].color);
+        EXPECT_EQ(i % 10, system.groups[i].color);
     }
     EXPECT_EQ(kept.vx, system.groups[31].dots[24].vx);
 }
 
-TEST_F(ParticleSystem, EndingTheFirstOfThreeMovesTheThirdIntoItsSlotStillMoving)
+TEST_F(Particles, EndingTheFirstOfThreeMovesTheThirdIntoItsSlotStillMoving)
 {
-    ASSERT_EQ(0, particle_create(&system, &origin, 1, PARTICLE_BALL_SPARK, 0));  // 250 ms
-    ASSERT_EQ(0, particle_create(&system, &origin, 2, PARTICLE_BONUS_FALL, 0));  // 500 ms
-    ASSERT_EQ(0, particle_create(&system, &origin, 3, PARTICLE_BLOCK_DESTROY, 0));  // 500 ms
+    create(1, PARTICLE_BALL_SPARK);     // 250 ms
+    create(2, PARTICLE_BONUS_FALL);     // 500 ms
+    create(3, PARTICLE_BLOCK_DESTROY);  // 500 ms
     s_particle_dot* ended_buffer = system.groups[0].dots;
     s_particle_dot third = system.groups[2].dots[0];
     set_clock(1300, 20);
@@ -98,26 +92,16 @@ TEST_F(ParticleSystem, EndingTheFirstOfThreeMovesTheThirdIntoItsSlotStillMoving)
     EXPECT_EQ(3u, system.groups[0].color);
     EXPECT_EQ(2u, system.groups[1].color);
     EXPECT_FLOAT_EQ(third.vx * 20, system.groups[0].dots[0].x);
-    // The ended effect's buffer is kept at the free end for the next effect.
-    EXPECT_EQ(ended_buffer, system.groups[2].dots);
-    ASSERT_EQ(0, particle_create(&system, &origin, 4, PARTICLE_PAD_RELEASE, 1));
+    // The ended effect's buffer waits at the free end for the next effect.
+    create(4, PARTICLE_PAD_RELEASE, 1);
     EXPECT_EQ(ended_buffer, system.groups[2].dots);
     EXPECT_EQ(200u, system.groups[2].dot_count);
 }
 
-TEST_F(ParticleSystem, RowsOutsideTheTablesAreRefused)
+TEST_F(Particles, RowsOutsideTheTablesAreRefused)
 {
     EXPECT_EQ(1, particle_create(&system, &origin, 0, PARTICLE_TYPE_COUNT, 0));
     EXPECT_EQ(1, particle_create(&system, &origin, PARTICLE_COLOR_COUNT, 0, 0));
-    EXPECT_EQ(0u, system.group_count);
-}
-
-TEST_F(ParticleSystem, AgeIsMeasuredAcrossTheClockWrap)
-{
-    set_clock(0xFFFFFF00u, 10);
-    ASSERT_EQ(0, particle_create(&system, &origin, 0, PARTICLE_BLOCK_HIT, 0));
-    set_clock(0x10, 10);  // 272 ms later
-    particle_cycle(&system);
     EXPECT_EQ(0u, system.group_count);
 }
 
@@ -129,8 +113,7 @@ TEST(ParticleGenerators, PadLoadStartsFiveHundredMillisecondsOutAndFliesIn)
     EXPECT_FLOAT_EQ(-500 * dot.vx, dot.x);
     EXPECT_FLOAT_EQ(-500 * dot.vy, dot.y);
     EXPECT_FLOAT_EQ(-500 * dot.vz, dot.z);
-    f32 speed = std::sqrt(dot.vx * dot.vx + dot.vy * dot.vy + dot.vz * dot.vz);
-    EXPECT_NEAR(0.02, speed, 1e-6);
+    EXPECT_NEAR(0.02, std::sqrt(dot.vx * dot.vx + dot.vy * dot.vy + dot.vz * dot.vz), 1e-6);
 }
 
 TEST(ParticleGenerators, PadLengthRingDriftsByParam)
@@ -139,8 +122,7 @@ TEST(ParticleGenerators, PadLengthRingDriftsByParam)
     for (int i = 0; i < 20; i++) {
         s_particle_dot dot;
         particle_func_pad_length(&dot, 0.01f);
-        f32 rx = dot.vx - 0.01f;
-        EXPECT_NEAR(0.0025, std::sqrt(rx * rx + dot.vy * dot.vy), 1e-6);
+        EXPECT_NEAR(0.0025, std::hypot(dot.vx - 0.01f, dot.vy), 1e-6);
         EXPECT_EQ(0, dot.vz);
         EXPECT_EQ(0, dot.x);
     }
@@ -153,8 +135,7 @@ TEST(ParticleGenerators, DrawsAngleThenElevationThenRadiusWithFiveDecimalPi)
     srand(11);
     s_particle_dot dot;
     particle_func_block_destroy(&dot, 0);
-    f32 ra = (f32)a * 3.14159f / 180.0f, rb = (f32)b * 3.14159f / 180.0f;
-    f32 k = (f32)r * 0.00001f;
+    f32 ra = (f32)a * 3.14159f / 180.0f, rb = (f32)b * 3.14159f / 180.0f, k = (f32)r * 0.00001f;
     EXPECT_FLOAT_EQ(cosf(ra) * cosf(rb) * k, dot.vx);
     EXPECT_FLOAT_EQ(sinf(ra) * cosf(rb) * k, dot.vy);
     EXPECT_FLOAT_EQ(sinf(rb) * k, dot.vz);
@@ -172,7 +153,7 @@ TEST(ParticleGenerators, BallCreateTakesElevationAsRadians)
     EXPECT_FLOAT_EQ(cosf((f32)a * 3.14159f / 180.0f) * cosf(elevation) * 0.01f, dot.vx);
 }
 
-TEST(ParticleTables, RampsFadeAlphaFromOneToZero)
+TEST(ParticleTables, RampsFadeAlphaFromOneToZeroAndCountsFitTheBuffers)
 {
     for (int c = 0; c < PARTICLE_COLOR_COUNT; c++) {
         EXPECT_EQ(1.0f, gl_particle_color[c].start[3]);
@@ -180,17 +161,15 @@ TEST(ParticleTables, RampsFadeAlphaFromOneToZero)
     }
     for (int t = 0; t < PARTICLE_TYPE_COUNT; t++)
         EXPECT_LE(gl_particle_define[t].count, (u32)PARTICLE_DOT_MAX);
-    EXPECT_EQ(0.0f, gl_particle_define[PARTICLE_PAD_LOAD].size_start);
-    EXPECT_EQ(0.8f, gl_particle_define[PARTICLE_PAD_LOAD].size_end);
 }
 
-// Tests that need the GL context.
-class ParticleGl : public ParticleSystem {
+// Draws one still square at the origin into a cleared back buffer.
+class ParticlesGl : public Particles {
 protected:
     void SetUp() override
     {
-        ParticleSystem::SetUp();
-        if (!game_test::window_open())
+        Particles::SetUp();
+        if (!window_open())
             GTEST_SKIP() << "no GL window";
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -199,9 +178,19 @@ protected:
         glDisable(GL_DEPTH_TEST);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
+        coord_set_pos(&origin, 0, 0, 0);
     }
 
-    // Centre pixel of the back buffer.
+    // Born at 1000, drawn at tick draw_at; one square, so the additive blend is measurable.
+    void draw_one_square(u32 color, u32 draw_at = 1000)
+    {
+        create(color, PARTICLE_BLOCK_HIT);
+        system.groups[0].dot_count = 1;
+        system.groups[0].dots[0] = s_particle_dot{0, 0, 0, 0, 0, 0};
+        set_clock(draw_at, 10);
+        particle_draw(&system);
+    }
+
     void centre_pixel(u8 rgb[3])
     {
         glReadBuffer(GL_BACK);
@@ -210,20 +199,17 @@ protected:
     }
 };
 
-TEST_F(ParticleGl, DrawRestoresBlendAndTextureStateAsFound)
+TEST_F(ParticlesGl, DrawRestoresBlendTextureDepthMaskAndMatrixAsFound)
 {
-    coord_set_pos(&origin, 0, 0, 0);
-    ASSERT_EQ(0, particle_create(&system, &origin, 0, PARTICLE_BLOCK_HIT, 0));
-    glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
-    particle_draw(&system);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    glEnable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    particle_draw(&system);
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    create(0, PARTICLE_BLOCK_HIT);
+    for (bool on : {false, true}) {
+        SCOPED_TRACE(on ? "enabled before" : "disabled before");
+        for (GLenum cap : {GL_BLEND, GL_TEXTURE_2D})
+            on ? glEnable(cap) : glDisable(cap);
+        particle_draw(&system);
+        EXPECT_EQ(on, (bool)glIsEnabled(GL_BLEND));
+        EXPECT_EQ(on, (bool)glIsEnabled(GL_TEXTURE_2D));
+    }
     glDisable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
     GLboolean depth_mask = GL_FALSE;
@@ -235,49 +221,36 @@ TEST_F(ParticleGl, DrawRestoresBlendAndTextureStateAsFound)
     EXPECT_EQ((GLenum)GL_NO_ERROR, glGetError());
 }
 
-TEST_F(ParticleGl, ColourRowSevenAtHalfLifeDrawsThreeQuartersGreyAtHalfAlpha)
+TEST_F(ParticlesGl, ColourRowSevenAtHalfLifeDrawsThreeQuartersGreyAtHalfAlpha)
 {
-    coord_set_pos(&origin, 0, 0, 0);
-    set_clock(1000, 10);
-    ASSERT_EQ(0, particle_create(&system, &origin, 7, PARTICLE_BLOCK_HIT, 0));
-    system.groups[0].dot_count = 1;  // one square, so the additive blend is measurable
-    system.groups[0].dots[0] = s_particle_dot{0, 0, 0, 0, 0, 0};
-    set_clock(1125, 10);
-    particle_draw(&system);
+    draw_one_square(7, 1125);
     GLfloat colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(0.75f, colour[0]);
-    EXPECT_FLOAT_EQ(0.75f, colour[1]);
-    EXPECT_FLOAT_EQ(0.75f, colour[2]);
-    EXPECT_FLOAT_EQ(0.5f, colour[3]);
-    // Additive over black with source alpha: 0.75 x 0.5.
+    const f32 expected[4] = {0.75f, 0.75f, 0.75f, 0.5f};
+    for (int i = 0; i < 4; i++)
+        EXPECT_FLOAT_EQ(expected[i], colour[i]) << "channel " << i;
     u8 rgb[3];
     centre_pixel(rgb);
-    EXPECT_NEAR(0.375 * 255, rgb[0], 6);
+    EXPECT_NEAR(0.375 * 255, rgb[0], 6) << "additive over black with source alpha";
     EXPECT_NEAR(0.375 * 255, rgb[2], 6);
 }
 
-TEST_F(ParticleGl, SquaresFaceTheViewerWhateverTheOriginRotation)
+TEST_F(ParticlesGl, SquaresFaceTheViewerWhateverTheOriginRotation)
 {
-    // Rotated 90 degrees about y, a square built in the origin's frame would be
-    // seen edge-on; the particles must still cover the centre.
-    coord_set_pos(&origin, 0, 0, 0);
+    // Turned 90 degrees about y, a square built in the origin's frame would be edge-on.
     coord_set_rot(&origin, 0, 90, 0);
-    ASSERT_EQ(0, particle_create(&system, &origin, 8, PARTICLE_BLOCK_HIT, 0));
-    system.groups[0].dot_count = 1;
-    system.groups[0].dots[0] = s_particle_dot{0, 0, 0, 0, 0, 0};
-    particle_draw(&system);
+    draw_one_square(8);
     u8 rgb[3];
     centre_pixel(rgb);
     EXPECT_GT(rgb[0], 200);
     EXPECT_GT(rgb[1], 200);
 }
 
-TEST(ParticleInit, MissingTextureFailsAndKeepsNothing)
+TEST(ParticleInit, FailsWithoutItsTextureAndSharesOneTextureAcrossTypesWithIt)
 {
-    if (!game_test::window_open())
+    if (!window_open())
         GTEST_SKIP() << "no GL window";
-    game_test::scratch_dir dir;
+    scratch_dir dir;
     s_surface surfaces;
     surface_init(&surfaces);
     s_particle system;
@@ -285,19 +258,9 @@ TEST(ParticleInit, MissingTextureFailsAndKeepsNothing)
     EXPECT_EQ(nullptr, system.textures);
     EXPECT_EQ(0u, system.group_count);
     particle_stop(&system);
-    surface_stop(&surfaces);
-}
 
-TEST(ParticleInit, LoadsOneSharedTextureForEveryType)
-{
-    if (!game_test::window_open())
-        GTEST_SKIP() << "no GL window";
-    game_test::scratch_dir dir;
-    mkdir("data", 0755);
-    ASSERT_TRUE(game_test::write_bmp("data/particle.bmp", 4, 4, 255, 255, 255));
-    s_surface surfaces;
-    surface_init(&surfaces);
-    s_particle system;
+    std::filesystem::create_directory("data");
+    ASSERT_TRUE(write_bmp("data/particle.bmp", 4, 4, 255, 255, 255));
     ASSERT_EQ(0, particle_init(&system, &surfaces));
     EXPECT_NE(0u, system.textures[0]);
     for (int t = 1; t < PARTICLE_TYPE_COUNT; t++)
