@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installed entry of a Tumbrelix program: the game reads data/ and levels/
 # relative to its working directory, so the launcher enters the share directory
-# after making the user's paths (a map, --level FILE, --shots DIR) absolute.
+# after making the user's paths (a map, the map tool's files, --level FILE,
+# --shots DIR) absolute.
 name=$(basename "$0")
 here=$(cd "$(dirname "$0")" && pwd)
 share="$here/../share/tumbrelix"
@@ -22,6 +23,20 @@ if [ "$name" = tumbrelix ]; then
     map=levels/default.map
   fi
   set -- "$map" "$@"
+elif [ "$name" = tumbrelix-map ]; then
+  # The first word is the command (print, check); every later one is a map file.
+  count=$#
+  if [ "$count" -gt 0 ]; then
+    command=$1
+    shift
+    count=$((count - 1))
+    set -- "$@" "$command"
+    while [ "$count" -gt 0 ]; do
+      set -- "$@" "$(absolute "$1")"
+      shift
+      count=$((count - 1))
+    done
+  fi
 else
   count=$#
   while [ "$count" -gt 0 ]; do
