@@ -10,40 +10,27 @@
 #include <string>
 #include <vector>
 
-#include "gfx/surface.h"
 #include "tests/gfx/gfx_fixtures.h"
 
 using namespace gfx_test;
 
 namespace {
 
-const int SPACE = 32;  // its cell is white, which the font's key makes transparent
-
-// Cell colour of character code n: red n, green 255 - n, blue 100.
-Rgb cell_colour(int n)
-{
-    return n == SPACE ? Rgb{255, 255, 255} : Rgb{n, 255 - n, 100};
-}
-
-// A 256 x 256 font: 16 x 16 texel cells of one colour each, so a 16-pixel glyph
-// maps texel to pixel and every glyph shows its code as a colour.
+// A 256 x 256 font of 16 x 16 texel cells, so a 16-pixel glyph maps texel to
+// pixel; cell n is red n, green 255 - n, blue 100, except the space's, which is
+// white for the font's key to make transparent.
 std::vector<u8> font_bmp()
 {
-    std::vector<u8> rgb(256 * 256 * 3);
+    std::vector<u8> rgb;
     for (int y = 0; y < 256; y++) {
         for (int x = 0; x < 256; x++) {
             int code = (15 - y / 16) * 16 + x / 16;  // rows counted from the top of the picture
-            Rgb c = cell_colour(code);
-            u8* p = &rgb[((size_t)y * 256 + x) * 3];
-            p[0] = (u8)c.r;
-            p[1] = (u8)c.g;
-            p[2] = (u8)c.b;
+            std::vector<u8> c = code == ' ' ? std::vector<u8>{255, 255, 255}
+                                            : std::vector<u8>{(u8)code, (u8)(255 - code), 100};
+            rgb.insert(rgb.end(), c.begin(), c.end());
         }
     }
-    BmpShape shape;
-    shape.width = 256;
-    shape.height = 256;
-    return make_bmp(shape, rgb);
+    return make_bmp({256, 256}, rgb);
 }
 
 // Runs font_init from inside a directory, as the game does from its own.
@@ -56,28 +43,23 @@ int font_init_in(const std::string& dir)
     return result;
 }
 
-// Code shown at a pixel: the code whose colour it has, -1 for the black
-// background, -2 for anything else.
+// Code shown at a pixel: -1 for the black background, -2 for no cell's colour.
 int code_at(int x, int y)
 {
     Rgb c = read_pixel(x, y);
     if (c == Rgb{0, 0, 0})
         return -1;
-    if (c.g == 255 - c.r && c.b == 100)
-        return c.r;
-    return -2;
+    return c[1] == 255 - c[0] && c[2] == 100 ? c[0] : -2;
 }
 
-// The codes of consecutive 16-pixel glyphs drawn from x = 0, up to the first gap.
-std::vector<int> drawn_codes(int y)
+// The codes of the 16-pixel glyph places on the bottom row, trailing gaps dropped.
+std::vector<int> drawn_codes()
 {
     std::vector<int> codes;
-    for (int x = 8; x < WINDOW_SIDE; x += 16) {
-        int code = code_at(x, y + 8);
-        if (code == -1)
-            break;
-        codes.push_back(code);
-    }
+    for (int x = 8; x < WINDOW_SIDE; x += 16)
+        codes.push_back(code_at(x, 8));
+    while (!codes.empty() && codes.back() == -1)
+        codes.pop_back();
     return codes;
 }
 
@@ -100,76 +82,57 @@ TEST_F(Text, number_draws_four_squares_at_the_spacing)
 {
     PrintString(10, 20, 16, 12, 0, "%d", 1200);
     // Later glyphs overlap earlier ones by 4 pixels: each left edge shows its own code.
-    EXPECT_EQ(code_at(9, 28), -1);
-    EXPECT_EQ(code_at(10, 28), '1');
-    EXPECT_EQ(code_at(21, 28), '1');
-    EXPECT_EQ(code_at(22, 28), '2');
-    EXPECT_EQ(code_at(33, 28), '2');
-    EXPECT_EQ(code_at(34, 28), '0');
-    EXPECT_EQ(code_at(46, 28), '0');
-    EXPECT_EQ(code_at(61, 28), '0');
-    EXPECT_EQ(code_at(62, 28), -1);
+    const int row[][2] = {{9, -1},  {10, '1'}, {21, '1'}, {22, '2'}, {33, '2'},
+                          {34, '0'}, {46, '0'}, {61, '0'}, {62, -1}};
+    for (const auto& at : row)
+        EXPECT_EQ(code_at(at[0], 28), at[1]) << "x " << at[0];
     // Bottom edge at 20, side 16.
-    EXPECT_EQ(code_at(12, 19), -1);
-    EXPECT_EQ(code_at(12, 20), '1');
-    EXPECT_EQ(code_at(12, 35), '1');
-    EXPECT_EQ(code_at(12, 36), -1);
+    const int column[][2] = {{19, -1}, {20, '1'}, {35, '1'}, {36, -1}};
+    for (const auto& at : column)
+        EXPECT_EQ(code_at(12, at[0]), at[1]) << "y " << at[0];
 }
 
-TEST_F(Text, percent_rules_of_the_formatter)
+TEST_F(Text, formatter_rules_seen_through_the_drawn_cells)
 {
+    // Every row passes the same arguments; a format takes only what it names.
     struct Case {
-        const char* name;
+        const char* format;
         std::vector<int> expected;
-        void (*draw)();
     } cases[] = {
-        {"%%%c with 65", {'%', '%', 'A'}, [] { PrintString(0, 0, 16, 16, 0, "%%%c", 65); }},
-        {"lone % at the end", {'a', 'b'}, [] { PrintString(0, 0, 16, 16, 0, "ab%"); }},
-        {"unknown conversion keeps both characters and consumes nothing",
-         {'%', 'q', '7'},
-         [] { PrintString(0, 0, 16, 16, 0, "%q%d", 7); }},
-        {"width is not understood", {'%', '5', 'd', 'x'}, [] { PrintString(0, 0, 16, 16, 0, "%5dx"); }},
-        {"negative number and a string", {'-', '4', 'h', 'i'},
-         [] { PrintString(0, 0, 16, 16, 0, "%d%s", -4, "hi"); }},
-        {"%c with 0 is a counted character", {0, 'z'}, [] { PrintString(0, 0, 16, 16, 0, "%cz", 0); }},
-        {"code 255 is the last cell", {255}, [] { PrintString(0, 0, 16, 16, 0, "%c", 255); }},
+        {"%%%c", {'%', '%', 'A'}},
+        {"ab%", {'a', 'b'}},              // a lone % at the end
+        {"%q%d", {'%', 'q', '6', '5'}},   // unknown conversion kept, consumes nothing
+        {"%5dx", {'%', '5', 'd', 'x'}},   // no widths
+        {"%c%cz", {'A', 0, 'z'}},         // 0 is a counted character: the top-left cell
+        {"a b", {'a', -1, 'b'}},          // the space's white cell is transparent
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.format);
         glClear(GL_COLOR_BUFFER_BIT);
-        c.draw();
-        EXPECT_EQ(drawn_codes(0), c.expected);
+        PrintString(0, 0, 16, 16, 0, c.format, 65, 0);
+        EXPECT_EQ(drawn_codes(), c.expected);
     }
-}
-
-TEST_F(Text, white_cells_are_transparent)
-{
-    PrintString(0, 0, 16, 16, 0, "a b");
-    EXPECT_EQ(code_at(8, 8), 'a');
-    EXPECT_EQ(code_at(24, 8), -1);
-    EXPECT_EQ(code_at(40, 8), 'b');
+    glClear(GL_COLOR_BUFFER_BIT);
+    PrintString(0, 0, 16, 16, 0, "%d%s%c", -4, "hi", 255);
+    EXPECT_EQ(drawn_codes(), (std::vector<int>{'-', '4', 'h', 'i', 255}));
 }
 
 TEST_F(Text, positions_are_truncated_toward_zero)
 {
+    // 10.7 + 16 = 26.7 draws up to 26; -0.5 + 16 = 15.5 up to 15.
     PrintString(10.7f, 5, 16, 16, 0, "x");
-    EXPECT_EQ(code_at(9, 10), -1);
-    EXPECT_EQ(code_at(10, 10), 'x');
-    EXPECT_EQ(code_at(25, 10), 'x');
-    EXPECT_EQ(code_at(26, 10), -1);  // 10.7 + 16 = 26.7 draws up to 26
-    glClear(GL_COLOR_BUFFER_BIT);
     PrintString(-0.5f, 40, 16, 16, 0, "y");
-    EXPECT_EQ(code_at(0, 45), 'y');
-    EXPECT_EQ(code_at(14, 45), 'y');
-    EXPECT_EQ(code_at(15, 45), -1);  // -0.5 + 16 = 15.5 draws up to 15
+    const int cases[][3] = {{9, 10, -1}, {10, 10, 'x'}, {25, 10, 'x'}, {26, 10, -1},
+                            {0, 45, 'y'}, {14, 45, 'y'}, {15, 45, -1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(code_at(c[0], c[1]), c[2]) << c[0] << ", " << c[1];
 }
 
 TEST_F(Text, text_beyond_the_buffer_is_cut)
 {
     // 1024 'A's then 'B's, a sixteenth of a pixel apart: the last 'A' starts at
     // pixel 63; any 'B' drawn would start at 64.
-    std::string text(FONT_BUFFER_SIZE, 'A');
-    text += std::string(100, 'B');
+    std::string text = std::string(FONT_BUFFER_SIZE, 'A') + std::string(100, 'B');
     PrintString(0, 0, 4, 0.0625f, 0, "%s", text.c_str());
     EXPECT_EQ(code_at(62, 2), 'A');
     EXPECT_EQ(code_at(66, 2), 'A');
@@ -179,15 +142,14 @@ TEST_F(Text, text_beyond_the_buffer_is_cut)
 
 TEST_F(Text, leaves_blend_and_texture_off_and_the_screen_projection_on)
 {
-    glEnable(GL_BLEND);
-    PrintString(0, 0, 16, 16, 0, "");
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(gl_vertex.dimension, 1);
-    EXPECT_EQ(code_at(8, 8), -1);
-    PrintString(0, 0, 16, 16, 0, "k");
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    for (const char* text : {"", "k"}) {
+        SCOPED_TRACE(text);
+        glEnable(GL_BLEND);
+        PrintString(0, 0, 16, 16, 0, text);
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+        EXPECT_EQ(gl_vertex.dimension, 1);
+    }
 }
 
 TEST_F(Text, font_without_texture_draws_plain_squares)

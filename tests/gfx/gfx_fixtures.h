@@ -3,19 +3,20 @@
 #pragma once
 
 #include <GL/gl.h>
+#include <SDL/SDL.h>
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "shell/types.h"
 #include "shell/vertex.h"
-
-#include <SDL/SDL.h>
 
 namespace gfx_test {
 
@@ -36,11 +37,13 @@ struct TempDir {
 
 inline void write_file(const std::string& path, const std::vector<u8>& bytes)
 {
-    FILE* file = fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    if (!bytes.empty())
-        fwrite(bytes.data(), 1, bytes.size(), file);
-    fclose(file);
+    std::ofstream(path, std::ios::binary).write((const char*)bytes.data(), bytes.size());
+}
+
+inline std::vector<u8> read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<u8>(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void put16(std::vector<u8>& out, size_t at, u32 value)
@@ -51,51 +54,39 @@ inline void put16(std::vector<u8>& out, size_t at, u32 value)
 
 inline void put32(std::vector<u8>& out, size_t at, u32 value)
 {
-    for (int i = 0; i < 4; i++)
-        out[at + i] = (u8)(value >> (8 * i));
+    put16(out, at, value);
+    put16(out, at + 2, value >> 16);
 }
 
 // What a BMP writer may vary; a plain 24-bit bottom-up file by default.
 struct BmpShape {
     i32 width = 1;
     i32 height = 1;
-    u16 planes = 1;
-    u16 depth = 24;
-    u32 gap = 0;          // bytes of junk between the header and the pixel data
-    bool top_down = false; // store rows top first, with a negative height
+    u32 gap = 0;           // bytes of junk between the header and the pixel data
+    bool top_down = false; // rows stored top first, with a negative height
 };
 
-// A BMP of the given RGB pixels (picture rows bottom first, width * 3 bytes each),
-// with padded rows as real files have them.
+// A BMP of the given RGB pixels (rows bottom first), its rows padded with junk.
 inline std::vector<u8> make_bmp(const BmpShape& shape, const std::vector<u8>& rgb)
 {
     u32 width = (u32)shape.width, height = (u32)shape.height;
-    u32 row = width * 3, stride = (row + 3) & ~3u;
-    u32 offset = 54 + shape.gap;
+    u32 stride = (width * 3 + 3) & ~3u, offset = 54 + shape.gap;
     std::vector<u8> out(offset + (size_t)stride * height, 0xEE);
+    std::fill(out.begin(), out.begin() + 54, 0);
     out[0] = 'B';
     out[1] = 'M';
     put32(out, 2, (u32)out.size());
-    put32(out, 6, 0);
     put32(out, 10, offset);
     put32(out, 14, 40);
     put32(out, 18, width);
     put32(out, 22, shape.top_down ? (u32)-(i32)height : height);
-    put16(out, 26, shape.planes);
-    put16(out, 28, shape.depth);
-    for (size_t i = 30; i < 54; i++)
-        out[i] = 0;
+    put16(out, 26, 1);
+    put16(out, 28, 24);
     for (u32 y = 0; y < height; y++) {
-        u32 file_row = shape.top_down ? height - 1 - y : y;
-        u8* dst = &out[offset + (size_t)file_row * stride];
-        for (u32 x = 0; x < width; x++) {
-            const u8* src = &rgb[((size_t)y * width + x) * 3];
-            dst[x * 3] = src[2];
-            dst[x * 3 + 1] = src[1];
-            dst[x * 3 + 2] = src[0];
-        }
-        for (u32 p = row; p < stride; p++)
-            dst[p] = 0xEE;
+        u8* dst = &out[offset + (size_t)(shape.top_down ? height - 1 - y : y) * stride];
+        for (u32 x = 0; x < width; x++)
+            for (int c = 0; c < 3; c++)
+                dst[x * 3 + c] = rgb[((size_t)y * width + x) * 3 + 2 - c];
     }
     return out;
 }
@@ -107,9 +98,9 @@ struct PngShape {
     int color_type = PNG_COLOR_TYPE_RGB;
     int depth = 8;
     bool interlaced = false;
-    std::vector<png_color> palette;
-    std::vector<u8> trns_alpha;      // palette alphas (tRNS of a palette image)
-    bool trns_colour = false;        // RGB or grey tRNS with trns_value
+    std::vector<png_color> palette = {};
+    std::vector<u8> trns_alpha = {};     // palette alphas (tRNS of a palette image)
+    bool trns_colour = false;    // RGB tRNS with trns_value
     png_color_16 trns_value = {};
 };
 
@@ -148,46 +139,14 @@ inline bool write_png(const std::string& path, const PngShape& shape,
     return true;
 }
 
-inline std::vector<u8> read_file(const std::string& path)
-{
-    std::vector<u8> bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
-        return bytes;
-    int c;
-    while ((c = fgetc(file)) != EOF)
-        bytes.push_back((u8)c);
-    fclose(file);
-    return bytes;
-}
-
 // Opens the test program's one window the first time a GL test needs it.
 inline void open_window()
 {
-    if (gl_vertex.ready)
-        return;
     // A display started just before the test may still be coming up.
-    for (int attempt = 0; attempt < 5; attempt++) {
-        if (VTX_Init(WINDOW_SIDE, WINDOW_SIDE, 32, 0) == 0)
-            return;
-        SDL_Delay(200);
-    }
-    FAIL() << "no GL window: " << SDL_GetError();
-}
-
-// Level 0 of a texture as bytes in the given format, rows bottom first.
-inline std::vector<u8> texture_bytes(u32 texture, GLenum format)
-{
-    GLint width = 0, height = 0;
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    size_t channels = format == GL_RGBA ? 4 : 3;
-    std::vector<u8> bytes((size_t)width * height * channels);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, bytes.data());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    return bytes;
+    for (int attempt = 0; attempt < 5 && !gl_vertex.ready; attempt++)
+        if (VTX_Init(WINDOW_SIDE, WINDOW_SIDE, 32, 0) != 0)
+            SDL_Delay(200);
+    ASSERT_TRUE(gl_vertex.ready) << "no GL window: " << SDL_GetError();
 }
 
 inline GLint texture_level_parameter(u32 texture, int level, GLenum what)
@@ -198,17 +157,21 @@ inline GLint texture_level_parameter(u32 texture, int level, GLenum what)
     return value;
 }
 
-// RGB of one window pixel of the back buffer.
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-inline std::ostream& operator<<(std::ostream& out, const Rgb& c)
+// Level 0 of a texture as bytes in the given format, rows bottom first.
+inline std::vector<u8> texture_bytes(u32 texture, GLenum format)
 {
-    return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+    size_t pixels = (size_t)texture_level_parameter(texture, 0, GL_TEXTURE_WIDTH) *
+                    texture_level_parameter(texture, 0, GL_TEXTURE_HEIGHT);
+    std::vector<u8> bytes(pixels * (format == GL_RGBA ? 4 : 3));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, bytes.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    return bytes;
 }
 
+typedef std::array<int, 3> Rgb;
+
+// RGB of one window pixel of the back buffer.
 inline Rgb read_pixel(int x, int y)
 {
     u8 rgb[3] = {0, 0, 0};
