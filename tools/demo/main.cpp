@@ -9,6 +9,7 @@
 
 #include <GL/gl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -33,6 +34,8 @@ struct s_demo_options {
     long shot_every = 100;
     bool overlay = false;
     int balls = 0;           // balls to keep in play; 0: play normally
+    bool endurance = false;  // one more line on standard error: memory and position figures
+    long warmup = DEMO_WARMUP_FRAMES;  // frames before allocations, memory and particles count as steady
 };
 
 struct s_demo_figures {
@@ -44,6 +47,9 @@ struct s_demo_figures {
     long balls_launched, balls_lost;
     u32 particles_peak;
     u64 allocations;
+    long rss_warm_kib;             // resident size once warm
+    u32 particle_capacity_warm;    // particle group slots once warm
+    long nonfinite_positions;      // ball or bonus positions seen NaN or infinite, all frames
 };
 
 static s_game demo_game;
@@ -61,7 +67,8 @@ static u32 demo_fixed_clock()
 static void demo_usage(const char* name)
 {
     printf("usage: %s [--level FILE] [--frames N | --seconds S] [--seed N] [--fixed-step MS]\n"
-           "       [--shots DIR] [--shot-every N] [--overlay] [--balls N]\n",
+           "       [--shots DIR] [--shot-every N] [--overlay] [--balls N] [--endurance]\n"
+           "       [--warmup N]\n",
            name);
 }
 
@@ -87,6 +94,10 @@ static int demo_parse(int argc, char** argv, s_demo_options* options)
         double number = 0;
         if (option == "--overlay") {
             options->overlay = true;
+            continue;
+        }
+        if (option == "--endurance") {
+            options->endurance = true;
             continue;
         }
         if (option == "--help" || option == "-h") {
@@ -118,6 +129,11 @@ static int demo_parse(int argc, char** argv, s_demo_options* options)
             if (demo_number("--shot-every", value, 1, 1e9, &number))
                 return 1;
             options->shot_every = (long)number;
+        } else if (option == "--warmup") {
+            // Sixteen balls take longer than normal play to reach their busiest.
+            if (demo_number("--warmup", value, 0, 1e9, &number))
+                return 1;
+            options->warmup = (long)number;
         } else if (option == "--balls") {
             if (demo_number("--balls", value, 0, 16, &number))
                 return 1;
@@ -180,6 +196,33 @@ static void demo_watch(s_game* game, i32* ball_states, i32* bonus_states, f32* b
         figures->particles_peak = game->particles.group_count;
 }
 
+// Resident size of the process in KiB, from /proc; 0 when unknown.
+static long demo_rss_kib()
+{
+    FILE* f = fopen("/proc/self/statm", "r");
+    if (!f)
+        return 0;
+    long pages = 0, resident = 0;
+    int read = fscanf(f, "%ld %ld", &pages, &resident);
+    fclose(f);
+    return read == 2 ? resident * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+
+// Counts the balls and bonuses in play whose position is not a finite number.
+static long demo_nonfinite(s_game* game)
+{
+    long count = 0;
+    for (int slot = 0; slot < 16; slot++) {
+        const s_coord& ball = game->balls.balls[slot].coord;
+        if (game->balls.states[slot] == 1 && !(std::isfinite(ball.x) && std::isfinite(ball.y)))
+            count++;
+        const s_coord& bonus = game->bonuses.bonuses[slot].coord;
+        if (game->bonuses.states[slot] == 1 && !(std::isfinite(bonus.x) && std::isfinite(bonus.y)))
+            count++;
+    }
+    return count;
+}
+
 static long demo_blocks_alive(s_game* game)
 {
     long alive = 0;
@@ -236,8 +279,11 @@ int main(int argc, char** argv)
     for (long frame = 0;; frame++) {
         if (options.frames >= 0 ? frame >= options.frames : sim_ms >= options.seconds * 1000)
             break;
-        if (frame == DEMO_WARMUP_FRAMES)
+        if (frame == options.warmup) {
+            figures->rss_warm_kib = demo_rss_kib();
+            figures->particle_capacity_warm = game->particles.group_capacity;
             alloc_count_start();
+        }
         if (game_frame_input(game))
             break;
         autopilot_steer(&pilot, game);
@@ -249,6 +295,8 @@ int main(int argc, char** argv)
             shot_write(shot_path, gl_vertex.width, gl_vertex.height);
         }
         demo_watch(game, ball_states, bonus_states, bonus_y, figures);
+        if (options.endurance)
+            figures->nonfinite_positions += demo_nonfinite(game);
 
         double now = demo_wall_now();
         long bin = (long)((now - last) * 1e5);
@@ -270,6 +318,14 @@ int main(int argc, char** argv)
            figures->bonuses_dropped, figures->bonuses_caught, figures->balls_launched,
            figures->balls_lost, figures->particles_peak, (unsigned long long)figures->allocations);
     fflush(stdout);
+    if (options.endurance) {
+        // Growth is measured from the end of warm-up; a run too short to warm up reports 0.
+        bool warm = figures->frames > options.warmup;
+        fprintf(stderr, "endurance: rss_growth_kib=%ld particle_capacity_growth=%ld nonfinite_positions=%ld\n",
+                warm ? demo_rss_kib() - figures->rss_warm_kib : 0,
+                warm ? (long)game->particles.group_capacity - (long)figures->particle_capacity_warm : 0,
+                figures->nonfinite_positions);
+    }
     shot_stop();
     game_stop(game);
     return 0;
