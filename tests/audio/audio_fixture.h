@@ -5,9 +5,12 @@
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,9 @@
 namespace audio_test {
 
 const int RATE = SOUND_OUTPUT_RATE;
+const int WAV = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+const int OGG = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+const int MP3 = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
 
 // A fresh temporary directory, removed with its content at the end of the test.
 struct TempDir {
@@ -27,24 +33,16 @@ struct TempDir {
         char name[] = "/tmp/tumbrelix_audio_XXXXXX";
         path = mkdtemp(name) ? name : "";
     }
-    ~TempDir()
-    {
-        std::string command = "rm -rf '" + path + "'";
-        if (system(command.c_str()) != 0)
-            fprintf(stderr, "could not remove %s\n", path.c_str());
-    }
+    ~TempDir() { std::filesystem::remove_all(path); }
     std::string operator/(const std::string& name) const { return path + "/" + name; }
 };
 
-// Frequency of each part: a list of (seconds, Hz) pieces played one after another.
 struct Piece {
-    double seconds;
-    double hz;
+    double seconds, hz;
 };
 
-// Writes a sine tone through libsndfile in the given format; false on failure.
-inline bool write_tone(const std::string& path, int format, int rate, int channels, std::vector<Piece> pieces,
-                       double amplitude = 0.25)
+// Writes a sine tone of amplitude 0.25, its pieces one after another, in every channel.
+inline bool write_tone(const std::string& path, int format, int rate, int channels, std::vector<Piece> pieces)
 {
     SF_INFO info{};
     info.samplerate = rate;
@@ -55,66 +53,74 @@ inline bool write_tone(const std::string& path, int format, int rate, int channe
         return false;
     std::vector<float> frames;
     double phase = 0;
-    for (const Piece& piece : pieces) {
-        long count = lround(piece.seconds * rate);
-        for (long i = 0; i < count; i++) {
-            float value = (float)(amplitude * sin(phase));
-            phase += 2 * M_PI * piece.hz / rate;
-            for (int c = 0; c < channels; c++)
-                frames.push_back(value);
-        }
-    }
-    sf_count_t written = sf_writef_float(file, frames.data(), (sf_count_t)(frames.size() / channels));
+    for (const Piece& piece : pieces)
+        for (long i = 0; i < lround(piece.seconds * rate); i++, phase += 2 * M_PI * piece.hz / rate)
+            frames.insert(frames.end(), (size_t)channels, (float)(0.25 * sin(phase)));
+    sf_count_t count = (sf_count_t)(frames.size() / channels);
+    bool ok = sf_writef_float(file, frames.data(), count) == count;
     sf_close(file);
-    return written == (sf_count_t)(frames.size() / channels);
-}
-
-inline bool write_wav(const std::string& path, int rate, double seconds, double hz, int channels = 1,
-                      double amplitude = 0.25)
-{
-    return write_tone(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, channels, {{seconds, hz}}, amplitude);
+    return ok;
 }
 
 inline bool write_file(const std::string& path, const std::string& bytes)
 {
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && ok;
+    return std::ofstream(path, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size()).flush().good();
 }
 
-// A four-channel ProTracker module, byte by byte: one looped 32-byte sine
-// cycle played at period 428 (8287 Hz on a PAL Amiga, so 259 Hz) on channel 1.
+// A four-channel ProTracker module: one looped 32-byte sine cycle at period
+// 428 (8287 Hz on a PAL Amiga, so 259 Hz) on channel 1.
 inline std::string make_mod()
 {
-    std::string bytes(20, '\0');
-    bytes.replace(0, 9, "tumbrelix");
-    for (int sample = 0; sample < 31; sample++) {
-        std::string header(30, '\0');
-        if (sample == 0) {
-            header[22] = 0;
-            header[23] = 16; // length in words
-            header[25] = 64; // volume
-            header[26] = 0;  // loop start in words
-            header[27] = 0;
-            header[28] = 0;  // loop length in words
-            header[29] = 16;
-        }
-        bytes += header;
-    }
-    bytes += (char)1;   // song length
-    bytes += (char)127; // restart position
-    bytes += std::string(128, '\0');
-    bytes += "M.K.";
+    std::string bytes = "tumbrelix" + std::string(11, '\0');
+    std::string first(30, '\0');
+    first[23] = 16; // length in words
+    first[25] = 64; // volume
+    first[29] = 16; // loop length in words, from word 0
+    bytes += first + std::string(30 * 30, '\0');
+    bytes += std::string("\x01\x7f", 2) + std::string(128, '\0') + "M.K."; // song length, restart
     std::string pattern(64 * 4 * 4, '\0');
-    pattern[0] = 0x01;        // sample 1 (high nibble 0), period 0x1AC
-    pattern[1] = (char)0xAC;
-    pattern[2] = 0x10;        // sample 1 (low nibble), no effect
+    pattern.replace(0, 3, "\x01\xac\x10"); // sample 1, period 0x1AC, no effect
     bytes += pattern;
     for (int i = 0; i < 32; i++)
         bytes += (char)(i8)lround(100 * sin(2 * M_PI * i / 32));
     return bytes;
+}
+
+// Frame i of stereo frames: channel 0 left, 1 right, 2 both summed.
+inline int sample(const std::vector<i16>& frames, int channel, size_t i)
+{
+    return channel == 2 ? frames[i * 2] + frames[i * 2 + 1] : frames[i * 2 + channel];
+}
+
+inline size_t at_seconds(double seconds)
+{
+    return (size_t)lround(seconds * RATE);
+}
+
+// Root mean square of a channel between two times in seconds (to the end by default).
+inline double rms(const std::vector<i16>& frames, int channel, double from = 0, double to = 1e9)
+{
+    size_t end = std::min(frames.size() / 2, at_seconds(to)), i = at_seconds(from);
+    double sum = 0;
+    for (size_t j = i; j < end; j++)
+        sum += (double)sample(frames, channel, j) * sample(frames, channel, j);
+    return end > i ? sqrt(sum / (end - i)) : 0;
+}
+
+// Frequency from the rising zero crossings of a channel between two times in seconds.
+inline double frequency(const std::vector<i16>& frames, int channel, double from = 0, double to = 1e9)
+{
+    size_t end = std::min(frames.size() / 2, at_seconds(to));
+    long first = -1, last = -1, crossings = 0;
+    for (size_t i = at_seconds(from) + 1; i < end; i++) {
+        if (sample(frames, channel, i - 1) < 0 && sample(frames, channel, i) >= 0) {
+            crossings += first >= 0;
+            if (first < 0)
+                first = (long)i;
+            last = (long)i;
+        }
+    }
+    return crossings > 0 ? crossings * (double)RATE / (last - first) : 0;
 }
 
 // A loopback sound system of 100 channels for the test, stopped at its end.
@@ -123,61 +129,30 @@ struct Chord : ::testing::Test {
     void SetUp() override { ASSERT_EQ(0, CHD_Init(100, SOUND_INIT_LOOPBACK)); }
     void TearDown() override { CHD_Stop(); }
 
-    // Mixes seconds of sound, calling the per-frame update every 1024 frames.
+    // Mixes seconds of sound, calling the per-frame update (unless stalled) every 1024 frames.
     std::vector<i16> play(double seconds, bool update = true)
     {
-        size_t frames = (size_t)lround(seconds * RATE);
+        size_t frames = at_seconds(seconds);
         std::vector<i16> out(frames * 2);
-        for (size_t done = 0; done < frames;) {
-            size_t n = frames - done < 1024 ? frames - done : 1024;
+        for (size_t done = 0, n; done < frames; done += n) {
+            n = std::min<size_t>(frames - done, 1024);
             if (update)
                 CHD_Loop();
             EXPECT_EQ(0, sound_render(gl_chord.system, out.data() + done * 2, (u32)n));
-            done += n;
         }
         return out;
     }
+    // Writes a tone file and loads it: a .wav as a sound, an .ogg or .mp3 as a stream.
+    u32 tone(const std::string& name, std::vector<Piece> pieces, u32 mode = 0, int rate = 44100, int channels = 1)
+    {
+        std::string extension = name.substr(name.rfind('.'));
+        int format = extension == ".ogg" ? OGG : extension == ".mp3" ? MP3 : WAV;
+        EXPECT_TRUE(write_tone(dir / name, format, rate, channels, pieces));
+        u32 handle = 9999;
+        int result = (format == WAV ? CHD_LoadSound : CHD_LoadStream)((dir / name).c_str(), mode, &handle);
+        EXPECT_EQ(0, result) << sound_system_error(gl_chord.system);
+        return handle;
+    }
 };
-
-// Root mean square of one channel (0 left, 1 right, 2 both summed) of stereo frames.
-inline double rms(const std::vector<i16>& frames, int channel, size_t from = 0, size_t to = (size_t)-1)
-{
-    size_t count = frames.size() / 2;
-    if (to > count)
-        to = count;
-    double sum = 0;
-    for (size_t i = from; i < to; i++) {
-        double value = channel == 2 ? frames[i * 2] + frames[i * 2 + 1] : frames[i * 2 + channel];
-        sum += value * value;
-    }
-    return to > from ? sqrt(sum / (to - from)) : 0;
-}
-
-// Frequency from the rising zero crossings of a channel (2: both summed) over frames [from, to).
-inline double frequency(const std::vector<i16>& frames, int channel, size_t from = 0, size_t to = (size_t)-1)
-{
-    size_t count = frames.size() / 2;
-    if (to > count)
-        to = count;
-    auto at = [&](size_t i) {
-        return channel == 2 ? frames[i * 2] + frames[i * 2 + 1] : (int)frames[i * 2 + channel];
-    };
-    long first = -1, last = -1, crossings = 0;
-    for (size_t i = from + 1; i < to; i++) {
-        if (at(i - 1) < 0 && at(i) >= 0) {
-            if (first < 0)
-                first = (long)i;
-            else
-                crossings++;
-            last = (long)i;
-        }
-    }
-    return crossings > 0 ? crossings * (double)RATE / (last - first) : 0;
-}
-
-inline size_t at_seconds(double seconds)
-{
-    return (size_t)lround(seconds * RATE);
-}
 
 } // namespace audio_test

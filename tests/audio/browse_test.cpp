@@ -20,17 +20,9 @@ struct BrowseTree : ::testing::Test {
         ASSERT_TRUE(write_file(dir / "file.txt", "x"));
         ASSERT_TRUE(write_file(dir / "sub/deeper/leaf", "x"));
     }
-    // Every entry of the top level as name -> IsDir(true), IsDir(false).
-    static std::map<std::string, std::pair<bool, bool>> entries(Browse& browse)
-    {
-        std::map<std::string, std::pair<bool, bool>> seen;
-        while (browse.Next())
-            seen[browse.GetFile()] = {browse.IsDir(true), browse.IsDir(false)};
-        return seen;
-    }
 };
 
-TEST_F(BrowseTree, with_no_level_open_the_path_is_empty_and_full_is_the_file)
+TEST_F(BrowseTree, paths_grow_by_one_level_name_and_slash_per_open_and_shrink_per_close)
 {
     Browse browse;
     EXPECT_EQ("", browse.GetPath());
@@ -38,39 +30,21 @@ TEST_F(BrowseTree, with_no_level_open_the_path_is_empty_and_full_is_the_file)
     EXPECT_FALSE(browse.Next());
     EXPECT_FALSE(browse.Close());
     EXPECT_FALSE(browse.IsDir(true));
-}
-
-TEST_F(BrowseTree, dots_are_directories_only_when_dots_are_asked_for)
-{
-    Browse browse;
-    ASSERT_TRUE(browse.Open(dir.path));
-    auto seen = entries(browse);
-    ASSERT_EQ(4u, seen.size());
-    EXPECT_EQ(std::make_pair(true, false), seen["."]);
-    EXPECT_EQ(std::make_pair(true, false), seen[".."]);
-    EXPECT_EQ(std::make_pair(true, true), seen["sub"]);
-    EXPECT_EQ(std::make_pair(false, false), seen["file.txt"]);
-    EXPECT_FALSE(browse.Next()); // an exhausted level keeps saying so
-}
-
-TEST_F(BrowseTree, paths_grow_by_one_level_name_and_slash_per_open)
-{
-    Browse browse;
-    ASSERT_TRUE(browse.Open(dir.path));
-    EXPECT_EQ(dir.path + "/", browse.GetPath());
-    ASSERT_TRUE(browse.Open("sub"));
-    EXPECT_EQ(dir.path + "/sub/", browse.GetPath());
-    ASSERT_TRUE(browse.Open("deeper"));
-    EXPECT_EQ(dir.path + "/sub/deeper/", browse.GetPath());
+    std::string path;
     std::set<std::string> full;
-    std::string last;
-    while (browse.Next()) {
-        full.insert(browse.GetFull());
-        last = browse.GetFile();
+    for (std::string level : {dir.path, std::string("sub"), std::string("deeper")}) {
+        SCOPED_TRACE(level);
+        ASSERT_TRUE(browse.Open(level));
+        path += level + "/";
+        EXPECT_EQ(path, browse.GetPath());
+        for (full.clear(); browse.Next();)
+            full.insert(browse.GetFull());
+        EXPECT_TRUE(full.count(path + ".."));
     }
-    EXPECT_TRUE(full.count(dir.path + "/sub/deeper/leaf"));
+    EXPECT_TRUE(full.count(dir / "sub/deeper/leaf"));
+    std::string last = browse.GetFile();
     EXPECT_TRUE(browse.Close());
-    EXPECT_EQ(dir.path + "/sub/", browse.GetPath());
+    EXPECT_EQ(dir / "sub/", browse.GetPath());
     EXPECT_EQ(last, browse.GetFile()); // the last entry outlives its level
 }
 
@@ -80,31 +54,33 @@ TEST_F(BrowseTree, a_missing_directory_or_a_file_leaves_the_state_unchanged)
     ASSERT_TRUE(browse.Open(dir.path));
     ASSERT_TRUE(browse.Next());
     std::string file = browse.GetFile();
-    EXPECT_FALSE(browse.Open("no_such_dir"));
-    EXPECT_FALSE(browse.Open("file.txt"));
-    EXPECT_FALSE(browse.Open(""));
+    for (const char* name : {"no_such_dir", "file.txt", ""})
+        EXPECT_FALSE(browse.Open(name)) << name;
     EXPECT_EQ(dir.path + "/", browse.GetPath());
     EXPECT_EQ(file, browse.GetFile());
     EXPECT_TRUE(browse.Close());
     EXPECT_FALSE(browse.Close());
 }
 
-TEST_F(BrowseTree, a_depth_first_walk_finds_every_entry_below_the_root)
+TEST_F(BrowseTree, a_depth_first_walk_sees_every_entry_and_dots_are_directories_only_when_asked_for)
 {
     Browse browse;
     ASSERT_TRUE(browse.Open(dir.path));
-    std::set<std::string> found;
+    std::map<std::string, std::pair<bool, bool>> seen; // full name -> IsDir(true), IsDir(false)
     for (;;) {
         if (browse.Next()) {
-            if (!browse.IsDir(true))
-                found.insert(browse.GetFull());
+            seen[browse.GetFull()] = {browse.IsDir(true), browse.IsDir(false)};
             if (browse.IsDir(false))
                 browse.Open(browse.GetFile());
         } else if (!browse.Close() || browse.GetPath().empty()) {
             break;
         }
     }
-    EXPECT_EQ((std::set<std::string>{dir / "file.txt", dir / "sub/deeper/leaf"}), found);
+    std::map<std::string, std::pair<bool, bool>> expected = {{dir / "sub", {true, true}},
+        {dir / "sub/deeper", {true, true}}, {dir / "file.txt", {false, false}}, {dir / "sub/deeper/leaf", {false, false}}};
+    for (std::string level : {"", "sub/", "sub/deeper/"})
+        expected[dir / level + "."] = expected[dir / level + ".."] = {true, false};
+    EXPECT_EQ(expected, seen);
 }
 
 TEST_F(BrowseTree, the_destructor_closes_every_open_level)
@@ -112,17 +88,15 @@ TEST_F(BrowseTree, the_destructor_closes_every_open_level)
     auto open_fds = [] {
         Browse fds;
         int count = 0;
-        if (fds.Open("/proc/self/fd"))
-            while (fds.Next())
-                count++;
+        for (bool open = fds.Open("/proc/self/fd"); open && fds.Next();)
+            count++;
         return count;
     };
     int before = open_fds();
     {
         Browse browse;
-        ASSERT_TRUE(browse.Open(dir.path));
-        ASSERT_TRUE(browse.Open("sub"));
-        ASSERT_TRUE(browse.Open("deeper"));
+        for (std::string level : {dir.path, std::string("sub"), std::string("deeper")})
+            ASSERT_TRUE(browse.Open(level));
         EXPECT_EQ(before + 3, open_fds());
     }
     EXPECT_EQ(before, open_fds());
