@@ -16,46 +16,39 @@ class Draw : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!game_test::window_open())
+        if (!game_test::gl_ready())
             GTEST_SKIP() << "no GL window";
         quadric = gluNewQuadric();
         gluQuadricNormals(quadric, GLU_SMOOTH);
         gluQuadricTexture(quadric, GL_TRUE);
         glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
         glOrtho(-10, 10, -7.5, 7.5, -20, 20);
         glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
         glDisable(GL_LIGHTING);
         glDisable(GL_TEXTURE_2D);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
     }
+
+    // The object left no transform or texturing behind.
     void TearDown() override
     {
-        if (quadric)
-            gluDeleteQuadric(quadric);
-    }
-
-    // Brightness (red) of the pixel at world (x, y).
-    int at(f32 x, f32 y)
-    {
-        u8 rgb[3];
-        glReadBuffer(GL_BACK);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(320 + (int)(x * 32), 240 + (int)(y * 32), 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-        return rgb[0];
-    }
-
-    // Checks that the object left no transform or texturing behind.
-    void expect_state_restored()
-    {
+        if (!quadric)
+            return;
+        gluDeleteQuadric(quadric);
         GLint depth = -1;
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
         EXPECT_EQ(1, depth);
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
         EXPECT_EQ((GLenum)GL_NO_ERROR, glGetError());
+    }
+
+    // Pixels at world (x, y) that must be lit (red above 200) or black.
+    void expect_pixels(std::initializer_list<std::pair<f32, f32>> lit,
+                       std::initializer_list<std::pair<f32, f32>> dark)
+    {
+        for (auto [x, y] : lit)
+            EXPECT_GT(game_test::red_at(320 + (int)(x * 32), 240 + (int)(y * 32)), 200) << x << ", " << y;
+        for (auto [x, y] : dark)
+            EXPECT_EQ(0, game_test::red_at(320 + (int)(x * 32), 240 + (int)(y * 32))) << x << ", " << y;
     }
 
     GLUquadric* quadric = nullptr;
@@ -64,18 +57,11 @@ protected:
 TEST_F(Draw, PadCapsuleLiesAlongXAndIsTwoHalfLengthsPlusOneLong)
 {
     s_pad pad = {};
-    coord_set_pos(&pad.coord, 0, 0, 0);
     coord_set_rot(&pad.coord, 0, 90, 0);
     pad.half_length = 1.5f;
     pad.quadric = quadric;
     pad_draw(&pad);
-    EXPECT_GT(at(0, 0), 200);
-    EXPECT_GT(at(1.9f, 0), 200);
-    EXPECT_GT(at(-1.9f, 0), 200);
-    EXPECT_EQ(0, at(2.2f, 0));
-    EXPECT_EQ(0, at(-2.2f, 0));
-    EXPECT_EQ(0, at(0, 0.7f));
-    expect_state_restored();
+    expect_pixels({{0, 0}, {1.9f, 0}, {-1.9f, 0}}, {{2.2f, 0}, {-2.2f, 0}, {0, 0.7f}});
 }
 
 TEST_F(Draw, BallIsASphereOfHalfAUnitAtItsPosition)
@@ -85,11 +71,7 @@ TEST_F(Draw, BallIsASphereOfHalfAUnitAtItsPosition)
     coord_set_rot(&ball.coord, 30, 40, 0);
     ball.quadric = quadric;
     ball_draw(&ball);
-    EXPECT_GT(at(5, 3), 200);
-    EXPECT_GT(at(5.4f, 3), 200);
-    EXPECT_EQ(0, at(5.6f, 3));
-    EXPECT_EQ(0, at(0, 0));
-    expect_state_restored();
+    expect_pixels({{5, 3}, {5.4f, 3}}, {{5.6f, 3}, {0, 0}});
 }
 
 TEST_F(Draw, BonusIsAUnitCube)
@@ -97,10 +79,7 @@ TEST_F(Draw, BonusIsAUnitCube)
     s_bonus bonus = {};
     coord_set_pos(&bonus.coord, -5, -3, 0);
     bonus_draw(&bonus);
-    EXPECT_GT(at(-5, -3), 200);
-    EXPECT_GT(at(-5.45f, -3.45f), 200);
-    EXPECT_EQ(0, at(-5.6f, -3));
-    expect_state_restored();
+    expect_pixels({{-5, -3}, {-5.45f, -3.45f}}, {{-5.6f, -3}});
 }
 
 }  // namespace
