@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
