@@ -1,24 +1,18 @@
 // Shared lists and helpers of the asset tests: the files the game loads by fixed path.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 static const char* const ASSET_SPRITES[] = {
-    "data/pad.png",
-    "data/ball_heavy.png",
-    "data/ball_light.png",
-    "data/ball_normal.png",
-    "data/bonus_ball_oneshot.png",
-    "data/bonus_ball_split.png",
-    "data/bonus_ball_traverse.png",
-    "data/bonus_ball_type_heavy.png",
-    "data/bonus_ball_type_light.png",
-    "data/bonus_pad_dec.png",
-    "data/bonus_pad_inc.png",
-    "data/particle.bmp",
-    "data/font_texture_00.bmp",
+    "data/pad.png", "data/ball_heavy.png", "data/ball_light.png", "data/ball_normal.png",
+    "data/bonus_ball_oneshot.png", "data/bonus_ball_split.png", "data/bonus_ball_traverse.png",
+    "data/bonus_ball_type_heavy.png", "data/bonus_ball_type_light.png", "data/bonus_pad_dec.png",
+    "data/bonus_pad_inc.png", "data/particle.bmp", "data/font_texture_00.bmp",
 };
 
 static const char* const ASSET_SOUNDS[] = {
@@ -37,4 +31,12 @@ inline std::vector<std::string> asset_levels()
             out.push_back(entry.path().string());
     std::sort(out.begin(), out.end());
     return out;
+}
+
+// The whole file as bytes; empty if it cannot be read.
+inline std::string read_file(const std::filesystem::path& path)
+{
+    std::stringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
 }
