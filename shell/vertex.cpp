@@ -4,6 +4,7 @@
 #include <SDL/SDL.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <cstdlib>
 #include <cstring>
 
 s_vertex gl_vertex;
@@ -13,6 +14,9 @@ static vtx_clock vtx_now = SDL_GetTicks;
 int VTX_Init(int width, int height, int bits_per_pixel, u8 fullscreen)
 {
     memset(&gl_vertex, 0, sizeof gl_vertex);
+    // Only the X11 driver gives SDL 1.2 an OpenGL context here; without this a
+    // failed X connection falls through to text-mode drivers that print to the terminal.
+    setenv("SDL_VIDEODRIVER", "x11", 0);
     if (SDL_Init(SDL_INIT_VIDEO) < 0)
         return 1;
     if (!SDL_GetVideoInfo()) {
