@@ -553,6 +553,9 @@ u32 sound_play(s_sound_system* system, s_sound* sound, bool paused)
         alSourcei(source, AL_BUFFER, (ALint)sound->buffer);
         alSourcei(source, AL_LOOPING, voice->loops != 0 ? AL_TRUE : AL_FALSE);
     }
+    // A voice that played before is left stopped; rewound, it waits in its
+    // initial state, which the update does not mistake for an ended sound.
+    alSourceRewind(source);
     if (!paused)
         alSourcePlay(source);
     return sound_channel_of(system, index);
