@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
-#include <vector>
 #include <unistd.h>
 
 #include "level/reader.h"
@@ -23,27 +23,18 @@ static const char* const EXAMPLE_LEVEL =
 // A directory of its own under /tmp, removed with its files at the end of the test.
 struct level_dir {
     std::string path;
-    mutable std::vector<std::string> files;
     level_dir()
     {
         char pattern[] = "/tmp/tumbrelix-level-XXXXXX";
         const char* made = mkdtemp(pattern);
-        path = made ? made : "/tmp";
+        path = made ? made : "/tmp/tumbrelix-level-unmade";
     }
-    ~level_dir()
-    {
-        for (const std::string& file : files)
-            unlink(file.c_str());
-        if (path != "/tmp")
-            rmdir(path.c_str());
-    }
+    ~level_dir() { std::filesystem::remove_all(path); }
     // Writes text to name in the directory and returns the file's path.
     std::string write(const std::string& name, const std::string& text) const
     {
         std::string file = path + "/" + name;
-        files.push_back(file);
-        FILE* out = fopen(file.c_str(), "wb");
-        if (out) {
+        if (FILE* out = fopen(file.c_str(), "wb")) {
             fwrite(text.data(), 1, text.size(), out);
             fclose(out);
         }
@@ -52,15 +43,11 @@ struct level_dir {
 };
 
 // Reads text as a map file; returns "" or the message the reader threw.
-inline std::string read_level(const std::string& text, s_map& map,
-                              std::vector<s_reader_note>* notes = nullptr)
+inline std::string read_level(const std::string& text, s_map& map)
 {
     level_dir dir;
-    std::string path = dir.write("level.map", text);
     try {
-        Reader reader(path);
-        reader.setNotes(notes);
-        reader.read(map);
+        Reader(dir.write("level.map", text)).read(map);
     } catch (const std::string& message) {
         // The directory is random: callers compare what follows the file name.
         return message.substr(message.find("level.map") + 9);

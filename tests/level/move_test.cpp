@@ -9,8 +9,7 @@ namespace {
 s_block block_at(float x, float y, float z = 0.0f)
 {
     s_block block;
-    block.origin = {x, y, z};
-    block.position = block.origin;
+    block.origin = block.position = {x, y, z};
     return block;
 }
 
@@ -35,60 +34,67 @@ TEST(MoveBackAndForth, horizontal_goes_out_turns_at_leg_end_and_comes_back)
 {
     s_block block = block_at(-4, 1, 2);
     s_move move = move_of(move_horizontal, {3, 2000});
-    const u32 ticks[] = {0, 1000, 2000, 3000, 4000};
-    const float want[] = {-4.0f, -2.5f, -1.0f, -2.5f, -4.0f};
-    for (int i = 0; i < 5; i++) {
-        run_at(ticks[i], block, move);
-        EXPECT_FLOAT_EQ(block.position.x, want[i]) << "at " << ticks[i] << " ms";
-        EXPECT_EQ(block.position.y, 1.0f);
-        EXPECT_EQ(block.position.z, 2.0f);
+    const float want[][2] = {{0, -4}, {1000, -2.5f}, {2000, -1}, {3000, -2.5f}, {4000, -4}};
+    for (const auto& w : want) {
+        run_at((u32)w[0], block, move);
+        EXPECT_FLOAT_EQ(block.position.x, w[1]) << "at " << w[0] << " ms";
     }
     EXPECT_FALSE(move.reverse);  // turned twice
     EXPECT_EQ(move.start, 4000.0f);
 }
 
-TEST(MoveBackAndForth, a_pause_longer_than_a_leg_turns_once_and_drops_the_overshoot)
+TEST(MoveKinds, each_kind_writes_its_axes_from_the_origin_at_driven_ticks)
 {
-    s_block block = block_at(-4, 0);
-    s_move move = move_of(move_horizontal, {3, 2000});
-    run_at(500, block, move);
-    run_at(5500, block, move);
-    EXPECT_TRUE(move.reverse);
-    EXPECT_EQ(move.start, 5500.0f);
-    EXPECT_FLOAT_EQ(block.position.x, -1.0f);  // at the far end, starting back
-    run_at(6500, block, move);
-    EXPECT_FLOAT_EQ(block.position.x, -2.5f);
+    // Every block starts at origin (1, 2, 3) with its position moved to (9, 9, 9),
+    // so an axis a kind does not write stays 9.
+    const struct {
+        const char* name;
+        move_func func;
+        std::vector<float> params;
+        float start;
+        std::vector<u32> ticks;
+        s_point want;
+    } cases[] = {
+        {"horizontal writes x only", move_horizontal, {4, 1000}, 0, {250}, {2, 9, 9}},
+        {"vertical writes y only", move_vertical, {4, 1000}, 0, {250}, {9, 3, 9}},
+        {"diagonal writes one offset to x and y", move_diagonal, {4, 1000}, 0, {250}, {2, 3, 9}},
+        {"negative distance goes down and comes back", move_vertical, {-2, 1000}, 0, {500, 1000, 1500},
+         {9, 1, 9}},
+        {"a 5000 ms pause turns once and drops the overshoot", move_horizontal, {3, 2000}, 0,
+         {500, 5500, 6500}, {2.5f, 9, 9}},
+        {"the leg counts from the start set at reading", move_horizontal, {4, 1000}, 7000, {7250},
+         {2, 9, 9}},
+        {"circle starts one unit right of the centre at origin + p0", move_circle, {3, 4000}, 0, {0},
+         {5, 5, 9}},
+        {"circle turns counter-clockwise", move_circle, {0, 4000}, 0, {1000}, {1, 3, 9}},
+        {"dummy leaves the block alone", move_dummy, {1, 1}, 0, {1234}, {9, 9, 9}},
+        {"one parameter is too few", move_horizontal, {5}, 0, {1234}, {9, 9, 9}},
+        {"no parameters", move_circle, {}, 0, {1234}, {9, 9, 9}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        s_block block = block_at(1, 2, 3);
+        block.position = {9, 9, 9};
+        s_move move = move_of(c.func, c.params, c.start);
+        for (u32 t : c.ticks)
+            run_at(t, block, move);
+        EXPECT_NEAR(block.position.x, c.want.x, 1e-5);
+        EXPECT_NEAR(block.position.y, c.want.y, 1e-5);
+        EXPECT_NEAR(block.position.z, c.want.z, 1e-5);
+    }
 }
 
-TEST(MoveBackAndForth, vertical_writes_only_y_and_diagonal_writes_both)
+TEST(MoveCircle, never_changes_its_state_and_one_period_falls_just_short_of_a_turn)
 {
-    s_block up = block_at(1, 2, 3);
-    up.position.x = 9;
-    s_move vertical = move_of(move_vertical, {4, 1000});
-    run_at(250, up, vertical);
-    EXPECT_EQ(up.position.x, 9.0f);
-    EXPECT_FLOAT_EQ(up.position.y, 3.0f);
-
-    s_block slant = block_at(1, 2, 3);
-    s_move diagonal = move_of(move_diagonal, {4, 1000});
-    run_at(250, slant, diagonal);
-    EXPECT_FLOAT_EQ(slant.position.x, 2.0f);
-    EXPECT_FLOAT_EQ(slant.position.y, 3.0f);
-    EXPECT_EQ(slant.position.z, 3.0f);
-}
-
-TEST(MoveBackAndForth, negative_distance_moves_towards_smaller_coordinates_and_back)
-{
-    s_block block = block_at(0, 5);
-    s_move move = move_of(move_vertical, {-2, 1000});
-    run_at(500, block, move);
-    EXPECT_FLOAT_EQ(block.position.y, 4.0f);
+    s_block block = block_at(0, 0);
+    s_move move = move_of(move_circle, {0, 4000});
     run_at(1000, block, move);
-    EXPECT_FLOAT_EQ(block.position.y, 3.0f);
-    run_at(1500, block, move);
-    EXPECT_FLOAT_EQ(block.position.y, 4.0f);
-    run_at(2000, block, move);
-    EXPECT_FLOAT_EQ(block.position.y, 5.0f);
+    EXPECT_FALSE(move.reverse);
+    EXPECT_EQ(move.start, 0.0f);
+    // 6.28318 is a hair below 2*pi.
+    run_at(4000, block, move);
+    EXPECT_LT(block.position.y, 0.0f);
+    EXPECT_GT(block.position.y, -1e-5f);
 }
 
 TEST(MoveBackAndForth, horizontal_then_vertical_with_different_legs_move_each_axis_alone)
@@ -97,9 +103,8 @@ TEST(MoveBackAndForth, horizontal_then_vertical_with_different_legs_move_each_ax
     s_move across = move_of(move_horizontal, {2, 1000});
     s_move up = move_of(move_vertical, {6, 3000});
     for (u32 t : {1000u, 1500u}) {
-        gl_vertex.ticks = t;
-        across.func(block, across);
-        up.func(block, up);
+        run_at(t, block, across);
+        run_at(t, block, up);
     }
     EXPECT_FLOAT_EQ(block.position.x, 1.0f);  // on the way back
     EXPECT_FLOAT_EQ(block.position.y, 3.0f);  // half way out
@@ -109,60 +114,9 @@ TEST(MoveBackAndForth, blocks_sharing_one_record_move_in_step_after_the_first_tu
 {
     s_block first = block_at(0, 0), second = block_at(10, 0);
     s_move move = move_of(move_horizontal, {3, 2000});
-    gl_vertex.ticks = 2100;
-    move.func(first, move);
-    move.func(second, move);
+    run_at(2100, first, move);
+    run_at(2100, second, move);
     EXPECT_FLOAT_EQ(first.position.x, 3.0f);
     EXPECT_FLOAT_EQ(second.position.x, 13.0f);
     EXPECT_TRUE(move.reverse);
-}
-
-TEST(MoveBackAndForth, start_set_at_reading_counts_the_leg_from_there)
-{
-    s_block block = block_at(0, 0);
-    s_move move = move_of(move_horizontal, {4, 1000}, 7000.0f);
-    run_at(7250, block, move);
-    EXPECT_FLOAT_EQ(block.position.x, 1.0f);
-}
-
-TEST(MoveCircle, starts_one_unit_right_of_the_centre_at_origin_plus_p0)
-{
-    s_block block = block_at(1, 2, 5);
-    s_move move = move_of(move_circle, {3, 4000});
-    run_at(0, block, move);
-    EXPECT_FLOAT_EQ(block.position.x, 5.0f);  // 3 + (1 + cos 0)
-    EXPECT_FLOAT_EQ(block.position.y, 5.0f);  // 3 + (2 + sin 0)
-    EXPECT_EQ(block.position.z, 5.0f);
-}
-
-TEST(MoveCircle, quarter_period_turns_counter_clockwise_and_never_changes_its_state)
-{
-    s_block block = block_at(0, 0);
-    s_move move = move_of(move_circle, {0, 4000});
-    run_at(1000, block, move);
-    EXPECT_NEAR(block.position.x, 0.0f, 1e-5);
-    EXPECT_NEAR(block.position.y, 1.0f, 1e-5);
-    EXPECT_FALSE(move.reverse);
-    EXPECT_EQ(move.start, 0.0f);
-    // 6.28318 is a hair below 2*pi: one period falls just short of a full turn.
-    run_at(4000, block, move);
-    EXPECT_LT(block.position.y, 0.0f);
-    EXPECT_GT(block.position.y, -1e-5f);
-}
-
-TEST(MoveGuards, dummy_and_short_parameter_lists_leave_the_block_alone)
-{
-    s_block block = block_at(1, 1);
-    block.position = {7, 8, 9};
-    s_move dummy = move_of(move_dummy, {1, 1});
-    s_move short_h = move_of(move_horizontal, {5});
-    s_move empty_c = move_of(move_circle, {});
-    gl_vertex.ticks = 1234;
-    dummy.func(block, dummy);
-    short_h.func(block, short_h);
-    empty_c.func(block, empty_c);
-    EXPECT_EQ(block.position.x, 7.0f);
-    EXPECT_EQ(block.position.y, 8.0f);
-    EXPECT_FALSE(short_h.reverse);
-    EXPECT_EQ(short_h.start, 0.0f);
 }

@@ -9,42 +9,89 @@
 #include "shell/vertex.h"
 #include "tests/level/level_files.h"
 
+namespace {
+
+std::ostream& operator<<(std::ostream& out, const s_point& p)
+{
+    return out << "(" << p.x << " " << p.y << " " << p.z << ")";
+}
+
+template <class T>
+std::string list(const std::vector<T>& items)
+{
+    std::ostringstream out;
+    for (size_t i = 0; i < items.size(); i++)
+        out << (i ? " " : "") << items[i];
+    return "[" + out.str() + "]";
+}
+
+const char* kind(shader_func func)
+{
+    const std::pair<shader_func, const char*> kinds[] = {
+        {shader_dummy, "DUMMY"}, {shader_rotate, "ROTATE"},   {shader_scroll, "SCROLL"},
+        {shader_turb, "TURB"},   {shader_wave, "WAVE"},       {shader_rotzoom, "ROTZOOM"},
+        {shader_color, "COLOR"}};
+    for (const auto& k : kinds)
+        if (k.first == func)
+            return k.second;
+    return "?";
+}
+
+const char* kind(move_func func)
+{
+    const std::pair<move_func, const char*> kinds[] = {
+        {move_dummy, "DUMMY"}, {move_circle, "CIRCLE"}, {move_diagonal, "DIAGONAL"},
+        {move_horizontal, "HORIZONTAL"}, {move_vertical, "VERTICAL"}};
+    for (const auto& k : kinds)
+        if (k.first == func)
+            return k.second;
+    return "?";
+}
+
+// What the reader made, on one line: faces with their vertices, textures and
+// animations; the world's resolved faces, count and limits; each group's
+// resolved faces, count, lives, block positions, box and movements.
+std::string outline(const s_map& map)
+{
+    std::ostringstream out;
+    for (const s_face& f : map.faces) {
+        out << "face " << f.id << " " << list(f.vertices) << list(f.textures);
+        for (const s_shader& s : f.shaders)
+            out << " " << kind(s.func) << list(s.params);
+        out << "; ";
+    }
+    out << "world " << list(map.world.face_indices) << "/" << map.world.face_count << " "
+        << list(map.world.limits);
+    for (const s_block_group& g : map.groups) {
+        std::vector<s_point> at;
+        for (const s_block& b : g.blocks)
+            at.push_back(b.position);
+        out << "; group " << list(g.face_indices) << "/" << g.face_count << " lives " << g.lives
+            << " " << list(at) << " box " << list(std::vector<float>(&g.sizes[0][0], &g.sizes[3][0]));
+        for (const s_move& m : g.moves)
+            out << " " << kind(m.func) << list(m.params);
+    }
+    return out.str();
+}
+
+}  // namespace
+
 TEST(ReaderExample, gives_the_documented_structure)
 {
     s_map map;
     ASSERT_EQ(read_level(EXAMPLE_LEVEL, map), "");
-    ASSERT_EQ(map.faces.size(), 2u);
-    EXPECT_EQ(map.faces[0].id, "back");
-    EXPECT_EQ(map.faces[1].id, "brick");
-    EXPECT_EQ(map.world.face_indices, std::vector<int>{0});
-    EXPECT_EQ(map.world.limits, (std::vector<float>{-10, 10, -7, 7}));
-    ASSERT_EQ(map.groups.size(), 1u);
-    const s_block_group& group = map.groups[0];
-    EXPECT_EQ(group.face_indices, std::vector<int>{1});
-    EXPECT_EQ(group.lives, 2);
-    ASSERT_EQ(group.blocks.size(), 2u);
-    EXPECT_TRUE(group.blocks[1].alive);
-    EXPECT_EQ(group.blocks[1].hits, 0);
-    EXPECT_EQ(group.blocks[1].position.x, 4.0f);
-    const float want[3][2] = {{-1, 1}, {-0.5f, 0.5f}, {0, 0}};
-    for (int a = 0; a < 3; a++) {
-        EXPECT_EQ(group.sizes[a][0], want[a][0]);
-        EXPECT_EQ(group.sizes[a][1], want[a][1]);
-    }
-    ASSERT_EQ(group.moves.size(), 1u);
-    EXPECT_EQ(group.moves[0].func, &move_horizontal);
-    EXPECT_EQ(group.moves[0].params, (std::vector<float>{3, 2000}));
-    EXPECT_EQ(map.faces[0].shaders[0].func, &shader_scroll);
-    EXPECT_EQ(map.faces[1].textures, (std::vector<std::string>{"data/brick0.png", "data/brick1.png"}));
-    EXPECT_EQ(map.faces[0].color[3], 1.0f);
+    EXPECT_EQ(outline(map),
+              "face back [(-10 -7 -1) (10 -7 -1) (10 7 -1) (-10 7 -1)][data/back.png] SCROLL[0.05 0]; "
+              "face brick [(-1 -0.5 0) (1 -0.5 0) (1 0.5 0) (-1 0.5 0)][data/brick0.png data/brick1.png]; "
+              "world [0]/1 [-10 10 -7 7]; "
+              "group [1]/1 lives 2 [(-4 5 0) (4 5 0)] box [-1 1 -0.5 0.5 0 0] HORIZONTAL[3 2000]");
 }
 
 TEST(ReaderExample, print_matches_the_format_byte_for_byte)
 {
     s_map map;
     level_dir dir;
-    std::string path = dir.write("example.map", EXAMPLE_LEVEL);
-    Reader reader(path);
+    Reader reader(dir.write("example.map", EXAMPLE_LEVEL));
     reader.read(map);
     std::ostringstream out;
     reader.print(map, out);
@@ -63,16 +110,11 @@ TEST(ReaderExample, print_matches_the_format_byte_for_byte)
         "\tTEXCOORD 0 0\n\tTEXCOORD 1 0\n\tTEXCOORD 1 1\n\tTEXCOORD 0 1\n"
         "\tCURTEXCOORD 0 0\n\tCURTEXCOORD 1 0\n\tCURTEXCOORD 1 1\n\tCURTEXCOORD 0 1\nEND\n";
     EXPECT_EQ(out.str(), want);
-}
-
-TEST(ReaderExample, print_uses_six_significant_digits_and_exponents_like_printf_g)
-{
-    s_map map;
-    ASSERT_EQ(read_level("WORLD LIMITS 0.1234567 1e-7 1234567 -0.5 END", map), "");
-    std::ostringstream out;
-    level_dir dir;
-    Reader reader(dir.write("any.map", ""));
-    reader.print(map, out);
+    // Numbers as printf's %g writes them: six significant digits, exponents.
+    s_map odd;
+    ASSERT_EQ(read_level("WORLD LIMITS 0.1234567 1e-7 1234567 -0.5 END", odd), "");
+    out.str("");
+    reader.print(odd, out);
     EXPECT_NE(out.str().find("\tLIMITS 0.123457 1e-07 1.23457e+06 -0.5 \n"), std::string::npos);
 }
 
@@ -88,173 +130,85 @@ TEST(ReaderOpen, missing_file_throws_exactly_could_not_open_file_and_the_name)
     EXPECT_THROW(Reader reader(dir.path), std::string);  // a directory is no map file
 }
 
-TEST(ReaderGrammar, empty_file_gives_an_empty_level)
+TEST(ReaderGrammar, odd_corners_of_the_format_read_as_the_format_says)
 {
-    s_map map;
-    EXPECT_EQ(read_level("", map), "");
-    EXPECT_TRUE(map.faces.empty());
-    EXPECT_TRUE(map.groups.empty());
-    EXPECT_EQ(map.world.face_count, 0);
-    EXPECT_TRUE(map.world.limits.empty());
+    const char* const BIG = "3.40282e+38 -3.40282e+38";  // the box of a group without faces
+    const struct {
+        const char* name;
+        const char* text;
+        std::string outline;
+    } cases[] = {
+        {"empty file", "", "world []/0 []"},
+        {"title words and stray keywords between blocks are skipped",
+         "My Little Level END VERTEX 1 2 3\nFACE ID a END\nby me\n", "face a [][]; world []/0 []"},
+        {"END read as an argument is that argument",
+         "FACE ID END VERTEX 1 2 3 TEXTURE END END BLOCKS NUMFACES 1 FACES END ORIGIN 0 0 0 END",
+         "face END [(1 2 3)][END]; world []/0 []; group [0]/1 lives 0 [(0 0 0)] box [1 1 2 2 3 3]"},
+        {"two faces with one identifier are kept and the later wins",
+         "FACE ID a VERTEX 0 0 0 END FACE ID a VERTEX 5 5 5 END WORLD NUMFACES 1 FACES a END",
+         "face a [(0 0 0)][]; face a [(5 5 5)][]; world [1]/1 []"},
+        {"LIMITS twice append eight values; a second WORLD adds to the first",
+         "FACE ID a END FACE ID b END WORLD LIMITS 1 2 3 4 LIMITS 5 6 7 8 NUMFACES 1 FACES a END "
+         "WORLD NUMFACES 2 FACES b a END",
+         "face a [][]; face b [][]; world [0 1]/2 [1 2 3 4 5 6 7 8]"},
+        {"unknown kinds do nothing but keep their parameters; kinds are case sensitive",
+         "FACE ID a SHADER DUMMY 0 SHADER SPARKLE 2 7 8 END BLOCKS MOVE ZIGZAG 2 1 1 MOVE rotate 1 5 END",
+         std::string("face a [][] DUMMY[] DUMMY[7 8]; world []/0 []; group []/0 lives 0 [] box [") +
+             BIG + " " + BIG + " " + BIG + "] DUMMY[1 1] DUMMY[5]"},
+        {"a keyword of another block is skipped with its numbers",
+         "FACE ID a ORIGIN 1 2 3 VERTEX 4 5 6 LIMITS 1 2 3 4 END", "face a [(4 5 6)][]; world []/0 []"},
+        {"a face defined after the group that uses it resolves",
+         "BLOCKS NUMFACES 2 FACES late early ORIGIN 0 0 0 END "
+         "FACE ID early VERTEX -2 0 0 END FACE ID late VERTEX -1 3 1 VERTEX -1.5 4 1 END",
+         "face early [(-2 0 0)][]; face late [(-1 3 1) (-1.5 4 1)][]; world []/0 []; "
+         "group [1 0]/2 lives 0 [(0 0 0)] box [-2 -1 0 4 0 1]"},
+        {"an unknown identifier resolves to the first face",
+         "FACE ID a END FACE ID b END WORLD NUMFACES 2 FACES b ghost END",
+         "face a [][]; face b [][]; world [1 0]/2 []"},
+        {"FACES before NUMFACES resolves nothing", "FACE ID a END WORLD FACES a NUMFACES 1 END",
+         "face a [][]; world []/0 []"},
+        {"a count raised after FACES resolves only the identifiers read",
+         "FACE ID a END BLOCKS NUMFACES 1 FACES a NUMFACES 1000000 END",
+         std::string("face a [][]; world []/0 []; group [0]/1 lives 0 [] box [") + BIG + " " + BIG +
+             " " + BIG + "]"},
+        {"a negative count is zero", "FACE ID a END WORLD NUMFACES -5 FACES a END",
+         "face a [][]; world []/0 []"},
+        {"every ordinary number spelling; underflow keeps the tiny value",
+         "WORLD LIMITS +1 -2. .5 1.5E+2 LIMITS 1e-45 -0 007 3e0 END",
+         "world []/0 [1 -2 0.5 150 1.4013e-45 -0 7 3]"},
+        {"short movements and shaders behave as DUMMY; kinds that do nothing divide by nothing",
+         "FACE SHADER COLOR 3 1 2 3 SHADER ROTATE 0 SHADER ROTZOOM 1 0.1 END "
+         "BLOCKS LIVES -3 MOVE VERTICAL 1 5 MOVE DIAGONAL -4 MOVE DUMMY 2 1 0 MOVE WOBBLE 2 1 0 END",
+         std::string("face  [][] DUMMY[1 2 3] DUMMY[] ROTZOOM[0.1]; world []/0 []; group []/0 lives -3 [] box [") +
+             BIG + " " + BIG + " " + BIG + "] DUMMY[5] DUMMY[] DUMMY[1 0] DUMMY[1 0]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        s_map map;
+        ASSERT_EQ(read_level(c.text, map), "");
+        EXPECT_EQ(outline(map), c.outline);
+    }
 }
 
-TEST(ReaderGrammar, title_words_and_stray_keywords_between_blocks_are_skipped)
-{
-    s_map map;
-    ASSERT_EQ(read_level("My Little Level END VERTEX 1 2 3\nFACE ID a END\nby me\n", map), "");
-    ASSERT_EQ(map.faces.size(), 1u);
-    EXPECT_EQ(map.faces[0].id, "a");
-    EXPECT_TRUE(map.faces[0].vertices.empty());
-}
-
-TEST(ReaderGrammar, end_read_as_an_argument_is_that_argument)
-{
-    s_map map;
-    ASSERT_EQ(read_level("FACE ID END VERTEX 1 2 3 TEXTURE END END "
-                         "BLOCKS NUMFACES 1 FACES END ORIGIN 0 0 0 END",
-                         map), "");
-    ASSERT_EQ(map.faces.size(), 1u);
-    EXPECT_EQ(map.faces[0].id, "END");
-    EXPECT_EQ(map.faces[0].vertices.size(), 1u);
-    EXPECT_EQ(map.faces[0].textures, std::vector<std::string>{"END"});
-    ASSERT_EQ(map.groups.size(), 1u);
-    EXPECT_EQ(map.groups[0].face_indices, std::vector<int>{0});
-    EXPECT_EQ(map.groups[0].blocks.size(), 1u);
-}
-
-TEST(ReaderGrammar, two_faces_with_one_identifier_are_kept_and_the_later_wins)
-{
-    s_map map;
-    ASSERT_EQ(read_level("FACE ID a VERTEX 0 0 0 END FACE ID a VERTEX 5 5 5 END "
-                         "WORLD NUMFACES 1 FACES a END",
-                         map), "");
-    EXPECT_EQ(map.faces.size(), 2u);
-    EXPECT_EQ(map.world.face_indices, std::vector<int>{1});
-}
-
-TEST(ReaderGrammar, limits_twice_append_eight_values_and_a_second_world_adds_to_the_first)
-{
-    s_map map;
-    ASSERT_EQ(read_level("FACE ID a END FACE ID b END "
-                         "WORLD LIMITS 1 2 3 4 LIMITS 5 6 7 8 NUMFACES 1 FACES a END "
-                         "WORLD NUMFACES 2 FACES b a END",
-                         map), "");
-    EXPECT_EQ(map.world.limits, (std::vector<float>{1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(map.world.face_ids, (std::vector<std::string>{"a", "b", "a"}));
-    EXPECT_EQ(map.world.face_indices, (std::vector<int>{0, 1}));
-    EXPECT_EQ(map.world.face_count, 2);
-}
-
-TEST(ReaderGrammar, unknown_kinds_do_nothing_but_keep_their_parameters)
-{
-    s_map map;
-    ASSERT_EQ(read_level("FACE ID a SHADER DUMMY 0 SHADER SPARKLE 2 7 8 END "
-                         "BLOCKS MOVE ZIGZAG 2 1 1 MOVE rotate 1 5 END",
-                         map), "");
-    const s_face& face = map.faces[0];
-    ASSERT_EQ(face.shaders.size(), 2u);
-    EXPECT_EQ(face.shaders[0].func, &shader_dummy);
-    EXPECT_TRUE(face.shaders[0].params.empty());
-    EXPECT_EQ(face.shaders[1].func, &shader_dummy);
-    EXPECT_EQ(face.shaders[1].params, (std::vector<float>{7, 8}));
-    const s_block_group& group = map.groups[0];
-    EXPECT_EQ(group.moves[0].func, &move_dummy);
-    EXPECT_EQ(group.moves[0].params, (std::vector<float>{1, 1}));
-    EXPECT_EQ(group.moves[1].func, &move_dummy);  // keywords are case sensitive
-}
-
-TEST(ReaderGrammar, keyword_of_another_block_is_skipped_with_its_numbers)
-{
-    s_map map;
-    ASSERT_EQ(read_level("FACE ID a ORIGIN 1 2 3 VERTEX 4 5 6 LIMITS 1 2 3 4 END", map), "");
-    ASSERT_EQ(map.faces[0].vertices.size(), 1u);
-    EXPECT_EQ(map.faces[0].vertices[0].x, 4.0f);
-}
-
-TEST(ReaderGrammar, face_defined_after_the_group_that_uses_it_resolves)
-{
-    s_map map;
-    ASSERT_EQ(read_level("BLOCKS NUMFACES 2 FACES late early ORIGIN 0 0 0 END "
-                         "FACE ID early VERTEX -2 0 0 END FACE ID late VERTEX -1 3 1 VERTEX -1.5 4 1 END",
-                         map), "");
-    EXPECT_EQ(map.groups[0].face_indices, (std::vector<int>{1, 0}));
-    EXPECT_EQ(map.groups[0].sizes[0][0], -2.0f);
-    EXPECT_EQ(map.groups[0].sizes[0][1], -1.0f);  // wholly negative box
-    EXPECT_EQ(map.groups[0].sizes[1][0], 0.0f);
-    EXPECT_EQ(map.groups[0].sizes[1][1], 4.0f);
-}
-
-TEST(ReaderGrammar, unknown_identifier_resolves_to_the_first_face)
-{
-    s_map map;
-    ASSERT_EQ(read_level("FACE ID a END FACE ID b END WORLD NUMFACES 2 FACES b ghost END", map), "");
-    EXPECT_EQ(map.world.face_indices, (std::vector<int>{1, 0}));
-}
-
-TEST(ReaderGrammar, group_without_faces_keeps_the_empty_box_and_move_start_is_the_clock)
+TEST(ReaderGrammar, a_movement_starts_at_the_clock_of_the_reading)
 {
     gl_vertex.ticks = 4321;
     s_map map;
-    ASSERT_EQ(read_level("BLOCKS LIVES -3 MOVE VERTICAL 2 1 500 END", map), "");
+    ASSERT_EQ(read_level("BLOCKS MOVE VERTICAL 2 1 500 END", map), "");
     gl_vertex.ticks = 0;
-    const s_block_group& group = map.groups[0];
-    EXPECT_EQ(group.sizes[0][0], std::numeric_limits<float>::max());
-    EXPECT_EQ(group.sizes[0][1], std::numeric_limits<float>::lowest());
-    EXPECT_EQ(group.lives, -3);
-    EXPECT_EQ(group.moves[0].start, 4321.0f);
-    EXPECT_FALSE(group.moves[0].reverse);
+    EXPECT_EQ(map.groups[0].moves[0].start, 4321.0f);
+    EXPECT_FALSE(map.groups[0].moves[0].reverse);
 }
 
-TEST(ReaderCounts, faces_before_numfaces_resolves_nothing)
+TEST(ReaderRejects, bad_input_names_the_line_and_what_was_expected)
 {
-    s_map map;
-    ASSERT_EQ(read_level("FACE ID a END WORLD FACES a NUMFACES 1 END", map), "");
-    EXPECT_TRUE(map.world.face_ids.empty());
-    EXPECT_TRUE(map.world.face_indices.empty());
-    EXPECT_EQ(map.world.face_count, 0);
-}
-
-TEST(ReaderCounts, count_raised_after_faces_resolves_only_the_identifiers_read)
-{
-    s_map map;
-    ASSERT_EQ(read_level("FACE ID a END BLOCKS NUMFACES 1 FACES a NUMFACES 1000000 END", map), "");
-    EXPECT_EQ(map.groups[0].face_indices, std::vector<int>{0});
-    EXPECT_EQ(map.groups[0].face_count, 1);
-}
-
-TEST(ReaderCounts, negative_count_is_zero)
-{
-    s_map map;
-    ASSERT_EQ(read_level("FACE ID a END WORLD NUMFACES -5 FACES a END", map), "");
-    EXPECT_EQ(map.world.face_count, 0);
-    EXPECT_TRUE(map.world.face_indices.empty());
-    EXPECT_TRUE(map.world.face_ids.empty());  // "a" was skipped as an unknown token
-}
-
-TEST(ReaderCounts, huge_counts_reserve_nothing_and_stop_at_the_end_of_the_file)
-{
-    s_map map;
-    EXPECT_EQ(read_level("WORLD\nNUMFACES 2000000000\nFACES a b\n", map),
-              ":3: expected a face identifier after FACES, found the end of the file");
-    s_map shader_map;
-    EXPECT_EQ(read_level("FACE\nSHADER ROTATE 2147483647 1 2\n", shader_map),
-              ":2: expected a number after SHADER, found the end of the file");
-}
-
-TEST(ReaderRejects, end_of_file_inside_each_block)
-{
-    s_map a, b, c;
-    EXPECT_EQ(read_level("WORLD\nNUMFACES 0\n", a),
-              ":2: the file ends inside the WORLD block begun on line 1 (END is missing)");
-    EXPECT_EQ(read_level("\n\nFACE ID x\nVERTEX 1 2 3", b),
-              ":4: the file ends inside the FACE block begun on line 3 (END is missing)");
-    EXPECT_EQ(read_level("BLOCKS\n", c),
-              ":1: the file ends inside the BLOCKS block begun on line 1 (END is missing)");
-}
-
-TEST(ReaderRejects, tokens_that_are_not_the_number_expected)
-{
-    const struct { const char* text; const char* message; } cases[] = {
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"WORLD\nNUMFACES 0\n", ":2: the file ends inside the WORLD block begun on line 1 (END is missing)"},
+        {"\n\nFACE ID x\nVERTEX 1 2 3", ":4: the file ends inside the FACE block begun on line 3 (END is missing)"},
+        {"BLOCKS\n", ":1: the file ends inside the BLOCKS block begun on line 1 (END is missing)"},
         {"FACE\nVERTEX 1 x 3 END", ":2: expected a number after VERTEX, found \"x\""},
         {"FACE\nVERTEX 1 2", ":2: expected a number after VERTEX, found the end of the file"},
         {"WORLD\n\nNUMFACES 1.5 END", ":3: expected an integer after NUMFACES, found \"1.5\""},
@@ -266,6 +220,16 @@ TEST(ReaderRejects, tokens_that_are_not_the_number_expected)
         {"BLOCKS ORIGIN 1 2 \x01\x7f END", ":1: expected a number after ORIGIN, found \"??\""},
         {"FACE TEXCOORD . 1 END", ":1: expected a number after TEXCOORD, found \".\""},
         {"BLOCKS MOVE CIRCLE two 1 2 END", ":1: expected an integer after MOVE, found \"two\""},
+        // Huge counts reserve nothing: the reader runs into the end of the file.
+        {"WORLD\nNUMFACES 2000000000\nFACES a b\n",
+         ":3: expected a face identifier after FACES, found the end of the file"},
+        {"FACE\nSHADER ROTATE 2147483647 1 2\n", ":2: expected a number after SHADER, found the end of the file"},
+        {"WORLD\nNUMFACES 1\nFACES back\nEND\n", ":3: face \"back\" is used but the file defines no FACE"},
+        {"BLOCKS NUMFACES 1\n\nFACES brick END", ":3: face \"brick\" is used but the file defines no FACE"},
+        {"BLOCKS\nMOVE HORIZONTAL 2 3 0\nEND", ":2: MOVE HORIZONTAL needs a duration above 0 ms, found 0"},
+        {"BLOCKS\n\nMOVE CIRCLE 2 1 -500 END", ":3: MOVE CIRCLE needs a duration above 0 ms, found -500"},
+        // Every line end counts, blank and CRLF lines included.
+        {"\r\n\r\n\t \n  FACE\r\n VERTEX 1 2\r\n\r\n oops END", ":7: expected a number after VERTEX, found \"oops\""},
     };
     for (const auto& c : cases) {
         s_map map;
@@ -273,62 +237,13 @@ TEST(ReaderRejects, tokens_that_are_not_the_number_expected)
     }
 }
 
-TEST(ReaderRejects, accepts_every_ordinary_number_spelling)
-{
-    s_map map;
-    ASSERT_EQ(read_level("WORLD LIMITS +1 -2. .5 1.5E+2 LIMITS 1e-45 -0 007 3e0 END", map), "");
-    EXPECT_EQ(map.world.limits[0], 1.0f);
-    EXPECT_EQ(map.world.limits[1], -2.0f);
-    EXPECT_EQ(map.world.limits[2], 0.5f);
-    EXPECT_EQ(map.world.limits[3], 150.0f);
-    EXPECT_GT(map.world.limits[4], 0.0f);  // underflow keeps the tiny value
-    EXPECT_EQ(map.world.limits[6], 7.0f);
-}
-
-TEST(ReaderRejects, identifier_when_the_file_defines_no_face)
-{
-    s_map map;
-    EXPECT_EQ(read_level("WORLD\nNUMFACES 1\nFACES back\nEND\n", map),
-              ":3: face \"back\" is used but the file defines no FACE");
-    s_map group_map;
-    EXPECT_EQ(read_level("BLOCKS NUMFACES 1\n\nFACES brick END", group_map),
-              ":3: face \"brick\" is used but the file defines no FACE");
-}
-
-TEST(ReaderRejects, movement_durations_of_zero_or_below)
-{
-    s_map a, b, c;
-    EXPECT_EQ(read_level("BLOCKS\nMOVE HORIZONTAL 2 3 0\nEND", a),
-              ":2: MOVE HORIZONTAL needs a duration above 0 ms, found 0");
-    EXPECT_EQ(read_level("BLOCKS\n\nMOVE CIRCLE 2 1 -500 END", b),
-              ":3: MOVE CIRCLE needs a duration above 0 ms, found -500");
-    // Kinds that do nothing divide by nothing.
-    EXPECT_EQ(read_level("BLOCKS MOVE DUMMY 2 1 0 MOVE WOBBLE 2 1 0 END", c), "");
-}
-
-TEST(ReaderRejects, short_movements_and_shaders_behave_as_dummy)
-{
-    s_map map;
-    ASSERT_EQ(read_level("FACE SHADER COLOR 3 1 2 3 SHADER ROTATE 0 SHADER ROTZOOM 1 0.1 END "
-                         "BLOCKS MOVE VERTICAL 1 5 MOVE DIAGONAL -4 END",
-                         map), "");
-    EXPECT_EQ(map.faces[0].shaders[0].func, &shader_dummy);
-    EXPECT_EQ(map.faces[0].shaders[1].func, &shader_dummy);
-    EXPECT_EQ(map.faces[0].shaders[2].func, &shader_rotzoom);
-    EXPECT_EQ(map.faces[0].shaders[0].params.size(), 3u);
-    EXPECT_EQ(map.groups[0].moves[0].func, &move_dummy);
-    EXPECT_EQ(map.groups[0].moves[1].func, &move_dummy);
-}
-
 TEST(ReaderLimits, require_limits_rejects_a_world_without_four)
 {
     level_dir dir;
-    s_map map;
-    std::string path = dir.write("flat.map", "FACE ID a END\nWORLD LIMITS 1 2 3\n4 END");
-    Reader reader(path);
+    s_map map, empty;
+    Reader reader(dir.write("flat.map", "FACE ID a END\nWORLD LIMITS 1 2 3\n4 END"));
     reader.read(map);
     EXPECT_NO_THROW(reader.requireLimits(map));
-    s_map empty;
     Reader second(dir.write("empty.map", "\n\nWORLD END"));
     second.read(empty);
     try {
@@ -338,13 +253,6 @@ TEST(ReaderLimits, require_limits_rejects_a_world_without_four)
         EXPECT_EQ(message, dir.path + "/empty.map:3: the world needs LIMITS with four numbers "
                                       "(left, right, bottom, top)");
     }
-}
-
-TEST(ReaderScanner, line_numbers_count_every_line_end_including_blank_and_crlf_lines)
-{
-    s_map map;
-    EXPECT_EQ(read_level("\r\n\r\n\t \n  FACE\r\n VERTEX 1 2\r\n\r\n oops END", map),
-              ":7: expected a number after VERTEX, found \"oops\"");
 }
 
 TEST(ReaderScanner, tokens_spanning_buffer_refills_are_read_whole)
@@ -360,12 +268,11 @@ TEST(ReaderScanner, a_megabyte_level_reads_quickly)
 {
     std::string text = "WORLD LIMITS -10 10 -7 7 NUMFACES 1 FACES f0 END\n";
     int faces = 0;
-    while (text.size() < 1000000) {
+    while (text.size() < 1000000)
         text += "FACE ID f" + std::to_string(faces++) +
                 " VERTEX -1.25 -0.5 0 VERTEX 1.25 -0.5 0 VERTEX 1.25 0.5 0\n"
                 "TEXCOORD 0 0 TEXCOORD 1 0 TEXCOORD 1 1 TEXTURE data/brick.png END\n"
                 "BLOCKS NUMFACES 1 FACES f0 LIVES 1 ORIGIN 3.5 2.25 0 END\n";
-    }
     s_map map;
     auto begin = std::chrono::steady_clock::now();
     ASSERT_EQ(read_level(text, map), "");
