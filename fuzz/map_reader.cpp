@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FILE* file = fopen(path.c_str(), "wb");
     if (!file)
         return 0;
-    fwrite(data, 1, size, file);
+    if (size > 0)
+        fwrite(data, 1, size, file);
     fclose(file);
     s_map map;
     try {

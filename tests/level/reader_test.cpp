@@ -1,7 +1,6 @@
 // Map reader: the format's structure, its odd corners, and the bad-input rejections.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <sstream>
 
 #include "level/move.h"
@@ -264,7 +263,7 @@ TEST(ReaderScanner, tokens_spanning_buffer_refills_are_read_whole)
     EXPECT_EQ(map.faces[0].id.size(), (size_t)READER_CHUNK - 8 - 2 + 4);
 }
 
-TEST(ReaderScanner, a_megabyte_level_reads_quickly)
+TEST(ReaderScanner, a_megabyte_level_reads_whole_across_buffer_refills)
 {
     std::string text = "WORLD LIMITS -10 10 -7 7 NUMFACES 1 FACES f0 END\n";
     int faces = 0;
@@ -274,11 +273,8 @@ TEST(ReaderScanner, a_megabyte_level_reads_quickly)
                 "TEXCOORD 0 0 TEXCOORD 1 0 TEXCOORD 1 1 TEXTURE data/brick.png END\n"
                 "BLOCKS NUMFACES 1 FACES f0 LIVES 1 ORIGIN 3.5 2.25 0 END\n";
     s_map map;
-    auto begin = std::chrono::steady_clock::now();
+    // How fast is measured by bench_map_read; here only that nothing is lost.
     ASSERT_EQ(read_level(text, map), "");
-    double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
     EXPECT_EQ((int)map.faces.size(), faces);
-    // Generous: the figure that matters is taken from the Release build.
-    EXPECT_LT(ms, 1000.0);
-    RecordProperty("read_ms", (int)ms);
+    EXPECT_EQ((int)map.groups.size(), faces);
 }
