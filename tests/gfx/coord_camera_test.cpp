@@ -153,7 +153,7 @@ protected:
     void SetUp() override
     {
         Laws::SetUp();
-        open_window();
+        ASSERT_TRUE(open_window(WINDOW_SIDE, WINDOW_SIDE)) << SDL_GetError();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
     }

@@ -68,7 +68,7 @@ protected:
     TempDir dir;
     void SetUp() override
     {
-        open_window();
+        ASSERT_TRUE(open_window(WINDOW_SIDE, WINDOW_SIDE)) << SDL_GetError();
         std::filesystem::create_directory(dir.file("data"));
         write_file(dir.file("data/font_texture_00.bmp"), font_bmp());
         ASSERT_EQ(font_init_in(dir.path), 0);
@@ -165,7 +165,7 @@ TEST_F(Text, font_without_texture_draws_plain_squares)
 
 TEST(FontInit, missing_file_fails_and_keeps_font_0)
 {
-    open_window();
+    ASSERT_TRUE(open_window(WINDOW_SIDE, WINDOW_SIDE)) << SDL_GetError();
     TempDir empty;
     gl_fonts[0] = 4242;
     EXPECT_EQ(font_init_in(empty.path), 1);

@@ -1,95 +1,21 @@
-// Fixtures for the presentation tests: a temp directory, hand-built BMP and PNG
-// files, and one real GL window shared by the whole test program.
+// Fixtures for the presentation tests: hand-built PNG files and GL read-backs,
+// over the shared helpers.
 #pragma once
 
 #include <GL/gl.h>
-#include <SDL/SDL.h>
-#include <gtest/gtest.h>
 #include <png.h>
 
-#include <array>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "shell/types.h"
-#include "shell/vertex.h"
+#include "tests/support/test_support.h"
 
 namespace gfx_test {
 
+using namespace test_support;
+
 const int WINDOW_SIDE = 256;
-
-// A fresh directory under /tmp, removed with everything in it.
-struct TempDir {
-    std::string path;
-    TempDir()
-    {
-        char name[] = "/tmp/tumbrelix-gfx-XXXXXX";
-        const char* made = mkdtemp(name);
-        path = made ? made : "/tmp";
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-};
-
-inline void write_file(const std::string& path, const std::vector<u8>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write((const char*)bytes.data(), bytes.size());
-}
-
-inline std::vector<u8> read_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<u8>(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void put16(std::vector<u8>& out, size_t at, u32 value)
-{
-    out[at] = (u8)value;
-    out[at + 1] = (u8)(value >> 8);
-}
-
-inline void put32(std::vector<u8>& out, size_t at, u32 value)
-{
-    put16(out, at, value);
-    put16(out, at + 2, value >> 16);
-}
-
-// What a BMP writer may vary; a plain 24-bit bottom-up file by default.
-struct BmpShape {
-    i32 width = 1;
-    i32 height = 1;
-    u32 gap = 0;           // bytes of junk between the header and the pixel data
-    bool top_down = false; // rows stored top first, with a negative height
-};
-
-// A BMP of the given RGB pixels (rows bottom first), its rows padded with junk.
-inline std::vector<u8> make_bmp(const BmpShape& shape, const std::vector<u8>& rgb)
-{
-    u32 width = (u32)shape.width, height = (u32)shape.height;
-    u32 stride = (width * 3 + 3) & ~3u, offset = 54 + shape.gap;
-    std::vector<u8> out(offset + (size_t)stride * height, 0xEE);
-    std::fill(out.begin(), out.begin() + 54, 0);
-    out[0] = 'B';
-    out[1] = 'M';
-    put32(out, 2, (u32)out.size());
-    put32(out, 10, offset);
-    put32(out, 14, 40);
-    put32(out, 18, width);
-    put32(out, 22, shape.top_down ? (u32)-(i32)height : height);
-    put16(out, 26, 1);
-    put16(out, 28, 24);
-    for (u32 y = 0; y < height; y++) {
-        u8* dst = &out[offset + (size_t)(shape.top_down ? height - 1 - y : y) * stride];
-        for (u32 x = 0; x < width; x++)
-            for (int c = 0; c < 3; c++)
-                dst[x * 3 + c] = rgb[((size_t)y * width + x) * 3 + 2 - c];
-    }
-    return out;
-}
 
 // What a PNG writer may vary.
 struct PngShape {
@@ -139,16 +65,6 @@ inline bool write_png(const std::string& path, const PngShape& shape,
     return true;
 }
 
-// Opens the test program's one window the first time a GL test needs it.
-inline void open_window()
-{
-    // A display started just before the test may still be coming up.
-    for (int attempt = 0; attempt < 5 && !gl_vertex.ready; attempt++)
-        if (VTX_Init(WINDOW_SIDE, WINDOW_SIDE, 32, 0) != 0)
-            SDL_Delay(200);
-    ASSERT_TRUE(gl_vertex.ready) << "no GL window: " << SDL_GetError();
-}
-
 inline GLint texture_level_parameter(u32 texture, int level, GLenum what)
 {
     GLint value = 0;
@@ -167,18 +83,6 @@ inline std::vector<u8> texture_bytes(u32 texture, GLenum format)
     glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, bytes.data());
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     return bytes;
-}
-
-typedef std::array<int, 3> Rgb;
-
-// RGB of one window pixel of the back buffer.
-inline Rgb read_pixel(int x, int y)
-{
-    u8 rgb[3] = {0, 0, 0};
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    return {rgb[0], rgb[1], rgb[2]};
 }
 
 }  // namespace gfx_test
