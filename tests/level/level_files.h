@@ -1,12 +1,12 @@
 // Map files written by the tests themselves into a private temporary directory.
 #pragma once
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "level/reader.h"
+#include "tests/support/test_support.h"
+
+using namespace test_support;
 
 // The small example level of the map format: two faces, one world face, one group of two blocks.
 static const char* const EXAMPLE_LEVEL =
@@ -20,32 +20,10 @@ static const char* const EXAMPLE_LEVEL =
     "BLOCKS\nNUMFACES 1\nFACES brick\nLIVES 2\nORIGIN -4 5 0\nORIGIN 4 5 0\n"
     "MOVE HORIZONTAL 2 3 2000\nEND\n";
 
-// A directory of its own under /tmp, removed with its files at the end of the test.
-struct level_dir {
-    std::string path;
-    level_dir()
-    {
-        char pattern[] = "/tmp/tumbrelix-level-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "/tmp/tumbrelix-level-unmade";
-    }
-    ~level_dir() { std::filesystem::remove_all(path); }
-    // Writes text to name in the directory and returns the file's path.
-    std::string write(const std::string& name, const std::string& text) const
-    {
-        std::string file = path + "/" + name;
-        if (FILE* out = fopen(file.c_str(), "wb")) {
-            fwrite(text.data(), 1, text.size(), out);
-            fclose(out);
-        }
-        return file;
-    }
-};
-
 // Reads text as a map file; returns "" or the message the reader threw.
 inline std::string read_level(const std::string& text, s_map& map)
 {
-    level_dir dir;
+    TempDir dir;
     try {
         Reader(dir.write("level.map", text)).read(map);
     } catch (const std::string& message) {

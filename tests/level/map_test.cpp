@@ -16,35 +16,17 @@ struct rgb {
     int r, g, b;
 };
 
-// A 4 x 4 24-bit BMP of one colour (rows of 12 bytes need no padding).
-std::string solid_bmp(char r, char g, char b)
-{
-    std::string out(54, '\0');
-    const std::pair<size_t, u32> header[] = {{2, 54 + 48}, {10, 54}, {14, 40}, {18, 4},
-                                             {22, 4},      {26, 1},  {28, 24}};
-    for (const auto& [at, value] : header)
-        for (int i = 0; i < 4 && (at < 26 || i < 2); i++)
-            out[at + i] = (char)(value >> (8 * i));
-    for (int p = 0; p < 16; p++)
-        out += std::string{b, g, r};
-    return out;
-}
-
 class MapRender : public ::testing::Test {
 protected:
-    level_dir dir;
+    TempDir dir;
     std::string red, green, blue;
 
     void SetUp() override
     {
-        // A display that has only just started may refuse the first window.
-        for (int attempt = 0; attempt < 3 && !gl_vertex.ready; attempt++)
-            if (VTX_Init(640, 480, 32, 0) != 0)
-                fprintf(stderr, "VTX_Init failed: %s\n", SDL_GetError());
-        ASSERT_TRUE(gl_vertex.ready) << "no GL window (is DISPLAY set?)";
-        red = dir.write("red.bmp", solid_bmp(-1, 0, 0));
-        green = dir.write("green.bmp", solid_bmp(0, -1, 0));
-        blue = dir.write("blue.bmp", solid_bmp(0, 0, -1));
+        ASSERT_TRUE(open_window(640, 480)) << "no GL window: " << SDL_GetError();
+        red = dir.write("red.bmp", solid_bmp(4, 4, 255, 0, 0));
+        green = dir.write("green.bmp", solid_bmp(4, 4, 0, 255, 0));
+        blue = dir.write("blue.bmp", solid_bmp(4, 4, 0, 0, 255));
         gl_vertex.ticks = 0;
     }
 
@@ -77,9 +59,7 @@ protected:
         glGetDoublev(GL_PROJECTION_MATRIX, projection);
         glGetIntegerv(GL_VIEWPORT, viewport);
         gluProject(x, y, z, model, projection, viewport, &wx, &wy, &wz);
-        unsigned char p[3] = {0, 0, 0};
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels((GLint)wx, (GLint)wy, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+        Rgb p = read_pixel((int)wx, (int)wy);
         return {p[0], p[1], p[2]};
     }
 

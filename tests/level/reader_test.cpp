@@ -89,7 +89,7 @@ TEST(ReaderExample, gives_the_documented_structure)
 TEST(ReaderExample, print_matches_the_format_byte_for_byte)
 {
     s_map map;
-    level_dir dir;
+    TempDir dir;
     Reader reader(dir.write("example.map", EXAMPLE_LEVEL));
     reader.read(map);
     std::ostringstream out;
@@ -125,7 +125,7 @@ TEST(ReaderOpen, missing_file_throws_exactly_could_not_open_file_and_the_name)
     } catch (const std::string& message) {
         EXPECT_EQ(message, "Could not open file no/such/level.map");
     }
-    level_dir dir;
+    TempDir dir;
     EXPECT_THROW(Reader reader(dir.path), std::string);  // a directory is no map file
 }
 
@@ -238,7 +238,7 @@ TEST(ReaderRejects, bad_input_names_the_line_and_what_was_expected)
 
 TEST(ReaderLimits, require_limits_rejects_a_world_without_four)
 {
-    level_dir dir;
+    TempDir dir;
     s_map map, empty;
     Reader reader(dir.write("flat.map", "FACE ID a END\nWORLD LIMITS 1 2 3\n4 END"));
     reader.read(map);

@@ -28,7 +28,7 @@ std::string run_tool(const std::string& arguments, int& status)
 
 TEST(MapToolCheck, reports_every_finding_on_its_line_and_fails)
 {
-    level_dir dir;
+    TempDir dir;
     std::string png = dir.write("ok.png", "not really a png");
     std::string text =
         "My level\n"                                    // 1 skipped words
@@ -84,7 +84,7 @@ TEST(MapToolCheck, reports_every_finding_on_its_line_and_fails)
 
 TEST(MapToolCheck, clean_level_passes_and_a_rejected_one_reports_the_reader_message)
 {
-    level_dir dir;
+    TempDir dir;
     std::string level = EXAMPLE_LEVEL;
     // The example's textures live under data/: point them at files of the test's own.
     std::string back = dir.write("back.png", "x"), b0 = dir.write("b0.png", "x"),
@@ -108,7 +108,7 @@ TEST(MapToolCheck, clean_level_passes_and_a_rejected_one_reports_the_reader_mess
 
 TEST(MapToolPrint, writes_the_reader_description_or_the_reader_message)
 {
-    level_dir dir;
+    TempDir dir;
     int status = -1;
     std::string out = run_tool("print " + dir.write("e.map", EXAMPLE_LEVEL), status);
     EXPECT_EQ(status, 0);
