@@ -2,70 +2,22 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "audio/chord.h"
 #include "audio/sound.h"
 #include "shell/types.h"
+#include "tests/support/test_support.h"
 
 namespace audio_test {
 
+using namespace test_support;
+
 const int RATE = SOUND_OUTPUT_RATE;
-const int WAV = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-const int OGG = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-const int MP3 = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
-
-// A fresh temporary directory, removed with its content at the end of the test.
-struct TempDir {
-    std::string path;
-    TempDir()
-    {
-        char name[] = "/tmp/tumbrelix_audio_XXXXXX";
-        path = mkdtemp(name) ? name : "";
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::string operator/(const std::string& name) const { return path + "/" + name; }
-};
-
-struct Piece {
-    double seconds, hz;
-};
-
-// Writes a sine tone of amplitude 0.25, its pieces one after another, in every channel.
-inline bool write_tone(const std::string& path, int format, int rate, int channels, std::vector<Piece> pieces)
-{
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!file)
-        return false;
-    std::vector<float> frames;
-    double phase = 0;
-    for (const Piece& piece : pieces)
-        for (long i = 0; i < lround(piece.seconds * rate); i++, phase += 2 * M_PI * piece.hz / rate)
-            frames.insert(frames.end(), (size_t)channels, (float)(0.25 * sin(phase)));
-    sf_count_t count = (sf_count_t)(frames.size() / channels);
-    bool ok = sf_writef_float(file, frames.data(), count) == count;
-    sf_close(file);
-    return ok;
-}
-
-inline bool write_file(const std::string& path, const std::string& bytes)
-{
-    return std::ofstream(path, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size()).flush().good();
-}
 
 // A four-channel ProTracker module: one looped 32-byte sine cycle at period
 // 428 (8287 Hz on a PAL Amiga, so 259 Hz) on channel 1.
@@ -147,9 +99,9 @@ struct Chord : ::testing::Test {
     {
         std::string extension = name.substr(name.rfind('.'));
         int format = extension == ".ogg" ? OGG : extension == ".mp3" ? MP3 : WAV;
-        EXPECT_TRUE(write_tone(dir / name, format, rate, channels, pieces));
+        EXPECT_TRUE(write_tone(dir.file(name), format, rate, channels, pieces));
         u32 handle = 9999;
-        int result = (format == WAV ? CHD_LoadSound : CHD_LoadStream)((dir / name).c_str(), mode, &handle);
+        int result = (format == WAV ? CHD_LoadSound : CHD_LoadStream)(dir.file(name).c_str(), mode, &handle);
         EXPECT_EQ(0, result) << sound_system_error(gl_chord.system);
         return handle;
     }

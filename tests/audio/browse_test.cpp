@@ -15,10 +15,10 @@ struct BrowseTree : ::testing::Test {
     TempDir dir;
     void SetUp() override
     {
-        ASSERT_EQ(0, mkdir((dir / "sub").c_str(), 0700));
-        ASSERT_EQ(0, mkdir((dir / "sub/deeper").c_str(), 0700));
-        ASSERT_TRUE(write_file(dir / "file.txt", "x"));
-        ASSERT_TRUE(write_file(dir / "sub/deeper/leaf", "x"));
+        ASSERT_EQ(0, mkdir(dir.file("sub").c_str(), 0700));
+        ASSERT_EQ(0, mkdir(dir.file("sub/deeper").c_str(), 0700));
+        ASSERT_TRUE(write_file(dir.file("file.txt"), "x"));
+        ASSERT_TRUE(write_file(dir.file("sub/deeper/leaf"), "x"));
     }
 };
 
@@ -41,10 +41,10 @@ TEST_F(BrowseTree, paths_grow_by_one_level_name_and_slash_per_open_and_shrink_pe
             full.insert(browse.GetFull());
         EXPECT_TRUE(full.count(path + ".."));
     }
-    EXPECT_TRUE(full.count(dir / "sub/deeper/leaf"));
+    EXPECT_TRUE(full.count(dir.file("sub/deeper/leaf")));
     std::string last = browse.GetFile();
     EXPECT_TRUE(browse.Close());
-    EXPECT_EQ(dir / "sub/", browse.GetPath());
+    EXPECT_EQ(dir.file("sub/"), browse.GetPath());
     EXPECT_EQ(last, browse.GetFile()); // the last entry outlives its level
 }
 
@@ -76,10 +76,10 @@ TEST_F(BrowseTree, a_depth_first_walk_sees_every_entry_and_dots_are_directories_
             break;
         }
     }
-    std::map<std::string, std::pair<bool, bool>> expected = {{dir / "sub", {true, true}},
-        {dir / "sub/deeper", {true, true}}, {dir / "file.txt", {false, false}}, {dir / "sub/deeper/leaf", {false, false}}};
+    std::map<std::string, std::pair<bool, bool>> expected = {{dir.file("sub"), {true, true}},
+        {dir.file("sub/deeper"), {true, true}}, {dir.file("file.txt"), {false, false}}, {dir.file("sub/deeper/leaf"), {false, false}}};
     for (std::string level : {"", "sub/", "sub/deeper/"})
-        expected[dir / level + "."] = expected[dir / level + ".."] = {true, false};
+        expected[dir.file(level) + "."] = expected[dir.file(level) + ".."] = {true, false};
     EXPECT_EQ(expected, seen);
 }
 

@@ -164,7 +164,7 @@ TEST_F(ChordSound, starting_twice_sounds_twice_and_stop_ends_only_the_newest_voi
 TEST_F(ChordSound, handles_are_given_in_load_order_and_a_failed_load_still_takes_one)
 {
     u32 a = tone("a.wav", {{0.1, 440}}), missing = 77;
-    EXPECT_EQ(1, CHD_LoadSound((dir / "missing.wav").c_str(), 0, &missing));
+    EXPECT_EQ(1, CHD_LoadSound(dir.file("missing.wav").c_str(), 0, &missing));
     EXPECT_NE(std::string::npos, std::string(sound_system_error(gl_chord.system)).find("missing.wav"));
     u32 c = tone("c.wav", {{0.1, 440}});
     EXPECT_EQ((std::vector<u32>{0, 1, 2}), (std::vector<u32>{a, missing, c}));
@@ -188,17 +188,17 @@ TEST_F(ChordSound, handles_are_given_in_load_order_and_a_failed_load_still_takes
 
 TEST_F(ChordSound, files_the_mixer_cannot_play_are_refused_with_a_message_naming_them)
 {
-    ASSERT_TRUE(write_tone(dir / "three.wav", WAV, 44100, 3, {{0.1, 440}}));
-    ASSERT_TRUE(write_file(dir / "text.wav", "this is not a sound"));
-    ASSERT_TRUE(write_file(dir / "empty.wav", ""));
+    ASSERT_TRUE(write_tone(dir.file("three.wav"), WAV, 44100, 3, {{0.1, 440}}));
+    ASSERT_TRUE(write_file(dir.file("text.wav"), "this is not a sound"));
+    ASSERT_TRUE(write_file(dir.file("empty.wav"), ""));
     for (std::string name : {"three.wav", "text.wav", "empty.wav"}) {
         SCOPED_TRACE(name);
         u32 h;
-        EXPECT_EQ(1, CHD_LoadSound((dir / name).c_str(), 0, &h));
+        EXPECT_EQ(1, CHD_LoadSound(dir.file(name).c_str(), 0, &h));
         std::string error = sound_system_error(gl_chord.system);
-        EXPECT_NE(std::string::npos, error.find(dir / name));
+        EXPECT_NE(std::string::npos, error.find(dir.file(name)));
         EXPECT_TRUE(name != "three.wav" || error.find("3 channels") != std::string::npos) << error;
-        EXPECT_EQ(1, CHD_LoadStream((dir / name).c_str(), 0, &h));
+        EXPECT_EQ(1, CHD_LoadStream(dir.file(name).c_str(), 0, &h));
     }
 }
 
@@ -209,11 +209,11 @@ void record_release(const s_sound* sound, void* order)
 
 TEST_F(ChordSound, sixty_five_loads_grow_the_table_twice_and_stop_releases_them_last_first)
 {
-    ASSERT_TRUE(write_tone(dir / "t.wav", WAV, 44100, 1, {{0.01, 440}}));
+    ASSERT_TRUE(write_tone(dir.file("t.wav"), WAV, 44100, 1, {{0.01, 440}}));
     std::vector<const s_sound*> expected, released;
     for (u32 i = 0; i < 65; i++) {
         u32 h;
-        ASSERT_EQ(0, CHD_LoadSound((dir / "t.wav").c_str(), 0, &h));
+        ASSERT_EQ(0, CHD_LoadSound(dir.file("t.wav").c_str(), 0, &h));
         ASSERT_EQ(i, h);
         EXPECT_EQ(i < 64 ? 64u : 128u, gl_chord.capacity);
         expected.insert(expected.begin(), gl_chord.slots[h].sound);
@@ -256,11 +256,11 @@ TEST(ChordInit, calls_before_init_or_after_stop_do_nothing)
 TEST(ChordInit, without_a_sound_card_sounds_still_start_and_nothing_reaches_stderr)
 {
     TempDir dir;
-    ASSERT_TRUE(write_tone(dir / "t.wav", WAV, 44100, 1, {{0.01, 440}}));
+    ASSERT_TRUE(write_tone(dir.file("t.wav"), WAV, 44100, 1, {{0.01, 440}}));
     u32 h = 9999;
     testing::internal::CaptureStderr();
     EXPECT_EQ(0, CHD_Init(100, 0));
-    EXPECT_EQ(0, CHD_LoadSound((dir / "t.wav").c_str(), 0, &h));
+    EXPECT_EQ(0, CHD_LoadSound(dir.file("t.wav").c_str(), 0, &h));
     CHD_PlayStart(h, false);
     EXPECT_NE(0u, h < gl_chord.count ? gl_chord.slots[h].channel : 0);
     CHD_Loop();

@@ -25,27 +25,27 @@ struct Music : Chord {
         Chord::SetUp();
         ASSERT_EQ(0, music_init(&music));
     }
-    void ogg(const std::string& name, double hz) { EXPECT_TRUE(write_tone(dir / name, OGG, 44100, 1, {{2.0, hz}})); }
+    void ogg(const std::string& name, double hz) { EXPECT_TRUE(write_tone(dir.file(name), OGG, 44100, 1, {{2.0, hz}})); }
 };
 
 TEST_F(Music, only_files_with_a_music_extension_are_candidates_and_directories_never)
 {
-    ASSERT_TRUE(write_file(dir / "a.MOD", make_mod()));
-    ASSERT_TRUE(write_file(dir / "b.txt", "x"));
+    ASSERT_TRUE(write_file(dir.file("a.MOD"), make_mod()));
+    ASSERT_TRUE(write_file(dir.file("b.txt"), "x"));
     ogg("c.ogg", 440);
-    ASSERT_EQ(0, mkdir((dir / "d.mp3").c_str(), 0700));
+    ASSERT_EQ(0, mkdir(dir.file("d.mp3").c_str(), 0700));
     std::vector<std::string> candidates;
     music_internal_gather(dir.path.c_str(), &candidates);
     std::sort(candidates.begin(), candidates.end());
-    EXPECT_EQ((std::vector<std::string>{dir / "a.MOD", dir / "c.ogg"}), candidates);
+    EXPECT_EQ((std::vector<std::string>{dir.file("a.MOD"), dir.file("c.ogg")}), candidates);
 }
 
 TEST_F(Music, nothing_to_play_leaves_the_player_idle_and_one_candidate_is_always_chosen)
 {
-    ASSERT_TRUE(write_file(dir / "notes.txt", "x"));
+    ASSERT_TRUE(write_file(dir.file("notes.txt"), "x"));
     music_stop(&music);
     music_play_random(&music, dir.path.c_str());
-    music_play_random(&music, (dir / "missing").c_str());
+    music_play_random(&music, dir.file("missing").c_str());
     music_free(&music);
     EXPECT_FALSE(music.playing);
     EXPECT_EQ(0u, gl_chord.count);
@@ -65,10 +65,10 @@ TEST_F(Music, a_second_track_takes_a_new_slot_only_it_plays_and_stop_silences_it
 {
     ogg("low.ogg", 220);
     ogg("high.ogg", 880);
-    music_play_defined(&music, (dir / "low.ogg").c_str());
+    music_play_defined(&music, dir.file("low.ogg").c_str());
     u32 first = music.sound;
     play(0.2);
-    music_play_defined(&music, (dir / "high.ogg").c_str());
+    music_play_defined(&music, dir.file("high.ogg").c_str());
     EXPECT_EQ(2u, gl_chord.count);
     EXPECT_NE(first, music.sound);
     EXPECT_FALSE(sound_channel_is_playing(gl_chord.system, gl_chord.slots[first].channel));
@@ -82,8 +82,8 @@ TEST_F(Music, a_second_track_takes_a_new_slot_only_it_plays_and_stop_silences_it
 
 TEST_F(Music, a_track_the_decoder_refuses_still_counts_as_playing_but_is_silent)
 {
-    ASSERT_TRUE(write_file(dir / "broken.ogg", "not an ogg"));
-    music_play_defined(&music, (dir / "broken.ogg").c_str());
+    ASSERT_TRUE(write_file(dir.file("broken.ogg"), "not an ogg"));
+    music_play_defined(&music, dir.file("broken.ogg").c_str());
     EXPECT_TRUE(music.playing);
     EXPECT_EQ(nullptr, gl_chord.slots[music.sound].sound);
     EXPECT_LT(rms(play(0.2), 2), 1);

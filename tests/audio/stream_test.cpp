@@ -26,8 +26,8 @@ TEST_F(Stream, ogg_mp3_and_tracker_streams_decode_play_at_their_pitch_and_play_a
         if (row.channels) {
             h = tone(row.name, {{2.0, 440}}, 0, 44100, row.channels);
         } else {
-            ASSERT_TRUE(write_file(dir / row.name, make_mod()));
-            EXPECT_EQ(0, CHD_LoadStream((dir / row.name).c_str(), 0, &h));
+            ASSERT_TRUE(write_file(dir.file(row.name), make_mod()));
+            EXPECT_EQ(0, CHD_LoadStream(dir.file(row.name).c_str(), 0, &h));
         }
         CHD_PlayStart(h, false);
         std::vector<i16> out = play(1.0);
