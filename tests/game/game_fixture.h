@@ -1,13 +1,12 @@
-// Shared by the gameplay tests: a GL window, a scratch directory, tiny BMP and
-// WAV files, a driven clock, and a play field over limits 0..20 x 0..30 whose
-// sounds go through the real sound module on the loopback device.
+// Shared by the gameplay tests: a cleared GL window, a driven clock, and a play
+// field over limits 0..20 x 0..30 whose sounds go through the real sound module
+// on the loopback device.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,8 +20,11 @@
 #include "gfx/surface.h"
 #include "level/level.h"
 #include "shell/vertex.h"
+#include "tests/support/test_support.h"
 
 namespace game_test {
+
+using namespace test_support;
 
 const f32 UP = 1.5707964f;
 const f32 DOWN = -1.5707964f;
@@ -37,87 +39,20 @@ inline void set_clock(u32 ticks, f32 frame_time)
 // it to black with identity matrices.
 inline bool gl_ready()
 {
-    static int state = VTX_Init(640, 480, 24, 0) == 0 ? 1 : 0;
-    if (state) {
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-    }
-    return state == 1;
+    if (!open_window(640, 480, 24))
+        return false;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    return true;
 }
 
 // Red channel of the back buffer at window pixel (x, y).
-inline int red_at(int x, int y)
-{
-    u8 rgb[3];
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-    return rgb[0];
-}
-
-// Runs the test inside a fresh empty directory, removed afterwards.
-class scratch_dir {
-public:
-    scratch_dir() : old_(std::filesystem::current_path())
-    {
-        char pattern[] = "/tmp/tumbrelix_game_XXXXXX";
-        path_ = mkdtemp(pattern);
-        std::filesystem::current_path(path_);
-    }
-    ~scratch_dir()
-    {
-        std::filesystem::current_path(old_);
-        std::filesystem::remove_all(path_);
-    }
-
-private:
-    std::filesystem::path old_, path_;
-};
-
-// Builds a little-endian file image: text tags and n-byte numbers.
-struct bytes {
-    std::string s;
-    bytes& tag(const char* t) { s += t; return *this; }
-    bytes& le(u32 v, int n)
-    {
-        for (int i = 0; i < n; i++)
-            s += (char)(v >> (8 * i));
-        return *this;
-    }
-    bool save(const char* path) const
-    {
-        FILE* f = fopen(path, "wb");
-        bool ok = f && fwrite(s.data(), 1, s.size(), f) == s.size();
-        return f && fclose(f) == 0 && ok;
-    }
-};
-
-// A 4 x 4 white 24-bit BMP.
-inline bool write_bmp(const char* path)
-{
-    bytes b;
-    b.tag("BM").le(54 + 48, 4).le(0, 4).le(54, 4).le(40, 4).le(4, 4).le(4, 4).le(1, 2).le(24, 2);
-    b.le(0, 4).le(48, 4).le(2835, 4).le(2835, 4).le(0, 4).le(0, 4);
-    b.s.append(48, '\xff');
-    return b.save(path);
-}
-
-// A mono 16-bit 22050 Hz WAV of a quiet square wave lasting ms.
-inline bool write_wav(const char* path, int ms)
-{
-    u32 frames = 22050 * ms / 1000;
-    bytes b;
-    b.tag("RIFF").le(36 + frames * 2, 4).tag("WAVEfmt ").le(16, 4).le(1, 2).le(1, 2);
-    b.le(22050, 4).le(44100, 4).le(2, 2).le(16, 2).tag("data").le(frames * 2, 4);
-    for (u32 i = 0; i < frames; i++)
-        b.le((u32)((i / 25) % 2 ? 2000 : -2000), 2);
-    return b.save(path);
-}
+inline int red_at(int x, int y) { return read_pixel(x, y)[0]; }
 
 class PlayField : public ::testing::Test {
 protected:
@@ -132,7 +67,7 @@ protected:
               "bonus_take_ball_oneshot", "bonus_take_ball_split", "bonus_take_ball_traverse",
               "bonus_take_ball_weight_heavy", "bonus_take_ball_weight_light",
               "bonus_take_pad_dec", "bonus_take_pad_inc"})
-            ASSERT_TRUE(write_wav(("data/sounds/" + std::string(name) + ".wav").c_str(), 2000));
+            ASSERT_TRUE(write_tone("data/sounds/" + std::string(name) + ".wav", WAV, 22050, 1, {{2.0, 441}}));
         ASSERT_EQ(0, CHD_Init(100, SOUND_INIT_LOOPBACK));
         particles = {};
         particles.textures = (u32*)calloc(PARTICLE_TYPE_COUNT, sizeof(u32));
@@ -231,7 +166,7 @@ protected:
         return group;
     }
 
-    scratch_dir dir;
+    TempCwd dir;
     s_particle particles;
     s_surface surfaces;
     s_ball_list balls;

@@ -219,7 +219,7 @@ TEST(ParticleInit, FailsWithoutItsTextureAndSharesOneTextureAcrossTypesWithIt)
 {
     if (!gl_ready())
         GTEST_SKIP() << "no GL window";
-    scratch_dir dir;
+    TempCwd dir;
     s_surface surfaces;
     surface_init(&surfaces);
     s_particle system;
@@ -229,7 +229,7 @@ TEST(ParticleInit, FailsWithoutItsTextureAndSharesOneTextureAcrossTypesWithIt)
     particle_stop(&system);
 
     std::filesystem::create_directory("data");
-    ASSERT_TRUE(write_bmp("data/particle.bmp"));
+    ASSERT_TRUE(write_file("data/particle.bmp", solid_bmp(4, 4, 255, 255, 255)));
     ASSERT_EQ(0, particle_init(&system, &surfaces));
     EXPECT_NE(0u, system.textures[0]);
     for (int t = 1; t < PARTICLE_TYPE_COUNT; t++)
