@@ -7,23 +7,23 @@
 #include <gtest/gtest.h>
 
 #include <SDL/SDL.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "shell/game.h"
 #include "shell/vertex.h"
+#include "tests/support/test_support.h"
 
 namespace faults_test {
+
+using namespace test_support;
 
 // Every file the game itself loads from data/ (the level's textures aside).
 inline std::vector<std::string> game_data_files()
@@ -44,29 +44,6 @@ inline std::vector<std::string> game_data_files()
     for (const char* sound : sounds)
         files.push_back(std::string("sounds/") + sound + ".wav");
     return files;
-}
-
-// Writes a width x height 24-bit BMP of one colour.
-inline bool write_bmp(const std::string& path, int width, int height, u8 r, u8 g, u8 b)
-{
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    int row = (width * 3 + 3) & ~3;
-    auto u16le = [f](int v) { fputc(v & 255, f); fputc((v >> 8) & 255, f); };
-    auto u32le = [&](int v) { u16le(v & 0xffff); u16le((v >> 16) & 0xffff); };
-    fputs("BM", f);
-    u32le(54 + row * height); u32le(0); u32le(54);
-    u32le(40); u32le(width); u32le(height); u16le(1); u16le(24);
-    u32le(0); u32le(row * height); u32le(2835); u32le(2835); u32le(0); u32le(0);
-    for (int y = 0; y < height; y++) {
-        for (int x = 0; x < width; x++) {
-            fputc(b, f); fputc(g, f); fputc(r, f);
-        }
-        for (int p = width * 3; p < row; p++)
-            fputc(0, f);
-    }
-    return fclose(f) == 0;
 }
 
 // A level over -10..10 x -8..8: one green world face behind the field and two
@@ -139,7 +116,8 @@ class GameRun : public ::testing::Test {
 protected:
     static constexpr f32 LEFT = -10, RIGHT = 10, BOTTOM = -8, TOP = 8;
 
-    std::string dir_, old_cwd_, err_path_;
+    TempCwd dir_;
+    std::string err_path_ = dir_.file("stderr.txt");
     std::unique_ptr<s_game> game_;
     int saved_err_ = -1;
     f32 outside_ms_[16] = {};  // how long each ball has been beyond a side or top limit
@@ -147,16 +125,8 @@ protected:
 
     void SetUp() override
     {
-        char tmpl[] = "/tmp/tumbrelix-faults-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-        char cwd[4096];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        old_cwd_ = cwd;
-        err_path_ = dir_ + "/stderr.txt";
-        ASSERT_EQ(0, chdir(dir_.c_str()));
-        ASSERT_TRUE(write_bmp("world.bmp", 4, 4, 0, 255, 0));
-        ASSERT_TRUE(write_bmp("block.bmp", 4, 4, 255, 0, 0));
+        ASSERT_TRUE(write_file("world.bmp", solid_bmp(4, 4, 0, 255, 0)));
+        ASSERT_TRUE(write_file("block.bmp", solid_bmp(4, 4, 255, 0, 0)));
         write_file("level.map", level_text("world.bmp"));
         g_now = 1000;
         VTX_SetClock(fake_clock);
@@ -168,17 +138,6 @@ protected:
             game_stop(game_.get());
         end_capture();
         VTX_SetClock(nullptr);
-        if (!old_cwd_.empty()) {
-            EXPECT_EQ(0, chdir(old_cwd_.c_str()));
-        }
-        if (!dir_.empty()) {
-            EXPECT_EQ(0, system(("rm -rf '" + dir_ + "'").c_str()));
-        }
-    }
-
-    static void write_file(const std::string& path, const std::string& text)
-    {
-        std::ofstream(path, std::ios::binary) << text;
     }
 
     // Builds data/ from links to the bundled files, leaving out the one named.
@@ -214,10 +173,7 @@ protected:
         dup2(saved_err_, 2);
         close(saved_err_);
         saved_err_ = -1;
-        std::ifstream in(err_path_);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
+        return read_file(err_path_);
     }
 
     // Starts the game; a busy display that refuses a window gets a few more tries.
