@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/test_support.h"
+
+using namespace test_support;
 
 static const char* const ASSET_SPRITES[] = {
     "data/pad.png", "data/ball_heavy.png", "data/ball_light.png", "data/ball_normal.png",
@@ -31,12 +33,4 @@ inline std::vector<std::string> asset_levels()
             out.push_back(entry.path().string());
     std::sort(out.begin(), out.end());
     return out;
-}
-
-// The whole file as bytes; empty if it cannot be read.
-inline std::string read_file(const std::filesystem::path& path)
-{
-    std::stringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
 }

@@ -17,18 +17,6 @@
 
 namespace {
 
-void open_window()
-{
-    if (gl_vertex.ready)
-        return;
-    for (int attempt = 0; attempt < 5; attempt++) {
-        if (VTX_Init(64, 64, 32, 0) == 0)
-            return;
-        SDL_Delay(200);
-    }
-    FAIL() << "no GL window: " << SDL_GetError();
-}
-
 // A decoded picture, released with the test.
 struct s_picture {
     s_surface_image image = {};
@@ -103,7 +91,7 @@ bool decode_all(const std::string& path, s_sound& out)
 
 TEST(AssetPictures, every_sprite_and_level_texture_loads_as_opaque_rgb_with_power_of_two_sides)
 {
-    open_window();
+    ASSERT_TRUE(open_window(64, 64)) << "no GL window: " << SDL_GetError();
     s_surface store;
     surface_init(&store);
     std::set<std::string> paths = level_textures();
