@@ -70,42 +70,6 @@ inline u32 fake_clock()
     return g_now;
 }
 
-inline void push_key(SDLKey sym, bool down)
-{
-    SDL_Event event = {};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = sym;
-    SDL_PushEvent(&event);
-}
-
-inline void push_button(int button, bool down)
-{
-    SDL_Event event = {};
-    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.button = (Uint8)button;
-    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-    SDL_PushEvent(&event);
-}
-
-inline void push_motion(int dx, int dy)
-{
-    SDL_Event event = {};
-    event.type = SDL_MOUSEMOTION;
-    event.motion.xrel = (Sint16)dx;
-    event.motion.yrel = (Sint16)dy;
-    SDL_PushEvent(&event);
-}
-
-inline void push_resize(int width, int height)
-{
-    SDL_Event event = {};
-    event.type = SDL_VIDEORESIZE;
-    event.resize.w = width;
-    event.resize.h = height;
-    SDL_PushEvent(&event);
-}
-
 inline bool finite_coord(const s_coord& c)
 {
     return std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z) &&

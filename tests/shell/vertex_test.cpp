@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 #include <cmath>
 
+#include "tests/support/test_support.h"
+
+using namespace test_support;
+
 namespace {
 
 u32 fake_now;
@@ -17,34 +21,12 @@ protected:
     {
         VTX_SetClock(fake_clock);
         fake_now = 1000;
-        ASSERT_EQ(VTX_Init(64, 48, 16, 0), 0) << SDL_GetError();
+        ASSERT_TRUE(open_window(64, 48, 16)) << SDL_GetError();
     }
     void TearDown() override
     {
         VTX_Stop();
         VTX_SetClock(nullptr);
-    }
-    static void push_key(SDLKey sym, bool down)
-    {
-        SDL_Event event = {};
-        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        event.key.keysym.sym = sym;
-        SDL_PushEvent(&event);
-    }
-    static void push_motion(int dx, int dy)
-    {
-        SDL_Event event = {};
-        event.type = SDL_MOUSEMOTION;
-        event.motion.xrel = dx;
-        event.motion.yrel = dy;
-        SDL_PushEvent(&event);
-    }
-    static void push_button(Uint8 button, bool down)
-    {
-        SDL_Event event = {};
-        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        event.button.button = button;
-        SDL_PushEvent(&event);
     }
 };
 
@@ -127,11 +109,7 @@ TEST_F(Window, mouse_buttons_one_to_five_land_in_the_key_table)
 
 TEST_F(Window, resize_to_height_zero_keeps_a_finite_projection)
 {
-    SDL_Event event = {};
-    event.type = SDL_VIDEORESIZE;
-    event.resize.w = 64;
-    event.resize.h = 0;
-    SDL_PushEvent(&event);
+    push_resize(64, 0);
     VTX_Loop(0);
     EXPECT_EQ(gl_vertex.width, 64);
     EXPECT_EQ(gl_vertex.height, 0);

@@ -1,5 +1,5 @@
 // Helpers every test program shares: a temporary directory, whole files, small
-// BMP and WAV fixtures, and the program's one GL window.
+// BMP and WAV fixtures, the program's one GL window and SDL input events.
 #pragma once
 
 #include <GL/gl.h>
@@ -174,6 +174,46 @@ inline Rgb read_pixel(int x, int y)
     glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     return {rgb[0], rgb[1], rgb[2]};
+}
+
+// Queues a key press or release for the window's next loop.
+inline void push_key(SDLKey sym, bool down)
+{
+    SDL_Event event = {};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = sym;
+    SDL_PushEvent(&event);
+}
+
+// Queues a mouse button press or release.
+inline void push_button(int button, bool down)
+{
+    SDL_Event event = {};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.button = (Uint8)button;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&event);
+}
+
+// Queues a relative mouse movement.
+inline void push_motion(int dx, int dy)
+{
+    SDL_Event event = {};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.xrel = (Sint16)dx;
+    event.motion.yrel = (Sint16)dy;
+    SDL_PushEvent(&event);
+}
+
+// Queues a window resize.
+inline void push_resize(int width, int height)
+{
+    SDL_Event event = {};
+    event.type = SDL_VIDEORESIZE;
+    event.resize.w = width;
+    event.resize.h = height;
+    SDL_PushEvent(&event);
 }
 
 }  // namespace test_support
