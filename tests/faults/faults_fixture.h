@@ -28,20 +28,8 @@ using namespace test_support;
 // Every file the game itself loads from data/ (the level's textures aside).
 inline std::vector<std::string> game_data_files()
 {
-    std::vector<std::string> files = {
-        "particle.bmp", "pad.png", "ball_heavy.png", "ball_light.png", "ball_normal.png",
-        "bonus_ball_oneshot.png", "bonus_ball_split.png", "bonus_ball_traverse.png",
-        "bonus_ball_type_heavy.png", "bonus_ball_type_light.png", "bonus_pad_dec.png",
-        "bonus_pad_inc.png", "font_texture_00.bmp",
-    };
-    const char* sounds[] = {
-        "ball_block_destroy", "ball_block_hit", "ball_block_unbreakable", "ball_pad", "ball_wall",
-        "bonus_loot", "bonus_take_ball_oneshot", "bonus_take_ball_split",
-        "bonus_take_ball_traverse", "bonus_take_ball_weight_heavy",
-        "bonus_take_ball_weight_light", "bonus_take_pad_dec", "bonus_take_pad_inc", "pad_ball",
-        "pad_load", "pad_release",
-    };
-    for (const char* sound : sounds)
+    std::vector<std::string> files(std::begin(GAME_PICTURES), std::end(GAME_PICTURES));
+    for (const char* sound : GAME_SOUNDS)
         files.push_back(std::string("sounds/") + sound + ".wav");
     return files;
 }

@@ -61,12 +61,7 @@ protected:
     void SetUp() override
     {
         std::filesystem::create_directories("data/sounds");
-        for (const char* name :
-             {"ball_block_destroy", "ball_block_hit", "ball_block_unbreakable", "ball_pad",
-              "ball_wall", "pad_ball", "pad_load", "pad_release", "bonus_loot",
-              "bonus_take_ball_oneshot", "bonus_take_ball_split", "bonus_take_ball_traverse",
-              "bonus_take_ball_weight_heavy", "bonus_take_ball_weight_light",
-              "bonus_take_pad_dec", "bonus_take_pad_inc"})
+        for (const char* name : GAME_SOUNDS)
             ASSERT_TRUE(write_tone("data/sounds/" + std::string(name) + ".wav", WAV, 22050, 1, {{2.0, 441}}));
         ASSERT_EQ(0, CHD_Init(100, SOUND_INIT_LOOPBACK));
         particles = {};

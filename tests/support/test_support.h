@@ -22,6 +22,22 @@
 
 namespace test_support {
 
+// The pictures the game loads from data/ by fixed name (the level's textures aside).
+const char* const GAME_PICTURES[] = {
+    "pad.png", "ball_heavy.png", "ball_light.png", "ball_normal.png", "bonus_ball_oneshot.png",
+    "bonus_ball_split.png", "bonus_ball_traverse.png", "bonus_ball_type_heavy.png",
+    "bonus_ball_type_light.png", "bonus_pad_dec.png", "bonus_pad_inc.png", "particle.bmp",
+    "font_texture_00.bmp",
+};
+
+// The sound effects the game loads as data/sounds/<name>.wav.
+const char* const GAME_SOUNDS[] = {
+    "pad_ball", "pad_load", "pad_release", "ball_block_destroy", "ball_block_hit", "ball_block_unbreakable",
+    "ball_pad", "ball_wall", "bonus_loot", "bonus_take_ball_oneshot", "bonus_take_ball_split",
+    "bonus_take_ball_traverse", "bonus_take_ball_weight_heavy", "bonus_take_ball_weight_light",
+    "bonus_take_pad_dec", "bonus_take_pad_inc",
+};
+
 // Writes bytes as the whole file at path; false if it cannot.
 inline bool write_file(const std::string& path, std::string_view bytes)
 {
