@@ -27,8 +27,9 @@ static f32 autopilot_uniform(s_autopilot* pilot, f32 low, f32 high)
     return low + (high - low) * (f32)(autopilot_next(pilot) & 0xFFFF) / 65536.0f;
 }
 
-void autopilot_define(s_autopilot* pilot, u32 seed, int keep_balls)
+void autopilot_define(s_autopilot* pilot, u32 seed, int keep_balls, f32 error_scale)
 {
+    pilot->error_scale = error_scale;
     pilot->random = seed * 2654435761u + 1;
     pilot->keep_balls = keep_balls;
     pilot->aim_slot = -1;
@@ -82,12 +83,20 @@ void autopilot_steer(s_autopilot* pilot, s_game* game)
     u32 now = gl_vertex.ticks;
     f32 line = pad->coord.y + 1.0f;
 
-    int soonest = -1;
+    // A rising ball will meet blocks before it comes down, so a prediction of
+    // its landing is worthless: the pad waits under the lowest rising ball instead.
+    int soonest = -1, lowest = -1;
     f32 soonest_t = 0, aim_x = pad->coord.x;
     for (int slot = 0; slot < 16; slot++) {
         if (game->balls.states[slot] != 1)
             continue;
-        f32 t = autopilot_time_to(&game->balls.balls[slot], line);
+        const s_ball* ball = &game->balls.balls[slot];
+        if (sinf(ball->mobile.angle) > 0) {
+            if (lowest < 0 || ball->mobile.y < game->balls.balls[lowest].mobile.y)
+                lowest = slot;
+            continue;
+        }
+        f32 t = autopilot_time_to(ball, line);
         if (t >= 0 && (soonest < 0 || t < soonest_t)) {
             soonest = slot;
             soonest_t = t;
@@ -103,9 +112,11 @@ void autopilot_steer(s_autopilot* pilot, s_game* game)
                 pilot->aim_error = (reach + 0.8f) * (pilot->aim_error < 0 ? -1 : 1);
         }
         aim_x = autopilot_x_at(&game->balls.balls[soonest], soonest_t, limits[0], limits[1]) +
-                pilot->aim_error;
+                pilot->aim_error * pilot->error_scale;
     } else {
         pilot->aim_slot = -1;
+        if (lowest >= 0)
+            aim_x = game->balls.balls[lowest].mobile.x;
     }
 
     f32 step = aim_x - pad->coord.x, reach = AUTOPILOT_REACH * gl_vertex.frame_time;

@@ -34,6 +34,7 @@ struct s_demo_options {
     long shot_every = 100;
     bool overlay = false;
     int balls = 0;           // balls to keep in play; 0: play normally
+    double aim_error = 1;    // scale of the autopilot's deliberate misses
     bool endurance = false;  // one more line on standard error: memory and position figures
     long warmup = DEMO_WARMUP_FRAMES;  // frames before allocations, memory and particles count as steady
 };
@@ -68,7 +69,7 @@ static void demo_usage(const char* name)
 {
     printf("usage: %s [--level FILE] [--frames N | --seconds S] [--seed N] [--fixed-step MS]\n"
            "       [--shots DIR] [--shot-every N] [--overlay] [--balls N] [--endurance]\n"
-           "       [--warmup N]\n",
+           "       [--warmup N] [--aim-error SCALE]\n",
            name);
 }
 
@@ -134,6 +135,10 @@ static int demo_parse(int argc, char** argv, s_demo_options* options)
             if (demo_number("--warmup", value, 0, 1e9, &number))
                 return 1;
             options->warmup = (long)number;
+        } else if (option == "--aim-error") {
+            if (demo_number("--aim-error", value, 0, 10, &number))
+                return 1;
+            options->aim_error = number;
         } else if (option == "--balls") {
             if (demo_number("--balls", value, 0, 16, &number))
                 return 1;
@@ -268,7 +273,7 @@ int main(int argc, char** argv)
     }
 
     s_autopilot pilot;
-    autopilot_define(&pilot, options.seeded ? options.seed : 1, options.balls);
+    autopilot_define(&pilot, options.seeded ? options.seed : 1, options.balls, (f32)options.aim_error);
     s_demo_figures* figures = &demo_figures;
     long blocks_at_start = demo_blocks_alive(game);
     i32 ball_states[16] = {}, bonus_states[16] = {};
