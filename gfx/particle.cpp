@@ -171,8 +171,13 @@ static int particle_internal_buffer(s_particle_group* group)
 {
     // Every buffer has room for the largest type, so a reused slot never
     // reallocates whatever type it held before.
-    if (!group->dots)
+    if (!group->dots) {
         group->dots = (s_particle_dot*)malloc(PARTICLE_DOT_MAX * sizeof(s_particle_dot));
+        // Written once now, so the pages are the process's from the start
+        // rather than arriving one by one as a long run first reaches them.
+        if (group->dots)
+            memset(group->dots, 0, PARTICLE_DOT_MAX * sizeof(s_particle_dot));
+    }
     return group->dots ? 0 : 1;
 }
 
