@@ -125,7 +125,7 @@ void BM_DemoFrame(benchmark::State& state)
         return;
     }
     s_autopilot pilot;
-    autopilot_define(&pilot, 1, 0);
+    autopilot_define(&pilot, 1, 0, 1.0f);
     auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         game_frame_input(&run.game);
