@@ -66,7 +66,7 @@ std::string outline(const s_map& map)
         for (const s_block& b : g.blocks)
             at.push_back(b.position);
         out << "; group " << list(g.face_indices) << "/" << g.face_count << " lives " << g.lives
-            << " " << list(at) << " box " << list(std::vector<float>(&g.sizes[0][0], &g.sizes[3][0]));
+            << " " << list(at) << " box " << list(std::vector<float>(&g.sizes[0][0], &g.sizes[0][0] + 6));
         for (const s_move& m : g.moves)
             out << " " << kind(m.func) << list(m.params);
     }
