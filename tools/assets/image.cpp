@@ -58,15 +58,22 @@ static u8 image_byte(f32 v)
     return (u8)std::lround(v * 255.0f);
 }
 
-int image_write_png(const s_image& image, const std::string& path)
+// Creates path and the folders above it for writing; null, with a message, on failure.
+static FILE* assets_create(const std::string& path)
 {
     if (assets_make_dirs(path))
-        return 1;
+        return nullptr;
     FILE* file = fopen(path.c_str(), "wb");
-    if (!file) {
+    if (!file)
         fprintf(stderr, "tumbrelix-assets: cannot write %s\n", path.c_str());
+    return file;
+}
+
+int image_write_png(const s_image& image, const std::string& path)
+{
+    FILE* file = assets_create(path);
+    if (!file)
         return 1;
-    }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     std::vector<u8> row((size_t)image.width * 3);
@@ -201,13 +208,9 @@ int assets_make_dirs(const std::string& path)
 
 int assets_write_file(const std::string& path, const std::vector<u8>& bytes)
 {
-    if (assets_make_dirs(path))
+    FILE* file = assets_create(path);
+    if (!file)
         return 1;
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file) {
-        fprintf(stderr, "tumbrelix-assets: cannot write %s\n", path.c_str());
-        return 1;
-    }
     size_t written = fwrite(bytes.data(), 1, bytes.size(), file);
     if (fclose(file) != 0 || written != bytes.size()) {
         fprintf(stderr, "tumbrelix-assets: cannot write %s\n", path.c_str());
