@@ -4,8 +4,7 @@
 #include <sys/stat.h>
 
 Browse::Browse() : file(), stack(), is_dir(false)
-{
-}
+{}
 
 Browse::~Browse()
 {

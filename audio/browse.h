@@ -16,9 +16,9 @@ public:
     };
     // One open level of the walk.
     struct StackItemData {
-        FindData find_data; // the entry last read from the listing
-        DIR* search;        // the open listing of this level
-        bool first;         // find_data holds the first entry, not yet reported
+        FindData find_data;  // the entry last read from the listing
+        DIR* search;         // the open listing of this level
+        bool first;          // find_data holds the first entry, not yet reported
     };
 
     Browse();

@@ -92,7 +92,8 @@ void CHD_PlayStop(u32 handle)
 void CHD_SetFrequency(u32 handle, float value, bool relative)
 {
     if (s_chd_slot* slot = CHD_InternalSlot(handle))
-        sound_channel_set_frequency(gl_chord.system, slot->channel, relative ? slot->frequency * value : value);
+        sound_channel_set_frequency(gl_chord.system, slot->channel,
+                                    relative ? slot->frequency * value : value);
 }
 
 void CHD_SetLoop(u32 handle, int loop_count)

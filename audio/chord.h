@@ -8,8 +8,8 @@ struct s_sound;
 struct s_sound_system;
 
 enum {
-    CHD_GROWTH = 64,   // slots added each time the table is full
-    CHD_MODE_LOOP = 2, // load mode: loop without end
+    CHD_GROWTH = 64,    // slots added each time the table is full
+    CHD_MODE_LOOP = 2,  // load mode: loop without end
 };
 
 // One loaded sound and the channel of its latest start.
@@ -21,10 +21,10 @@ struct s_chd_slot {
 
 // The module state, all zero until CHD_Init.
 struct s_chd {
-    s_chd_slot* slots;      // the slot table
-    u32 count;              // slots handed out
-    u32 capacity;           // slots allocated
-    s_sound_system* system; // null until created
+    s_chd_slot* slots;       // the slot table
+    u32 count;               // slots handed out
+    u32 capacity;            // slots allocated
+    s_sound_system* system;  // null until created
 };
 
 extern s_chd gl_chord;

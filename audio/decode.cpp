@@ -42,7 +42,9 @@ static sf_count_t decode_vio_seek(sf_count_t offset, int whence, void* user)
 {
     s_decoder* decoder = (s_decoder*)user;
     sf_count_t size = (sf_count_t)decoder->bytes.size();
-    sf_count_t base = whence == SEEK_CUR ? (sf_count_t)decoder->offset : whence == SEEK_END ? size : 0;
+    sf_count_t base = whence == SEEK_CUR   ? (sf_count_t)decoder->offset
+                      : whence == SEEK_END ? size
+                                           : 0;
     if (offset < -base || offset > size - base)
         return -1;
     decoder->offset = (size_t)(base + offset);
@@ -95,7 +97,8 @@ static int decode_open_sndfile(s_decoder* decoder, const char* path, const char*
     if (path) {
         file = sf_open(path, SFM_READ, &info);
     } else {
-        SF_VIRTUAL_IO io = {decode_vio_length, decode_vio_seek, decode_vio_read, decode_vio_write, decode_vio_tell};
+        SF_VIRTUAL_IO io = {decode_vio_length, decode_vio_seek, decode_vio_read, decode_vio_write,
+                            decode_vio_tell};
         decoder->offset = 0;
         file = sf_open_virtual(&io, SFM_READ, &info, decoder);
     }
@@ -150,13 +153,16 @@ static int decode_slurp(s_decoder* decoder, const char* path)
         return 1;
     }
     struct stat info;
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > DECODE_MAX_FILE_BYTES) {
-        decode_fail(decoder, "%s: not a regular file of at most %d bytes", path, (int)DECODE_MAX_FILE_BYTES);
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode) ||
+        info.st_size > DECODE_MAX_FILE_BYTES) {
+        decode_fail(decoder, "%s: not a regular file of at most %d bytes", path,
+                    (int)DECODE_MAX_FILE_BYTES);
         fclose(file);
         return 1;
     }
     decoder->bytes.resize((size_t)info.st_size);
-    size_t got = decoder->bytes.empty() ? 0 : fread(decoder->bytes.data(), 1, decoder->bytes.size(), file);
+    size_t got =
+        decoder->bytes.empty() ? 0 : fread(decoder->bytes.data(), 1, decoder->bytes.size(), file);
     fclose(file);
     if (got != decoder->bytes.size()) {
         decode_fail(decoder, "%s: read %zu of %zu bytes", path, got, decoder->bytes.size());
@@ -198,7 +204,8 @@ int decode_open_file(s_decoder* decoder, const char* path)
     return failed;
 }
 
-int decode_open_memory(s_decoder* decoder, const void* data, size_t size, bool tracker, const char* name)
+int decode_open_memory(s_decoder* decoder, const void* data, size_t size, bool tracker,
+                       const char* name)
 {
     decode_reset(decoder);
     if (size > DECODE_MAX_FILE_BYTES) {
@@ -206,7 +213,8 @@ int decode_open_memory(s_decoder* decoder, const void* data, size_t size, bool t
         return 1;
     }
     decoder->bytes.assign((const u8*)data, (const u8*)data + size);
-    int failed = tracker ? decode_open_module(decoder, name) : decode_open_sndfile(decoder, nullptr, name);
+    int failed =
+        tracker ? decode_open_module(decoder, name) : decode_open_sndfile(decoder, nullptr, name);
     if (failed)
         decode_close_keeping_error(decoder);
     return failed;

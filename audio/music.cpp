@@ -9,7 +9,8 @@
 #include "audio/browse.h"
 #include "audio/chord.h"
 
-const char* const music_extensions[MUSIC_EXTENSION_COUNT] = {".it", ".mod", ".mp3", ".ogg", ".s3m", ".xm"};
+const char* const music_extensions[MUSIC_EXTENSION_COUNT] = {".it",  ".mod", ".mp3",
+                                                             ".ogg", ".s3m", ".xm"};
 
 int music_init(s_music* music)
 {
@@ -30,7 +31,8 @@ bool music_internal_matches(const std::string& name)
 {
     for (const char* extension : music_extensions) {
         size_t length = strlen(extension);
-        if (name.size() >= length && strcasecmp(name.c_str() + name.size() - length, extension) == 0)
+        if (name.size() >= length &&
+            strcasecmp(name.c_str() + name.size() - length, extension) == 0)
             return true;
     }
     return false;

@@ -14,8 +14,8 @@ enum {
 extern const char* const music_extensions[MUSIC_EXTENSION_COUNT];
 
 struct s_music {
-    u32 sound;    // sound handle of the latest track's stream
-    bool playing; // a track was started and not stopped since
+    u32 sound;     // sound handle of the latest track's stream
+    bool playing;  // a track was started and not stopped since
 };
 
 // Prepares an idle player; returns 0.

@@ -19,20 +19,20 @@
 static const f32 SOUND_MIN_PITCH = 0.01f;   // a pitch of 0 would hold a voice for ever
 static const f32 SOUND_MAX_PITCH = 255.0f;  // OpenAL Soft's own ceiling
 static const f32 SOUND_HALF_PI = 1.57079633f;
-static const u32 SOUND_RENDER_CHUNK = 1024; // frames mixed between two stream refills
-static const u32 SOUND_READ_CHUNK = 4096;   // frames read at a time while loading a sample
+static const u32 SOUND_RENDER_CHUNK = 1024;  // frames mixed between two stream refills
+static const u32 SOUND_READ_CHUNK = 4096;    // frames read at a time while loading a sample
 static const u64 SOUND_NS_PER_S = 1000000000ull;
 
 struct s_sound_voice {
     ALuint source;
-    s_sound* sound;    // null while the voice is free
-    u32 generation;    // bumped whenever the voice is freed, so old handles go stale
+    s_sound* sound;  // null while the voice is free
+    u32 generation;  // bumped whenever the voice is freed, so old handles go stale
     bool paused;
     bool muted;
-    f32 volume;        // 0 to 1, kept while muted
-    f32 pitch;         // multiple of the sound's rate
-    i32 loops;         // -1 for ever, else repeats still to play
-    ALint last_offset; // sample position at the previous update, to count loop wraps
+    f32 volume;         // 0 to 1, kept while muted
+    f32 pitch;          // multiple of the sound's rate
+    i32 loops;          // -1 for ever, else repeats still to play
+    ALint last_offset;  // sample position at the previous update, to count loop wraps
 };
 
 struct s_sound {
@@ -40,29 +40,29 @@ struct s_sound {
     bool stream;
     u32 channels;
     u32 rate;
-    i32 loops;                                  // loop count a new voice starts with
+    i32 loops;  // loop count a new voice starts with
     ALenum format;
-    ALuint buffer;                              // the whole sample
-    s_decoder decoder;                          // the open stream
+    ALuint buffer;      // the whole sample
+    s_decoder decoder;  // the open stream
     ALuint buffers[SOUND_STREAM_BUFFERS];
-    ALuint idle[SOUND_STREAM_BUFFERS];          // stream buffers not queued on any source
+    ALuint idle[SOUND_STREAM_BUFFERS];  // stream buffers not queued on any source
     u32 idle_count;
-    i16* pcm;                                   // one stream buffer's worth of frames
-    u32 voice;                                  // index + 1 of the voice streaming it, 0 if none
-    bool ended;                                 // the decoder has nothing more for this play
+    i16* pcm;    // one stream buffer's worth of frames
+    u32 voice;   // index + 1 of the voice streaming it, 0 if none
+    bool ended;  // the decoder has nothing more for this play
 };
 
 struct s_sound_system {
     ALCdevice* device;
     ALCcontext* context;
     bool loopback;
-    bool manual;                                // loopback rendered only by sound_render
+    bool manual;  // loopback rendered only by sound_render
     LPALCRENDERSAMPLESSOFT render;
     s_sound_voice voices[SOUND_MAX_CHANNELS];
     u32 voice_count;
-    i16 scratch[SOUND_RENDER_CHUNK * 2];        // where a silent loopback mixes to
+    i16 scratch[SOUND_RENDER_CHUNK * 2];  // where a silent loopback mixes to
     u64 last_ns;
-    u64 carry;                                  // frame fraction left over, in ns x rate units
+    u64 carry;  // frame fraction left over, in ns x rate units
     u32 underruns;
     sound_release_hook hook;
     void* hook_user;
@@ -77,8 +77,7 @@ static u64 sound_now_ns()
 }
 
 static void sound_alsa_silent(const char*, int, const char*, int, const char*, ...)
-{
-}
+{}
 
 // Without a sound card, ALSA and OpenAL Soft both print several lines to stderr;
 // the player's terminal is the game's own, so both are told to keep quiet.
@@ -110,15 +109,23 @@ static ALCcontext* sound_open_loopback(s_sound_system* system)
 {
     if (!alcIsExtensionPresent(nullptr, "ALC_SOFT_loopback"))
         return nullptr;
-    LPALCLOOPBACKOPENDEVICESOFT open = (LPALCLOOPBACKOPENDEVICESOFT)alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT");
+    LPALCLOOPBACKOPENDEVICESOFT open =
+        (LPALCLOOPBACKOPENDEVICESOFT)alcGetProcAddress(nullptr, "alcLoopbackOpenDeviceSOFT");
     system->render = (LPALCRENDERSAMPLESSOFT)alcGetProcAddress(nullptr, "alcRenderSamplesSOFT");
     if (!open || !system->render)
         return nullptr;
     system->device = open(nullptr);
     if (!system->device)
         return nullptr;
-    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT, ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT,
-                                 ALC_FREQUENCY, SOUND_OUTPUT_RATE, ALC_HRTF_SOFT, ALC_FALSE, 0};
+    const ALCint attributes[] = {ALC_FORMAT_CHANNELS_SOFT,
+                                 ALC_STEREO_SOFT,
+                                 ALC_FORMAT_TYPE_SOFT,
+                                 ALC_SHORT_SOFT,
+                                 ALC_FREQUENCY,
+                                 SOUND_OUTPUT_RATE,
+                                 ALC_HRTF_SOFT,
+                                 ALC_FALSE,
+                                 0};
     ALCcontext* context = alcCreateContext(system->device, attributes);
     if (!context) {
         alcCloseDevice(system->device);
@@ -147,7 +154,9 @@ int sound_system_init(s_sound_system* system, int max_channels, u32 flags)
     if (!system || system->context)
         return 1;
     sound_quiet_libraries();
-    u32 count = max_channels < 1 ? 1u : max_channels > (int)SOUND_MAX_CHANNELS ? (u32)SOUND_MAX_CHANNELS : (u32)max_channels;
+    u32 count = max_channels < 1                         ? 1u
+                : max_channels > (int)SOUND_MAX_CHANNELS ? (u32)SOUND_MAX_CHANNELS
+                                                         : (u32)max_channels;
     system->manual = (flags & SOUND_INIT_LOOPBACK) != 0;
     system->context = system->manual ? nullptr : sound_open_default(system);
     if (!system->context)
@@ -198,7 +207,8 @@ static bool sound_stream_fill(s_sound* sound, s_sound_voice* voice, ALuint buffe
     u32 got = 0;
     bool rewound = false;
     while (got < SOUND_STREAM_FRAMES && !sound->ended) {
-        u32 n = decode_read(&sound->decoder, sound->pcm + got * sound->channels, SOUND_STREAM_FRAMES - got);
+        u32 n = decode_read(&sound->decoder, sound->pcm + got * sound->channels,
+                            SOUND_STREAM_FRAMES - got);
         if (n) {
             got += n;
             rewound = false;
@@ -212,7 +222,8 @@ static bool sound_stream_fill(s_sound* sound, s_sound_voice* voice, ALuint buffe
     }
     if (!got)
         return false;
-    alBufferData(buffer, sound->format, sound->pcm, (ALsizei)(got * sound->channels * sizeof(i16)), (ALsizei)sound->rate);
+    alBufferData(buffer, sound->format, sound->pcm, (ALsizei)(got * sound->channels * sizeof(i16)),
+                 (ALsizei)sound->rate);
     return true;
 }
 
@@ -360,7 +371,8 @@ static s_sound* sound_begin(s_sound_system* system, const char* path, u32 mode, 
 {
     if (!system || !system->context) {
         if (system)
-            snprintf(system->error, sizeof system->error, "%s: no sound output", path ? path : "(null)");
+            snprintf(system->error, sizeof system->error, "%s: no sound output",
+                     path ? path : "(null)");
         return nullptr;
     }
     system->error[0] = 0;
@@ -409,7 +421,8 @@ int sound_create_sample(s_sound_system* system, const char* path, u32 mode, s_so
     size_t step = (size_t)SOUND_READ_CHUNK * sound->channels;
     for (;;) {
         if (pcm.size() + step > limit) {
-            snprintf(problem, sizeof problem, "%s: longer than %d bytes of sound; stream it instead", path,
+            snprintf(problem, sizeof problem,
+                     "%s: longer than %d bytes of sound; stream it instead", path,
                      (int)SOUND_MAX_SAMPLE_BYTES);
             return sound_fail(sound, problem);
         }
@@ -427,7 +440,8 @@ int sound_create_sample(s_sound_system* system, const char* path, u32 mode, s_so
     }
     alGetError();
     alGenBuffers(1, &sound->buffer);
-    alBufferData(sound->buffer, sound->format, pcm.data(), (ALsizei)(pcm.size() * sizeof(i16)), (ALsizei)sound->rate);
+    alBufferData(sound->buffer, sound->format, pcm.data(), (ALsizei)(pcm.size() * sizeof(i16)),
+                 (ALsizei)sound->rate);
     if (alGetError() != AL_NO_ERROR) {
         alDeleteBuffers(1, &sound->buffer);
         snprintf(problem, sizeof problem, "%s: the mixer refused the sound", path);
@@ -624,7 +638,8 @@ void sound_channel_set_paused(s_sound_system* system, u32 channel, bool paused)
     voice->paused = paused;
     if (paused && state == AL_PLAYING)
         alSourcePause(voice->source);
-    else if (!paused && (state == AL_PAUSED || state == AL_INITIAL || (state == AL_STOPPED && voice->sound->stream)))
+    else if (!paused && (state == AL_PAUSED || state == AL_INITIAL ||
+                         (state == AL_STOPPED && voice->sound->stream)))
         alSourcePlay(voice->source);
 }
 

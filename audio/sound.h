@@ -16,7 +16,7 @@ enum {
     SOUND_STREAM_BUFFERS = 4,       // buffers queued per stream
     SOUND_STREAM_FRAMES = 8192,     // frames per stream buffer (about 186 ms at 44.1 kHz)
     SOUND_LOOPBACK_CAP_MS = 250,    // longest wall-time gap rendered by one update
-    SOUND_MAX_SAMPLE_BYTES = 32 << 20, // PCM size above which a sample must be streamed instead
+    SOUND_MAX_SAMPLE_BYTES = 32 << 20,  // PCM size above which a sample must be streamed instead
 };
 
 // Called with each sound as it is released (tests follow the release order with it).

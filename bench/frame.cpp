@@ -16,12 +16,12 @@
 
 namespace {
 
-const u32 FRAME_STEP_MS = 10;          // fixed step: the same game on every machine
-const u32 STRESS_PARTICLES = 5000;     // live particles kept in the stress scene
+const u32 FRAME_STEP_MS = 10;       // fixed step: the same game on every machine
+const u32 STRESS_PARTICLES = 5000;  // live particles kept in the stress scene
 const char* STRESS_MAP = "/tmp/tumbrelix_bench_stress.map";
 
 u32 frame_clock_now = 1000;
-double frame_empty_ns = 0;             // measured by BM_EmptyFrame, for the ratio
+double frame_empty_ns = 0;  // measured by BM_EmptyFrame, for the ratio
 
 u32 frame_fixed_clock()
 {
@@ -48,11 +48,12 @@ bool frame_write_stress_map()
     const char* colours[5] = {"yellow", "orange", "red", "yellow", "orange"};
     for (int g = 0; g < 10; g++) {
         const char* c = colours[g % 5];
-        kept << "BLOCKS\n  NUMFACES 5\n  FACES " << c << "_front " << c << "_top " << c << "_bottom "
-             << c << "_left " << c << "_right\n  LIVES 0\n";
+        kept << "BLOCKS\n  NUMFACES 5\n  FACES " << c << "_front " << c << "_top " << c
+             << "_bottom " << c << "_left " << c << "_right\n  LIVES 0\n";
         for (int i = 0; i < 100; i++) {
             int n = g * 100 + i;
-            kept << "  ORIGIN " << -9.75f + (n % 40) * 0.5f << ' ' << 2.0f + (n / 40) * 0.25f << " 0\n";
+            kept << "  ORIGIN " << -9.75f + (n % 40) * 0.5f << ' ' << 2.0f + (n / 40) * 0.25f
+                 << " 0\n";
         }
         kept << "END\n";
     }
@@ -111,9 +112,11 @@ void BM_EmptyFrame(benchmark::State& state)
     auto start = std::chrono::steady_clock::now();
     for (auto _ : state)
         VTX_Loop(0);
-    frame_empty_ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() /
-                     state.iterations();
-    state.counters["fps"] = benchmark::Counter((double)state.iterations(), benchmark::Counter::kIsRate);
+    frame_empty_ns =
+        std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() /
+        state.iterations();
+    state.counters["fps"] =
+        benchmark::Counter((double)state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_EmptyFrame)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
@@ -132,9 +135,11 @@ void BM_DemoFrame(benchmark::State& state)
         autopilot_steer(&pilot, &run.game);
         game_frame_update(&run.game);
     }
-    double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() /
-                state.iterations();
-    state.counters["fps"] = benchmark::Counter((double)state.iterations(), benchmark::Counter::kIsRate);
+    double ns =
+        std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() /
+        state.iterations();
+    state.counters["fps"] =
+        benchmark::Counter((double)state.iterations(), benchmark::Counter::kIsRate);
     if (frame_empty_ns > 0)
         state.counters["x_empty_frame"] = ns / frame_empty_ns;
 }
@@ -164,13 +169,17 @@ void BM_StressFrame(benchmark::State& state)
         game_frame_input(&run.game);
         game_frame_update(&run.game);
     }
-    state.counters["fps"] = benchmark::Counter((double)state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter((double)state.iterations(), benchmark::Counter::kIsRate);
     state.counters["particles"] = (double)particles / state.iterations();
     state.counters["balls"] = autopilot_balls_in_play(&run.game);
     unlink(STRESS_MAP);
 }
 // The same scene for a fixed 30 frames, the run scripts/profile measures with callgrind.
-void BM_StressProfile(benchmark::State& state) { BM_StressFrame(state); }
+void BM_StressProfile(benchmark::State& state)
+{
+    BM_StressFrame(state);
+}
 BENCHMARK(BM_StressProfile)->Iterations(30)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 BENCHMARK(BM_StressFrame)->Unit(benchmark::kMicrosecond)->UseRealTime()->MinTime(2.0);

@@ -23,20 +23,23 @@ size_t map_write()
     int faces = 0;
     while (bytes < MAP_BYTES * 4 / 5) {
         char face[512];
-        int n = snprintf(face, sizeof face,
-                         "FACE\n  ID f%d\n  VERTEX -0.9 -0.4 0.5\n  VERTEX 0.9 -0.4 0.5\n"
-                         "  VERTEX 0.9 0.4 0.5\n  VERTEX -0.9 0.4 0.5\n  TEXCOORD 0 0\n  TEXCOORD 1 0\n"
-                         "  TEXCOORD 1 1\n  TEXCOORD 0 1\n  TEXTURE data/blocks/b%d.png\n"
-                         "  SHADER SCROLL 2 0.02 0.01\nEND\n",
-                         faces, faces % 7);
+        int n =
+            snprintf(face, sizeof face,
+                     "FACE\n  ID f%d\n  VERTEX -0.9 -0.4 0.5\n  VERTEX 0.9 -0.4 0.5\n"
+                     "  VERTEX 0.9 0.4 0.5\n  VERTEX -0.9 0.4 0.5\n  TEXCOORD 0 0\n  TEXCOORD 1 0\n"
+                     "  TEXCOORD 1 1\n  TEXCOORD 0 1\n  TEXTURE data/blocks/b%d.png\n"
+                     "  SHADER SCROLL 2 0.02 0.01\nEND\n",
+                     faces, faces % 7);
         out << face;
         bytes += n;
         faces++;
     }
     for (int g = 0; bytes < MAP_BYTES; g++) {
-        std::string group = "BLOCKS\n  NUMFACES 1\n  FACES f" + std::to_string(g % faces) + "\n  LIVES 2\n";
+        std::string group =
+            "BLOCKS\n  NUMFACES 1\n  FACES f" + std::to_string(g % faces) + "\n  LIVES 2\n";
         for (int i = 0; i < 40; i++)
-            group += "  ORIGIN " + std::to_string(-9 + i % 10 * 2) + " " + std::to_string(i / 10) + " 0\n";
+            group += "  ORIGIN " + std::to_string(-9 + i % 10 * 2) + " " + std::to_string(i / 10) +
+                     " 0\n";
         group += "END\n";
         out << group;
         bytes += group.size();

@@ -29,7 +29,8 @@ int startup_run(std::vector<const char*> args)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     pid_t pid;
-    int failed = posix_spawn(&pid, DEMO.c_str(), &actions, nullptr, (char* const*)args.data(), environ);
+    int failed =
+        posix_spawn(&pid, DEMO.c_str(), &actions, nullptr, (char* const*)args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     if (failed || waitpid(pid, &status, 0) != pid)

@@ -19,7 +19,10 @@ static std::string fuzz_map_path()
 // Removes the input file when the process ends.
 struct s_fuzz_file {
     std::string path = fuzz_map_path();
-    ~s_fuzz_file() { unlink(path.c_str()); }
+    ~s_fuzz_file()
+    {
+        unlink(path.c_str());
+    }
 };
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

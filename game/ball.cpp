@@ -39,7 +39,8 @@ void ball_loop(s_ball* ball, s_particle* particles)
     if (now < ball->trail_next)
         return;
     if (ball->mobile.speed > BALL_TRAIL_SPEED)
-        particle_create(particles, &ball->coord, 1, PARTICLE_BALL_TRAIL, ball->mobile.speed * 100.0f);
+        particle_create(particles, &ball->coord, 1, PARTICLE_BALL_TRAIL,
+                        ball->mobile.speed * 100.0f);
     if (ball->state & BALL_STATE_ONESHOT)
         particle_create(particles, &ball->coord, 6, PARTICLE_BALL_SPARK, 0);
     if (ball->state & BALL_STATE_TRAVERSE)

@@ -9,15 +9,15 @@
 #include "shell/types.h"
 
 // Flags of s_ball.state; they last until the ball is lost.
-#define BALL_STATE_ONESHOT 1   // breakable blocks go at the first hit
+#define BALL_STATE_ONESHOT  1  // breakable blocks go at the first hit
 #define BALL_STATE_TRAVERSE 2  // flies on through the blocks it destroys
 
-#define BALL_START_SPEED 0.01f     // level units per ms, new balls and bonuses
-#define BALL_WEIGHT_HEAVY 0.000025f  // level units per ms²
-#define BALL_WEIGHT_LIGHT 0.0f
+#define BALL_START_SPEED   0.01f      // level units per ms, new balls and bonuses
+#define BALL_WEIGHT_HEAVY  0.000025f  // level units per ms²
+#define BALL_WEIGHT_LIGHT  0.0f
 #define BALL_WEIGHT_NORMAL 0.00001f
-#define BALL_TRAIL_PERIOD 25.0f    // ms between timed particles
-#define BALL_TRAIL_SPEED 0.04f     // speed above which a ball leaves a trail
+#define BALL_TRAIL_PERIOD  25.0f  // ms between timed particles
+#define BALL_TRAIL_SPEED   0.04f  // speed above which a ball leaves a trail
 
 // Weight class of a ball; indexes the list's textures.
 enum e_ball_type {
@@ -27,13 +27,13 @@ enum e_ball_type {
 };
 
 struct s_ball {
-    s_coord coord;         // committed position and the rolling of the sphere (degrees)
-    f32 trail_next;        // tick at or after which the next timed particles may spawn
-    s_mobile mobile;       // direction, speed and proposed position
-    GLUquadric* quadric;   // shared, for drawing the sphere
-    u8 state;              // BALL_STATE_ flags
-    u32 texture;           // GL texture of its type
-    f32 weight;            // downward acceleration, level units per ms²
+    s_coord coord;        // committed position and the rolling of the sphere (degrees)
+    f32 trail_next;       // tick at or after which the next timed particles may spawn
+    s_mobile mobile;      // direction, speed and proposed position
+    GLUquadric* quadric;  // shared, for drawing the sphere
+    u8 state;             // BALL_STATE_ flags
+    u32 texture;          // GL texture of its type
+    f32 weight;           // downward acceleration, level units per ms²
 };
 
 // Random upward launch direction shared by new balls and bonuses: pi/2 ± pi/16. Draws one rand().

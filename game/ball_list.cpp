@@ -197,7 +197,8 @@ void ball_list_collide(s_ball_list* list, s_pad* pad, std::vector<s_block_group>
         // back cannot be flipped again while it is still past the limit.
         f32 vx = mobile_speed_x(m);
         f32 vy = mobile_speed_y(m);
-        if ((list->limits[0] > m->x - 0.5f && vx < 0) || (m->x + 0.5f > list->limits[1] && vx > 0)) {
+        if ((list->limits[0] > m->x - 0.5f && vx < 0) ||
+            (m->x + 0.5f > list->limits[1] && vx > 0)) {
             CHD_PlayStart(list->sound_wall, false);
             mobile_bounce(m, 1);
         }

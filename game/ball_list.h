@@ -12,7 +12,7 @@
 #include "level/level.h"
 #include "shell/types.h"
 
-#define BALL_LIST_SIZE 16
+#define BALL_LIST_SIZE       16
 #define BALL_LIST_LOSS_DEPTH 5.0f  // level units below the bottom limit at which a ball is lost
 #define BALL_LIST_BONUS_ODDS 10    // one destroyed block in this many drops a bonus
 
@@ -20,18 +20,18 @@ struct s_pad;
 struct s_bonus_list;
 
 struct s_ball_list {
-    u8 empty;                        // true while no ball is in play
+    u8 empty;  // true while no ball is in play
     s_ball balls[BALL_LIST_SIZE];
-    s_particle* particles;           // trail, spark and creation particles
-    GLUquadric* quadric;             // handed to every new ball
+    s_particle* particles;  // trail, spark and creation particles
+    GLUquadric* quadric;    // handed to every new ball
     u32 sound_block_destroy;
     u32 sound_block_hit;
     u32 sound_block_unbreakable;
     u32 sound_pad;
     u32 sound_wall;
-    i32 states[BALL_LIST_SIZE];      // 0 free, 1 in play
-    u32 textures[3];                 // by e_ball_type; 0 when a file failed to load
-    f32 limits[4];                   // left x, right x, bottom y, top y
+    i32 states[BALL_LIST_SIZE];  // 0 free, 1 in play
+    u32 textures[3];             // by e_ball_type; 0 when a file failed to load
+    f32 limits[4];               // left x, right x, bottom y, top y
 };
 
 // Loads the shared sounds and textures and empties the list.

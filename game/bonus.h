@@ -17,17 +17,17 @@ enum e_bonus_type {
     BONUS_PAD_INC = 6,
 };
 
-#define BONUS_TYPE_COUNT 7
-#define BONUS_WEIGHT 0.00001f       // level units per ms², the weight of a normal ball
+#define BONUS_TYPE_COUNT  7
+#define BONUS_WEIGHT      0.00001f  // level units per ms², the weight of a normal ball
 #define BONUS_FALL_PERIOD 25.0f     // ms between falling particles
 
 struct s_bonus {
-    s_coord coord;     // committed position and the tumbling (degrees)
-    f32 fall_next;     // tick at or after which the next falling particles may spawn
-    f32 spin[3];       // degrees per ms about x, y, z
-    s_mobile mobile;   // direction, speed and proposed position
-    u32 texture;       // GL texture of its kind
-    i32 type;          // e_bonus_type
+    s_coord coord;    // committed position and the tumbling (degrees)
+    f32 fall_next;    // tick at or after which the next falling particles may spawn
+    f32 spin[3];      // degrees per ms about x, y, z
+    s_mobile mobile;  // direction, speed and proposed position
+    u32 texture;      // GL texture of its kind
+    i32 type;         // e_bonus_type
 };
 
 // Launches a bonus upward from (x, y) with three random spins. Draws four rand() values.

@@ -10,22 +10,16 @@
 #include "game/pad.h"
 
 static const char* const bonus_list_texture_paths[BONUS_TYPE_COUNT] = {
-    "data/bonus_ball_oneshot.png",
-    "data/bonus_ball_split.png",
-    "data/bonus_ball_traverse.png",
-    "data/bonus_ball_type_heavy.png",
-    "data/bonus_ball_type_light.png",
-    "data/bonus_pad_dec.png",
+    "data/bonus_ball_oneshot.png",    "data/bonus_ball_split.png",
+    "data/bonus_ball_traverse.png",   "data/bonus_ball_type_heavy.png",
+    "data/bonus_ball_type_light.png", "data/bonus_pad_dec.png",
     "data/bonus_pad_inc.png",
 };
 
 static const char* const bonus_list_sound_paths[BONUS_TYPE_COUNT] = {
-    "data/sounds/bonus_take_ball_oneshot.wav",
-    "data/sounds/bonus_take_ball_split.wav",
-    "data/sounds/bonus_take_ball_traverse.wav",
-    "data/sounds/bonus_take_ball_weight_heavy.wav",
-    "data/sounds/bonus_take_ball_weight_light.wav",
-    "data/sounds/bonus_take_pad_dec.wav",
+    "data/sounds/bonus_take_ball_oneshot.wav",      "data/sounds/bonus_take_ball_split.wav",
+    "data/sounds/bonus_take_ball_traverse.wav",     "data/sounds/bonus_take_ball_weight_heavy.wav",
+    "data/sounds/bonus_take_ball_weight_light.wav", "data/sounds/bonus_take_pad_dec.wav",
     "data/sounds/bonus_take_pad_inc.wav",
 };
 

@@ -7,7 +7,7 @@
 #include "gfx/surface.h"
 #include "shell/types.h"
 
-#define BONUS_LIST_SIZE 16
+#define BONUS_LIST_SIZE       16
 #define BONUS_LIST_LOSS_DEPTH 5.0f  // level units below the bottom limit at which a bonus is lost
 
 struct s_pad;
@@ -15,12 +15,12 @@ struct s_ball_list;
 
 struct s_bonus_list {
     s_bonus bonuses[BONUS_LIST_SIZE];
-    i32 states[BONUS_LIST_SIZE];       // 0 free, 1 falling
-    s_particle* particles;             // shared with the ball list's block particles
-    u32 sound_loot;                    // a bonus is dropped
-    u32 sounds[BONUS_TYPE_COUNT];      // take sounds, by e_bonus_type
-    u32 textures[BONUS_TYPE_COUNT];    // by e_bonus_type; 0 when a file failed to load
-    f32 limits[4];                     // left x, right x, bottom y, top y (top unused)
+    i32 states[BONUS_LIST_SIZE];     // 0 free, 1 falling
+    s_particle* particles;           // shared with the ball list's block particles
+    u32 sound_loot;                  // a bonus is dropped
+    u32 sounds[BONUS_TYPE_COUNT];    // take sounds, by e_bonus_type
+    u32 textures[BONUS_TYPE_COUNT];  // by e_bonus_type; 0 when a file failed to load
+    f32 limits[4];                   // left x, right x, bottom y, top y (top unused)
 };
 
 // Loads the sounds and textures of every kind and empties the list.

@@ -4,9 +4,9 @@
 #include "shell/types.h"
 
 // Faces of box B crossed by the moving box A during one step.
-#define COLLIDE_TOP 1     // A, moving down, crossed B's top face
-#define COLLIDE_LEFT 2    // A, moving right, crossed B's left face
-#define COLLIDE_RIGHT 4   // A, moving left, crossed B's right face
+#define COLLIDE_TOP    1  // A, moving down, crossed B's top face
+#define COLLIDE_LEFT   2  // A, moving right, crossed B's left face
+#define COLLIDE_RIGHT  4  // A, moving left, crossed B's right face
 #define COLLIDE_BOTTOM 8  // A, moving up, crossed B's bottom face
 // Masks of the bits that ask for a vertical (axis 0) or horizontal (axis 1) bounce.
 #define COLLIDE_MASK_Y (COLLIDE_TOP | COLLIDE_BOTTOM)

@@ -5,7 +5,7 @@
 #include "shell/types.h"
 
 // Straight up and straight down, in single precision as the game uses them.
-#define MOBILE_UP 1.5707964f
+#define MOBILE_UP   1.5707964f
 #define MOBILE_DOWN -1.5707964f
 
 struct s_mobile {

@@ -20,32 +20,33 @@ enum {
     PAD_STATE_FIRED = 3,   // launched or kicked while the button was down; waits for it to go up
 };
 
-#define PAD_STEP 0.75f             // half-length per length step, level units
-#define PAD_LENGTH_MIN 1
-#define PAD_LENGTH_MAX 10
-#define PAD_LOAD_MAX 2500.0f       // ms of charging beyond which the charge stops growing
-#define PAD_KICK_PER_MS 0.00001f   // upward speed per ms of charge, level units per ms
-#define PAD_MOUSE_SCALE 0.01f      // level units per pixel of mouse motion
-#define PAD_PARTICLE_PERIOD 100.0f // ms between launcher or length particles
+#define PAD_STEP            0.75f  // half-length per length step, level units
+#define PAD_LENGTH_MIN      1
+#define PAD_LENGTH_MAX      10
+#define PAD_LOAD_MAX        2500.0f   // ms of charging beyond which the charge stops growing
+#define PAD_KICK_PER_MS     0.00001f  // upward speed per ms of charge, level units per ms
+#define PAD_MOUSE_SCALE     0.01f     // level units per pixel of mouse motion
+#define PAD_PARTICLE_PERIOD 100.0f    // ms between launcher or length particles
 
 struct s_pad {
-    s_coord coord;         // committed position: x the centre, y the bottom limit; ry 90 lays the capsule along x
-    u8 resizing;           // a length change is being animated
-    f32 resize_next;       // tick at or after which the next pair of length particles may spawn
-    i32 length;            // target length in steps, 1 to 10
-    f32 half_length;       // current half-length of the cylinder; approaches length × 0.75
-    s_particle* particles; // for the pad's effects
-    GLUquadric* quadric;   // shared, for drawing
-    u32 sound_ball;        // a new ball is launched
-    u32 sound_load;        // charging (loops)
-    u32 sound_release;     // the charge goes into a ball
-    f32 load_next;         // tick at or after which the next charge particles may spawn
-    f32 load_time;         // LOAD: tick charging began; UNLOAD: tick unloading ends
-    i32 state;             // PAD_STATE_
-    u32 texture;           // GL texture, 0 if it failed to load
-    f32 limit_left;        // left limit of the play area
-    f32 limit_right;       // right limit of the play area
-    f32 target_x;          // x the pad takes at pad_move this frame
+    s_coord
+        coord;  // committed position: x the centre, y the bottom limit; ry 90 lays the capsule along x
+    u8 resizing;            // a length change is being animated
+    f32 resize_next;        // tick at or after which the next pair of length particles may spawn
+    i32 length;             // target length in steps, 1 to 10
+    f32 half_length;        // current half-length of the cylinder; approaches length × 0.75
+    s_particle* particles;  // for the pad's effects
+    GLUquadric* quadric;    // shared, for drawing
+    u32 sound_ball;         // a new ball is launched
+    u32 sound_load;         // charging (loops)
+    u32 sound_release;      // the charge goes into a ball
+    f32 load_next;          // tick at or after which the next charge particles may spawn
+    f32 load_time;          // LOAD: tick charging began; UNLOAD: tick unloading ends
+    i32 state;              // PAD_STATE_
+    u32 texture;            // GL texture, 0 if it failed to load
+    f32 limit_left;         // left limit of the play area
+    f32 limit_right;        // right limit of the play area
+    f32 target_x;           // x the pad takes at pad_move this frame
 };
 
 // Loads sounds and texture and puts the pad midway between left and right on bottom.

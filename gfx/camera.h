@@ -26,12 +26,12 @@ struct s_camera_track {
 };
 
 struct s_camera {
-    s_camera_track view;    // the looked-at point (applied inverted)
-    s_camera_track item;    // the eye's placement around that point
-    s_coord* view_target;   // handle to view.target
-    s_coord* item_target;   // handle to item.target
-    u8 wrap;                // non-zero: rotations take the shorter way around
-    u8 first;               // 1 until the first camera_begin, which jumps to the targets
+    s_camera_track view;   // the looked-at point (applied inverted)
+    s_camera_track item;   // the eye's placement around that point
+    s_coord* view_target;  // handle to view.target
+    s_coord* item_target;  // handle to item.target
+    u8 wrap;               // non-zero: rotations take the shorter way around
+    u8 first;              // 1 until the first camera_begin, which jumps to the targets
 };
 
 // Initial coefficients, all laws CAMERA_SET, every placement 0, handles set, first = 1.

@@ -5,8 +5,8 @@
 #include "shell/types.h"
 
 enum {
-    FONT_COUNT = 4,         // entries of gl_fonts; only font 0 is ever loaded
-    FONT_BUFFER_SIZE = 1024 // formatted characters kept per PrintString call; the rest is cut
+    FONT_COUNT = 4,          // entries of gl_fonts; only font 0 is ever loaded
+    FONT_BUFFER_SIZE = 1024  // formatted characters kept per PrintString call; the rest is cut
 };
 
 // OpenGL texture names by font number; 0 where no font is loaded.

@@ -156,8 +156,8 @@ int surface_internal_decode_bmp(s_surface_image* image, FILE* file, const char* 
     u32 rows = top_down ? (u32)0 - (u32)height : (u32)height;
     u32 columns = (u32)width;
     if (width <= 0 || width > SURFACE_SIDE_MAX || rows == 0 || rows > SURFACE_SIDE_MAX) {
-        surface_fail(image->error, name, "BMP size %d x %d out of range (1 to %d)", width,
-                     height, SURFACE_SIDE_MAX);
+        surface_fail(image->error, name, "BMP size %d x %d out of range (1 to %d)", width, height,
+                     SURFACE_SIDE_MAX);
         return 1;
     }
     size_t bytes = surface_image_bytes(columns, rows, 4);
@@ -174,7 +174,8 @@ int surface_internal_decode_bmp(s_surface_image* image, FILE* file, const char* 
     u64 stride = (row_bytes + 3) & ~(u64)3;
     u64 needed = (u64)offset + stride * (rows - 1) + row_bytes;
     if (needed > (u64)file_size) {
-        surface_fail(image->error, name, "BMP pixel data cut short (%llu bytes needed, %ld present)",
+        surface_fail(image->error, name,
+                     "BMP pixel data cut short (%llu bytes needed, %ld present)",
                      (unsigned long long)needed, file_size);
         return 1;
     }
@@ -216,8 +217,7 @@ static void surface_png_error(png_structp png, png_const_charp message)
 
 // Warnings (bad ancillary chunks and the like) are not worth a word: the store prints nothing.
 static void surface_png_warning(png_structp, png_const_charp)
-{
-}
+{}
 
 int surface_internal_decode_png(s_surface_image* image, FILE* file, const char* name)
 {
@@ -422,13 +422,13 @@ static u32 surface_upload(const s_surface* surface, const s_surface_image* image
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     if (surface->mipmap == 1) {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, image->format, image->width, image->height,
-                          image->format, GL_UNSIGNED_BYTE, image->pixels);
+        gluBuild2DMipmaps(GL_TEXTURE_2D, image->format, image->width, image->height, image->format,
+                          GL_UNSIGNED_BYTE, image->pixels);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     } else {
-        glTexImage2D(GL_TEXTURE_2D, 0, image->format, image->width, image->height, 0,
-                     image->format, GL_UNSIGNED_BYTE, image->pixels);
+        glTexImage2D(GL_TEXTURE_2D, 0, image->format, image->width, image->height, 0, image->format,
+                     GL_UNSIGNED_BYTE, image->pixels);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     }

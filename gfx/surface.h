@@ -15,11 +15,11 @@ enum {
 };
 
 enum {
-    SURFACE_SIDE_MAX = 16384,        // largest accepted width or height, pixels
-    SURFACE_NAMES_STEP = 256,        // least growth of the name pool, bytes
-    SURFACE_ENTRIES_STEP = 32,       // growth of the entry array, entries
-    SURFACE_KEYS_STEP = 16,          // growth of the key array, keys
-    SURFACE_ERROR_SIZE = 256,        // bytes of the last-failure message, NUL included
+    SURFACE_SIDE_MAX = 16384,   // largest accepted width or height, pixels
+    SURFACE_NAMES_STEP = 256,   // least growth of the name pool, bytes
+    SURFACE_ENTRIES_STEP = 32,  // growth of the entry array, entries
+    SURFACE_KEYS_STEP = 16,     // growth of the key array, keys
+    SURFACE_ERROR_SIZE = 256,   // bytes of the last-failure message, NUL included
 };
 
 // One colour key; read as a little-endian u32 it is 0xRRGGBBAA.
@@ -37,27 +37,27 @@ struct s_surface_entry {
 };
 
 struct s_surface {
-    s_surface_key* keys;       // colour keys in definition order (heap)
-    u32 key_count;             // keys in use
-    u8 alpha_default;          // alpha of pixels no key matches
-    u32 key_capacity;          // keys allocated
-    char* names;               // paths of loaded files, NUL-terminated, back to back (heap)
-    u32 names_length;          // pool bytes in use, terminators included
-    u32 names_capacity;        // pool bytes allocated
-    s_surface_entry* entries;  // one per loaded file, in load order (heap)
-    u32 entry_count;           // entries in use
-    u32 entry_capacity;        // entries allocated
-    u32 alpha_mode;            // SURFACE_ALPHA_*
-    u32 mipmap;                // 1: full mipmap chain; other: one level, linear filters
+    s_surface_key* keys;             // colour keys in definition order (heap)
+    u32 key_count;                   // keys in use
+    u8 alpha_default;                // alpha of pixels no key matches
+    u32 key_capacity;                // keys allocated
+    char* names;                     // paths of loaded files, NUL-terminated, back to back (heap)
+    u32 names_length;                // pool bytes in use, terminators included
+    u32 names_capacity;              // pool bytes allocated
+    s_surface_entry* entries;        // one per loaded file, in load order (heap)
+    u32 entry_count;                 // entries in use
+    u32 entry_capacity;              // entries allocated
+    u32 alpha_mode;                  // SURFACE_ALPHA_*
+    u32 mipmap;                      // 1: full mipmap chain; other: one level, linear filters
     char error[SURFACE_ERROR_SIZE];  // why the last failed call failed ("" after success)
 };
 
 // A decoded image: tightly packed RGB or RGBA bytes, bottom row first.
 struct s_surface_image {
-    u32 height;    // rows
-    u32 width;     // pixels per row
-    u8* pixels;    // heap; owned by the loader until upload
-    u32 format;    // GL_RGB (0x1907) or GL_RGBA (0x1908)
+    u32 height;                      // rows
+    u32 width;                       // pixels per row
+    u8* pixels;                      // heap; owned by the loader until upload
+    u32 format;                      // GL_RGB (0x1907) or GL_RGBA (0x1908)
     char error[SURFACE_ERROR_SIZE];  // "<path>: <problem>" when a reader fails
 };
 

@@ -32,8 +32,8 @@ struct s_texcoord {
 
 // One texture animation attached to a face.
 struct s_shader {
-    std::vector<float> params;  // numbers after the kind name, in file order
-    shader_func func = nullptr; // run once per drawing of the face
+    std::vector<float> params;   // numbers after the kind name, in file order
+    shader_func func = nullptr;  // run once per drawing of the face
 };
 
 // One movement attached to a block group, shared by all its blocks.
@@ -46,59 +46,59 @@ struct s_move {
 
 // An entry of the face animation keyword table g_items.
 struct s_shader_item {
-    std::string name;           // keyword as written in the map file; "" ends the table
-    shader_func func;           // null in the end entry
+    std::string name;  // keyword as written in the map file; "" ends the table
+    shader_func func;  // null in the end entry
 };
 
 // An entry of the block movement keyword table g_mitems.
 struct s_move_item {
-    std::string name;           // keyword as written in the map file; "" ends the table
-    move_func func;             // null in the end entry
+    std::string name;  // keyword as written in the map file; "" ends the table
+    move_func func;    // null in the end entry
 };
 
 // One textured, coloured, planar convex polygon.
 struct s_face {
-    std::string id;                       // identifier used by the world and block groups
-    std::vector<s_point> vertices;        // base vertices, as read
-    std::vector<s_texcoord> texcoords;    // base texture coordinates, as read
-    std::vector<s_point> cur_vertices;    // what is drawn; WAVE rewrites it
-    std::vector<s_texcoord> cur_texcoords;// what is drawn; texture animations rewrite it
-    std::vector<s_shader> shaders;        // animations, run in file order
-    std::vector<std::string> textures;    // texture paths, in file order
-    std::vector<u32> texture_ids;         // GL names of the paths that loaded, in order
+    std::string id;                             // identifier used by the world and block groups
+    std::vector<s_point> vertices;              // base vertices, as read
+    std::vector<s_texcoord> texcoords;          // base texture coordinates, as read
+    std::vector<s_point> cur_vertices;          // what is drawn; WAVE rewrites it
+    std::vector<s_texcoord> cur_texcoords;      // what is drawn; texture animations rewrite it
+    std::vector<s_shader> shaders;              // animations, run in file order
+    std::vector<std::string> textures;          // texture paths, in file order
+    std::vector<u32> texture_ids;               // GL names of the paths that loaded, in order
     float color[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // red, green, blue, alpha of every vertex
 };
 
 // One block of a group.
 struct s_block {
-    bool alive = true;    // false once a ball destroyed it: not moved, drawn or hit
-    int hits = 0;         // hits taken; selects the texture of its faces
-    s_point origin;       // position given by the file
-    s_point position;     // current position; movements rewrite x and/or y
+    bool alive = true;  // false once a ball destroyed it: not moved, drawn or hit
+    int hits = 0;       // hits taken; selects the texture of its faces
+    s_point origin;     // position given by the file
+    s_point position;   // current position; movements rewrite x and/or y
 };
 
 // A set of identical blocks sharing faces, movements and a bounding box.
 struct s_block_group {
-    std::vector<s_block> blocks;          // one per ORIGIN, in file order
-    std::vector<int> face_indices;        // indices into s_map::faces, resolved after reading
-    std::vector<std::string> face_ids;    // face identifiers as read
-    int lives = 0;                        // hits that destroy a block; 0 or less: unbreakable
-    std::vector<s_move> moves;            // movements, in file order
-    int face_count = 0;                   // faces drawn per block (entries of face_indices)
+    std::vector<s_block> blocks;        // one per ORIGIN, in file order
+    std::vector<int> face_indices;      // indices into s_map::faces, resolved after reading
+    std::vector<std::string> face_ids;  // face identifiers as read
+    int lives = 0;                      // hits that destroy a block; 0 or less: unbreakable
+    std::vector<s_move> moves;          // movements, in file order
+    int face_count = 0;                 // faces drawn per block (entries of face_indices)
     float sizes[3][2] = {{0, 0}, {0, 0}, {0, 0}};  // x, y, z {min, max} in block coordinates
 };
 
 // The static part of the level.
 struct s_world {
-    int face_count = 0;                   // world faces drawn (entries of face_indices)
-    std::vector<int> face_indices;        // indices into s_map::faces, resolved after reading
-    std::vector<std::string> face_ids;    // world face identifiers as read
-    std::vector<float> limits;            // left x, right x, bottom y (pad line), top y
+    int face_count = 0;                 // world faces drawn (entries of face_indices)
+    std::vector<int> face_indices;      // indices into s_map::faces, resolved after reading
+    std::vector<std::string> face_ids;  // world face identifiers as read
+    std::vector<float> limits;          // left x, right x, bottom y (pad line), top y
 };
 
 // The whole level.
 struct s_map {
-    std::vector<s_block_group> groups;    // block groups in file order
-    std::vector<s_face> faces;            // every face of the file, in file order
-    s_world world;                        // the static world
+    std::vector<s_block_group> groups;  // block groups in file order
+    std::vector<s_face> faces;          // every face of the file, in file order
+    s_world world;                      // the static world
 };

@@ -9,8 +9,7 @@
 static const float MOVE_TURN = 6.28318f;
 
 void move_dummy(s_block&, s_move&)
-{
-}
+{}
 
 // Turns the leg when it has run out, then returns the distance covered along
 // it. Whatever the last frame overshot the leg by is dropped, so after a long

@@ -14,9 +14,10 @@
 #include "shell/vertex.h"
 
 s_shader_item g_items[8] = {
-    {"DUMMY", shader_dummy},     {"ROTATE", shader_rotate},   {"SCROLL", shader_scroll},
-    {"TURB", shader_turb},       {"WAVE", shader_wave},       {"ROTZOOM", shader_rotzoom},
-    {"COLOR", shader_color},     {"", nullptr},
+    {"DUMMY", shader_dummy},   {"ROTATE", shader_rotate},
+    {"SCROLL", shader_scroll}, {"TURB", shader_turb},
+    {"WAVE", shader_wave},     {"ROTZOOM", shader_rotzoom},
+    {"COLOR", shader_color},   {"", nullptr},
 };
 
 s_move_item g_mitems[6] = {
@@ -255,14 +256,15 @@ void Reader::readFaceIds(const char* keyword, int count, std::vector<std::string
                          std::vector<int>& lines)
 {
     static const char* const keywords[] = {"NUMFACES", "FACES", "LIMITS", "ORIGIN",
-                                            "LIVES",    "MOVE",  "END"};
+                                           "LIVES",    "MOVE",  "END"};
     for (int i = 0; i < count; i++) {
         out.push_back(readWord(keyword, "a face identifier"));
         lines.push_back(token_line);
         for (const char* word : keywords)
             if (notes && token == word)
-                note(token_line, false, "FACES took the keyword " + reader_quote(token) +
-                                            " as a face identifier: is NUMFACES too large?");
+                note(token_line, false,
+                     "FACES took the keyword " + reader_quote(token) +
+                         " as a face identifier: is NUMFACES too large?");
     }
 }
 
@@ -290,7 +292,7 @@ void Reader::readWorld(s_map& map)
     for (;;) {
         if (!next())
             fail(token_line, "the file ends inside the WORLD block begun on line " +
-                           std::to_string(begin) + " (END is missing)");
+                                 std::to_string(begin) + " (END is missing)");
         if (token == "NUMFACES") {
             world.face_count = readInt("NUMFACES");
             world_count_line = token_line;
@@ -312,8 +314,8 @@ void Reader::checkTexture(const std::string& path)
     if (!notes)
         return;
     if (!reader_texture_kind(path)) {
-        note(token_line, true, "TEXTURE " + reader_quote(path) +
-                                   " does not end in png or bmp: it cannot be loaded");
+        note(token_line, true,
+             "TEXTURE " + reader_quote(path) + " does not end in png or bmp: it cannot be loaded");
         return;
     }
     struct stat info;
@@ -328,13 +330,16 @@ void Reader::checkFace(const s_face& face, int at)
     std::string name = "face " + reader_quote(face.id);
     size_t nv = face.vertices.size(), nt = face.texcoords.size();
     if (nv < 3)
-        note(at, false, name + " has " + std::to_string(nv) + " vertices: fewer than three draw nothing");
+        note(at, false,
+             name + " has " + std::to_string(nv) + " vertices: fewer than three draw nothing");
     if (nt < nv)
-        note(at, true, name + " has " + std::to_string(nt) + " TEXCOORD for " +
-                           std::to_string(nv) + " VERTEX: its last vertices have no texture coordinate");
+        note(at, true,
+             name + " has " + std::to_string(nt) + " TEXCOORD for " + std::to_string(nv) +
+                 " VERTEX: its last vertices have no texture coordinate");
     else if (nt > nv)
-        note(at, false, name + " has " + std::to_string(nt) + " TEXCOORD for " +
-                            std::to_string(nv) + " VERTEX: the extra ones are unused");
+        note(at, false,
+             name + " has " + std::to_string(nt) + " TEXCOORD for " + std::to_string(nv) +
+                 " VERTEX: the extra ones are unused");
 }
 
 void Reader::readFace(s_map& map)
@@ -344,7 +349,7 @@ void Reader::readFace(s_map& map)
     for (;;) {
         if (!next())
             fail(token_line, "the file ends inside the FACE block begun on line " +
-                           std::to_string(begin) + " (END is missing)");
+                                 std::to_string(begin) + " (END is missing)");
         if (token == "ID") {
             face.id = readWord("ID", "a face identifier");
         } else if (token == "VERTEX") {
@@ -379,13 +384,19 @@ void Reader::readFace(s_map& map)
             else
                 note(at, false, "unknown SHADER kind " + reader_quote(kind) + ": it does nothing");
             // Kinds that would read past their parameters do nothing instead.
-            static const size_t needed[] = {0, SHADER_ROTATE_PARAMS, SHADER_SCROLL_PARAMS,
-                                            SHADER_TURB_PARAMS, SHADER_WAVE_PARAMS,
-                                            SHADER_ROTZOOM_PARAMS, SHADER_COLOR_PARAMS, 0};
+            static const size_t needed[] = {0,
+                                            SHADER_ROTATE_PARAMS,
+                                            SHADER_SCROLL_PARAMS,
+                                            SHADER_TURB_PARAMS,
+                                            SHADER_WAVE_PARAMS,
+                                            SHADER_ROTZOOM_PARAMS,
+                                            SHADER_COLOR_PARAMS,
+                                            0};
             if (shader.params.size() < needed[k]) {
-                note(at, false, "SHADER " + kind + " reads " + std::to_string(needed[k]) +
-                                    " parameters but has " + std::to_string(shader.params.size()) +
-                                    ": it does nothing");
+                note(at, false,
+                     "SHADER " + kind + " reads " + std::to_string(needed[k]) +
+                         " parameters but has " + std::to_string(shader.params.size()) +
+                         ": it does nothing");
                 shader.func = shader_dummy;
             }
             face.shaders.push_back(shader);
@@ -410,7 +421,7 @@ void Reader::readBlocks(s_map& map)
     for (;;) {
         if (!next())
             fail(token_line, "the file ends inside the BLOCKS block begun on line " +
-                           std::to_string(begin) + " (END is missing)");
+                                 std::to_string(begin) + " (END is missing)");
         if (token == "NUMFACES") {
             group.face_count = readInt("NUMFACES");
             count_line = token_line;
@@ -444,8 +455,9 @@ void Reader::readBlocks(s_map& map)
                 note(at, false, "unknown MOVE kind " + reader_quote(kind) + ": it does nothing");
             if (move.func != move_dummy) {
                 if (move.params.size() < MOVE_PARAM_COUNT) {
-                    note(at, false, "MOVE " + kind + " reads 2 parameters but has " +
-                                        std::to_string(move.params.size()) + ": it does nothing");
+                    note(at, false,
+                         "MOVE " + kind + " reads 2 parameters but has " +
+                             std::to_string(move.params.size()) + ": it does nothing");
                     move.func = move_dummy;
                 } else if (!(move.params[1] > 0.0f)) {
                     // Every moving kind divides by its duration or period.
@@ -495,9 +507,9 @@ void Reader::resolveList(const char* owner, int& count, const std::vector<std::s
 {
     size_t wanted = count > 0 ? (size_t)count : 0;
     if (wanted != names.size())
-        note(count_line, false, std::string(owner) + " NUMFACES is " + std::to_string(count) +
-                                    " but " + std::to_string(names.size()) +
-                                    " face identifiers were given");
+        note(count_line, false,
+             std::string(owner) + " NUMFACES is " + std::to_string(count) + " but " +
+                 std::to_string(names.size()) + " face identifiers were given");
     size_t n = wanted < names.size() ? wanted : names.size();
     for (size_t i = 0; i < n; i++)
         indices.push_back(resolve(names[i], lines[i]));
@@ -507,8 +519,8 @@ void Reader::resolveList(const char* owner, int& count, const std::vector<std::s
 void Reader::resolve(s_map& map)
 {
     s_world& world = map.world;
-    resolveList("the world's", world.face_count, world.face_ids, world_id_lines,
-                world.face_indices, world_count_line ? world_count_line : world_line);
+    resolveList("the world's", world.face_count, world.face_ids, world_id_lines, world.face_indices,
+                world_count_line ? world_count_line : world_line);
     for (size_t g = 0; g < map.groups.size(); g++) {
         s_block_group& group = map.groups[g];
         const std::vector<int>& lines = group_id_lines[g];
@@ -530,11 +542,13 @@ void Reader::resolve(s_map& map)
     if (notes && world.limits.size() != 4) {
         int at = world_line ? world_line : 1;
         if (world.limits.size() < 4)
-            note(at, true, "the world has " + std::to_string(world.limits.size()) +
-                               " LIMITS values: the game needs four (left, right, bottom, top)");
+            note(at, true,
+                 "the world has " + std::to_string(world.limits.size()) +
+                     " LIMITS values: the game needs four (left, right, bottom, top)");
         else
-            note(at, false, "the world has " + std::to_string(world.limits.size()) +
-                                " LIMITS values: the game uses the first four");
+            note(at, false,
+                 "the world has " + std::to_string(world.limits.size()) +
+                     " LIMITS values: the game uses the first four");
     }
 }
 
@@ -568,8 +582,8 @@ void Reader::print(const s_map& map, std::ostream& out)
             out << index << " ";
         out << '\n' << "\tBLOCKS " << '\n';
         for (const s_block& block : group.blocks)
-            out << "\t\tBLOCK " << block.origin.x << " " << block.origin.y << " "
-                << block.origin.z << '\n';
+            out << "\t\tBLOCK " << block.origin.x << " " << block.origin.y << " " << block.origin.z
+                << '\n';
         out << "\tEND" << '\n';
         out << "\tSIZES MIN " << group.sizes[0][0] << " " << group.sizes[1][0] << " "
             << group.sizes[2][0] << '\n';

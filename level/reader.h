@@ -59,14 +59,14 @@ private:
     std::string filename;            // path as given
     std::ifstream file;              // the open map file
 
-    std::vector<char> chunk;         // scanner buffer
-    size_t chunk_pos = 0;            // next unread byte of chunk
-    size_t chunk_len = 0;            // bytes of chunk holding file data
-    int line = 1;                    // line of the scanner's position
-    std::string token;               // last token read
-    int token_line = 1;              // line the last token began on
-    int skip_line = 0;               // line of the last skipped-token note, to merge a line's skips
-    size_t skip_note = 0;            // its index in notes
+    std::vector<char> chunk;  // scanner buffer
+    size_t chunk_pos = 0;     // next unread byte of chunk
+    size_t chunk_len = 0;     // bytes of chunk holding file data
+    int line = 1;             // line of the scanner's position
+    std::string token;        // last token read
+    int token_line = 1;       // line the last token began on
+    int skip_line = 0;        // line of the last skipped-token note, to merge a line's skips
+    size_t skip_note = 0;     // its index in notes
     std::vector<s_reader_note>* notes = nullptr;
 
     std::vector<int> world_id_lines;               // line of each world identifier

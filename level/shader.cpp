@@ -18,8 +18,7 @@ static size_t shader_texcoord_count(const s_face& face)
 }
 
 void shader_dummy(s_face&, s_shader&)
-{
-}
+{}
 
 // Rotation shared by ROTATE and ROTZOOM, about the texture's centre.
 static void shader_turn(s_face& face, float speed)

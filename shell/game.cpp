@@ -51,7 +51,8 @@ int game_start(s_game* game, const char* map_path, const u32* seed)
         return game_internal_fail(game, "Could not start the sound system.");
     game->stage = GAME_STAGE_SOUND;
     if (VTX_Init(640, 480, 16, 0) != 0)
-        return game_internal_fail(game, std::string("Could not open the window: ") + SDL_GetError());
+        return game_internal_fail(game,
+                                  std::string("Could not open the window: ") + SDL_GetError());
     game->stage = GAME_STAGE_WINDOW;
     surface_init(&game->surfaces);
     game->stage = GAME_STAGE_SURFACES;

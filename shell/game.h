@@ -26,19 +26,19 @@ enum e_game_stage {
 };
 
 struct s_game {
-    Map map;                  // the level, read from the map file
+    Map map;  // the level, read from the map file
     s_camera camera;
-    s_surface surfaces;       // textures of the game's own sprites
+    s_surface surfaces;  // textures of the game's own sprites
     s_particle particles;
     s_music music;
     s_ball_list balls;
     s_bonus_list bonuses;
     s_pad pad;
-    GLUquadric* quadric;      // shared by the balls and the pad
-    f32 centre_x;             // middle of the play area, x
-    f32 field_width;          // right limit minus left limit
-    int view_index;           // camera view 0 to 3; -1 before the first frame
-    bool view_changed;        // a view is to be selected this frame
+    GLUquadric* quadric;  // shared by the balls and the pad
+    f32 centre_x;         // middle of the play area, x
+    f32 field_width;      // right limit minus left limit
+    int view_index;       // camera view 0 to 3; -1 before the first frame
+    bool view_changed;    // a view is to be selected this frame
     e_game_stage stage;
 };
 

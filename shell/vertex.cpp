@@ -64,8 +64,8 @@ void VTX_ScrDimention(int dimension)
     if (dimension == 0) {
         glEnable(GL_DEPTH_TEST);
         // A window squeezed to height 0 keeps a finite projection.
-        f32 aspect = gl_vertex.height ? (f32)gl_vertex.width / (f32)gl_vertex.height
-                                      : (f32)gl_vertex.width;
+        f32 aspect =
+            gl_vertex.height ? (f32)gl_vertex.width / (f32)gl_vertex.height : (f32)gl_vertex.width;
         gluPerspective(45.0, aspect, 0.1, 1000.0);
     } else {
         glDisable(GL_DEPTH_TEST);

@@ -25,11 +25,11 @@ struct s_vertex {
     int dimension;        // 0: perspective with depth test, other: 2-D orthographic
     int height;           // window size in pixels
     int width;
-    u32 ticks;            // clock in ms at the start of the current frame; 0 before the first frame
-    f32 time_scale;       // factor on elapsed milliseconds, 1.0
-    f32 frame_time;       // duration of the previous frame in ms (scaled); 0 on the first frame
-    u8 quit;              // 1 once a close was requested; never cleared
-    u8 ready;             // 1 between a successful VTX_Init and VTX_Stop
+    u32 ticks;       // clock in ms at the start of the current frame; 0 before the first frame
+    f32 time_scale;  // factor on elapsed milliseconds, 1.0
+    f32 frame_time;  // duration of the previous frame in ms (scaled); 0 on the first frame
+    u8 quit;         // 1 once a close was requested; never cleared
+    u8 ready;        // 1 between a successful VTX_Init and VTX_Stop
 };
 
 extern s_vertex gl_vertex;

@@ -20,7 +20,10 @@ namespace {
 // A decoded picture, released with the test.
 struct s_picture {
     s_surface_image image = {};
-    ~s_picture() { free(image.pixels); }
+    ~s_picture()
+    {
+        free(image.pixels);
+    }
     const u8* at(u32 x, u32 row_from_bottom) const
     {
         u32 channels = image.format == GL_RGBA ? 4 : 3;
@@ -31,7 +34,8 @@ struct s_picture {
 bool load_picture(s_picture& p, const std::string& path)
 {
     bool bmp = std::filesystem::path(path).extension() == ".bmp";
-    return (bmp ? surface_internal_load_bmp : surface_internal_load_png)(&p.image, path.c_str()) == 0;
+    return (bmp ? surface_internal_load_bmp : surface_internal_load_png)(&p.image, path.c_str()) ==
+           0;
 }
 
 // Mean colour of a picture, each channel from 0 to 1; false if it does not load.
@@ -82,7 +86,8 @@ bool decode_all(const std::string& path, s_sound& out)
     std::vector<i16> buffer(4096 * 2);
     u32 n;
     while ((n = decode_read(&decoder, buffer.data(), 4096)) > 0)
-        out.samples.insert(out.samples.end(), buffer.begin(), buffer.begin() + (size_t)n * decoder.channels);
+        out.samples.insert(out.samples.end(), buffer.begin(),
+                           buffer.begin() + (size_t)n * decoder.channels);
     decode_close(&decoder);
     return true;
 }
@@ -107,7 +112,8 @@ TEST(AssetPictures, every_sprite_and_level_texture_loads_as_opaque_rgb_with_powe
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
         // Powers of two, so mipmapping never rescales.
         EXPECT_TRUE(width >= 64 && width <= 256 && (width & (width - 1)) == 0) << "width " << width;
-        EXPECT_TRUE(height >= 32 && height <= 256 && (height & (height - 1)) == 0) << "height " << height;
+        EXPECT_TRUE(height >= 32 && height <= 256 && (height & (height - 1)) == 0)
+            << "height " << height;
         s_picture p;
         ASSERT_TRUE(load_picture(p, path)) << p.image.error;
         EXPECT_EQ(p.image.format, (u32)GL_RGB);
@@ -144,20 +150,24 @@ TEST(AssetPictures, font_has_dark_glyphs_for_printable_ascii_on_pure_white)
         for (u32 y = 0; y < ch; y++)
             for (u32 x = 0; x < cw; x++) {
                 // Column code % 16 from the left, row code / 16 from the top of the picture.
-                const u8* px = p.at((code % 16) * cw + x, p.image.height - 1 - ((code / 16) * ch + y));
+                const u8* px =
+                    p.at((code % 16) * cw + x, p.image.height - 1 - ((code / 16) * ch + y));
                 bool white = px[0] == 255 && px[1] == 255 && px[2] == 255;
                 bool ink = px[0] < 64 && px[1] < 64 && px[2] < 64;
-                EXPECT_TRUE(white || ink) << "code " << code << ": a shade between would stay opaque";
+                EXPECT_TRUE(white || ink)
+                    << "code " << code << ": a shade between would stay opaque";
                 dark += ink;
             }
         bool printable = code > 32 && code < 127;
-        EXPECT_TRUE(printable ? dark > 4 : dark == 0) << "code " << code << ": " << dark << " dark pixels";
+        EXPECT_TRUE(printable ? dark > 4 : dark == 0)
+            << "code " << code << ": " << dark << " dark pixels";
     }
 }
 
 TEST(AssetPictures, ball_looks_and_bonus_faces_differ_at_a_glance)
 {
-    std::vector<std::vector<std::string>> sets = {{"ball_heavy", "ball_light", "ball_normal"},
+    std::vector<std::vector<std::string>> sets = {
+        {"ball_heavy", "ball_light", "ball_normal"},
         {"bonus_ball_oneshot", "bonus_ball_split", "bonus_ball_traverse", "bonus_ball_type_heavy",
          "bonus_ball_type_light", "bonus_pad_dec", "bonus_pad_inc"}};
     for (const std::vector<std::string>& set : sets) {
@@ -179,20 +189,23 @@ TEST(AssetPictures, breakable_bricks_darken_as_they_crack)
     for (const char* color : {"red", "green", "blue"}) {
         float last = 10, m[3];
         for (int stage = 0; stage < 5; stage++) {
-            ASSERT_TRUE(mean_color(std::string("data/blocks/brick_") + color + "_" + std::to_string(stage) + ".png", m));
+            ASSERT_TRUE(mean_color(std::string("data/blocks/brick_") + color + "_" +
+                                       std::to_string(stage) + ".png",
+                                   m));
             EXPECT_LT(m[0] + m[1] + m[2], last) << color << " stage " << stage;
             last = m[0] + m[1] + m[2];
         }
     }
 }
 
-TEST(AssetSounds, effects_are_short_plain_16_bit_mono_44100_unclipped_and_one_shots_start_and_end_silent)
+TEST(AssetSounds,
+     effects_are_short_plain_16_bit_mono_44100_unclipped_and_one_shots_start_and_end_silent)
 {
     for (const char* name : GAME_SOUNDS) {
         SCOPED_TRACE(name);
         std::string path = std::string("data/sounds/") + name + ".wav", header = read_file(path);
         ASSERT_GE(header.size(), 44u);
-        EXPECT_EQ(header[20], 1); // plain PCM, not the extensible format
+        EXPECT_EQ(header[20], 1);  // plain PCM, not the extensible format
         EXPECT_EQ(header[34], 16);
         s_sound s;
         ASSERT_TRUE(decode_all(path, s));

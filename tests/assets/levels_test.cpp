@@ -68,7 +68,8 @@ s_box swept_box(const s_block_group& g, const s_block& b)
             }
         }
     }
-    return {lo[0] + g.sizes[0][0], hi[0] + g.sizes[0][1], lo[1] + g.sizes[1][0], hi[1] + g.sizes[1][1]};
+    return {lo[0] + g.sizes[0][0], hi[0] + g.sizes[0][1], lo[1] + g.sizes[1][0],
+            hi[1] + g.sizes[1][1]};
 }
 
 }  // namespace
@@ -96,7 +97,9 @@ TEST(LevelPack, every_level_has_four_limits_walls_on_them_and_forty_solid_blocks
         bool wall_left = false, wall_right = false, wall_top = false, background = false;
         for (int index : map.world.face_indices) {
             const s_face& f = map.faces[index];
-            auto all = [&](auto pred) { return std::all_of(f.vertices.begin(), f.vertices.end(), pred); };
+            auto all = [&](auto pred) {
+                return std::all_of(f.vertices.begin(), f.vertices.end(), pred);
+            };
             wall_left |= all([&](const s_point& p) { return p.x == left; });
             wall_right |= all([&](const s_point& p) { return p.x == right; });
             wall_top |= all([&](const s_point& p) { return p.y == top; });
@@ -133,9 +136,11 @@ TEST(LevelPack, shows_every_animation_and_movement_kind_all_lives_and_several_si
             for (const s_move& m : g.moves)
                 moves.insert(kind_of(m.func));
         }
-        sizes.insert({map.world.limits[1] - map.world.limits[0], map.world.limits[3] - map.world.limits[2]});
+        sizes.insert(
+            {map.world.limits[1] - map.world.limits[0], map.world.limits[3] - map.world.limits[2]});
     }
-    EXPECT_EQ(shaders, (std::set<std::string>{"ROTATE", "SCROLL", "TURB", "WAVE", "ROTZOOM", "COLOR"}));
+    EXPECT_EQ(shaders,
+              (std::set<std::string>{"ROTATE", "SCROLL", "TURB", "WAVE", "ROTZOOM", "COLOR"}));
     EXPECT_EQ(moves, (std::set<std::string>{"CIRCLE", "DIAGONAL", "HORIZONTAL", "VERTICAL"}));
     EXPECT_EQ(lives, (std::set<int>{0, 1, 2, 3, 4, 5}));
     EXPECT_GE(sizes.size(), 4u);
@@ -155,10 +160,11 @@ TEST(LevelPack, blocks_stay_inside_the_field_above_the_pad_and_never_overlap)
         for (size_t gi = 0; gi < map.groups.size(); gi++)
             for (const s_block& b : map.groups[gi].blocks) {
                 const float(*size)[2] = map.groups[gi].sizes;
-                s_box rest = {b.origin.x + size[0][0], b.origin.x + size[0][1], b.origin.y + size[1][0],
-                              b.origin.y + size[1][1]};
+                s_box rest = {b.origin.x + size[0][0], b.origin.x + size[0][1],
+                              b.origin.y + size[1][0], b.origin.y + size[1][1]};
                 s_box box = swept_box(map.groups[gi], b);
-                EXPECT_TRUE(box.x0 >= l[0] && box.x1 <= l[1] && box.y0 >= l[2] + 3 && box.y1 <= l[3])
+                EXPECT_TRUE(box.x0 >= l[0] && box.x1 <= l[1] && box.y0 >= l[2] + 3 &&
+                            box.y1 <= l[3])
                     << "block at " << b.origin.x << ", " << b.origin.y;
                 blocks.push_back({gi, rest, box});
             }
@@ -168,8 +174,9 @@ TEST(LevelPack, blocks_stay_inside_the_field_above_the_pad_and_never_overlap)
                 bool together = blocks[i].group == blocks[j].group;
                 const s_box& a = together ? blocks[i].rest : blocks[i].swept;
                 const s_box& b = together ? blocks[j].rest : blocks[j].swept;
-                EXPECT_FALSE(overlap(a, b)) << "boxes x " << a.x0 << ".." << a.x1 << " y " << a.y0 << ".." << a.y1
-                                            << " and x " << b.x0 << ".." << b.x1 << " y " << b.y0 << ".." << b.y1;
+                EXPECT_FALSE(overlap(a, b))
+                    << "boxes x " << a.x0 << ".." << a.x1 << " y " << a.y0 << ".." << a.y1
+                    << " and x " << b.x0 << ".." << b.x1 << " y " << b.y0 << ".." << b.y1;
             }
     }
 }
@@ -193,7 +200,8 @@ TEST(LevelPack, every_breakable_block_can_be_reached_by_a_ball_from_the_pad)
             if (x - 0.5f < l[0] || x + 0.5f > l[1] || y + 0.5f > l[3])
                 return false;
             s_box ball = {x - 0.5f, x + 0.5f, y - 0.5f, y + 0.5f};
-            return std::none_of(walls.begin(), walls.end(), [&](const s_box& w) { return overlap(ball, w); });
+            return std::none_of(walls.begin(), walls.end(),
+                                [&](const s_box& w) { return overlap(ball, w); });
         };
         std::vector<u8> seen((size_t)nx * ny, 0);
         std::vector<std::pair<int, int>> todo = {{nx / 2, (int)(1.0f / cell)}};
@@ -205,7 +213,8 @@ TEST(LevelPack, every_breakable_block_can_be_reached_by_a_ball_from_the_pad)
             const int di[4] = {1, -1, 0, 0}, dj[4] = {0, 0, 1, -1};
             for (int k = 0; k < 4; k++) {
                 int a = i + di[k], b = j + dj[k];
-                if (a < 0 || b < 0 || a >= nx || b >= ny || seen[(size_t)b * nx + a] || !free_at(a, b))
+                if (a < 0 || b < 0 || a >= nx || b >= ny || seen[(size_t)b * nx + a] ||
+                    !free_at(a, b))
                     continue;
                 seen[(size_t)b * nx + a] = 1;
                 todo.push_back({a, b});
@@ -217,10 +226,12 @@ TEST(LevelPack, every_breakable_block_can_be_reached_by_a_ball_from_the_pad)
                 continue;
             for (const s_block& b : g.blocks) {
                 s_box box = {b.origin.x + g.sizes[0][0] - 0.55f, b.origin.x + g.sizes[0][1] + 0.55f,
-                             b.origin.y + g.sizes[1][0] - 0.55f, b.origin.y + g.sizes[1][1] + 0.55f};
+                             b.origin.y + g.sizes[1][0] - 0.55f,
+                             b.origin.y + g.sizes[1][1] + 0.55f};
                 bool reached = false;
                 for (int i = std::max(0, (int)((box.x0 - l[0]) / cell)); i < nx && !reached; i++)
-                    for (int j = std::max(0, (int)((box.y0 - l[2]) / cell)); j < ny && !reached; j++) {
+                    for (int j = std::max(0, (int)((box.y0 - l[2]) / cell)); j < ny && !reached;
+                         j++) {
                         float x = l[0] + i * cell, y = l[2] + j * cell;
                         if (x > box.x1 || y > box.y1)
                             continue;

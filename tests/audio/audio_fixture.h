@@ -25,13 +25,13 @@ inline std::string make_mod()
 {
     std::string bytes = "tumbrelix" + std::string(11, '\0');
     std::string first(30, '\0');
-    first[23] = 16; // length in words
-    first[25] = 64; // volume
-    first[29] = 16; // loop length in words, from word 0
+    first[23] = 16;  // length in words
+    first[25] = 64;  // volume
+    first[29] = 16;  // loop length in words, from word 0
     bytes += first + std::string(30 * 30, '\0');
-    bytes += std::string("\x01\x7f", 2) + std::string(128, '\0') + "M.K."; // song length, restart
+    bytes += std::string("\x01\x7f", 2) + std::string(128, '\0') + "M.K.";  // song length, restart
     std::string pattern(64 * 4 * 4, '\0');
-    pattern.replace(0, 3, "\x01\xac\x10"); // sample 1, period 0x1AC, no effect
+    pattern.replace(0, 3, "\x01\xac\x10");  // sample 1, period 0x1AC, no effect
     bytes += pattern;
     for (int i = 0; i < 32; i++)
         bytes += (char)(i8)lround(100 * sin(2 * M_PI * i / 32));
@@ -60,7 +60,8 @@ inline double rms(const std::vector<i16>& frames, int channel, double from = 0, 
 }
 
 // Frequency from the rising zero crossings of a channel between two times in seconds.
-inline double frequency(const std::vector<i16>& frames, int channel, double from = 0, double to = 1e9)
+inline double frequency(const std::vector<i16>& frames, int channel, double from = 0,
+                        double to = 1e9)
 {
     size_t end = std::min(frames.size() / 2, at_seconds(to));
     long first = -1, last = -1, crossings = 0;
@@ -78,8 +79,14 @@ inline double frequency(const std::vector<i16>& frames, int channel, double from
 // A loopback sound system of 100 channels for the test, stopped at its end.
 struct Chord : ::testing::Test {
     TempDir dir;
-    void SetUp() override { ASSERT_EQ(0, CHD_Init(100, SOUND_INIT_LOOPBACK)); }
-    void TearDown() override { CHD_Stop(); }
+    void SetUp() override
+    {
+        ASSERT_EQ(0, CHD_Init(100, SOUND_INIT_LOOPBACK));
+    }
+    void TearDown() override
+    {
+        CHD_Stop();
+    }
 
     // Mixes seconds of sound, calling the per-frame update (unless stalled) every 1024 frames.
     std::vector<i16> play(double seconds, bool update = true)
@@ -95,16 +102,18 @@ struct Chord : ::testing::Test {
         return out;
     }
     // Writes a tone file and loads it: a .wav as a sound, an .ogg or .mp3 as a stream.
-    u32 tone(const std::string& name, std::vector<Piece> pieces, u32 mode = 0, int rate = 44100, int channels = 1)
+    u32 tone(const std::string& name, std::vector<Piece> pieces, u32 mode = 0, int rate = 44100,
+             int channels = 1)
     {
         std::string extension = name.substr(name.rfind('.'));
         int format = extension == ".ogg" ? OGG : extension == ".mp3" ? MP3 : WAV;
         EXPECT_TRUE(write_tone(dir.file(name), format, rate, channels, pieces));
         u32 handle = 9999;
-        int result = (format == WAV ? CHD_LoadSound : CHD_LoadStream)(dir.file(name).c_str(), mode, &handle);
+        int result =
+            (format == WAV ? CHD_LoadSound : CHD_LoadStream)(dir.file(name).c_str(), mode, &handle);
         EXPECT_EQ(0, result) << sound_system_error(gl_chord.system);
         return handle;
     }
 };
 
-} // namespace audio_test
+}  // namespace audio_test

@@ -45,7 +45,7 @@ TEST_F(BrowseTree, paths_grow_by_one_level_name_and_slash_per_open_and_shrink_pe
     std::string last = browse.GetFile();
     EXPECT_TRUE(browse.Close());
     EXPECT_EQ(dir.file("sub/"), browse.GetPath());
-    EXPECT_EQ(last, browse.GetFile()); // the last entry outlives its level
+    EXPECT_EQ(last, browse.GetFile());  // the last entry outlives its level
 }
 
 TEST_F(BrowseTree, a_missing_directory_or_a_file_leaves_the_state_unchanged)
@@ -66,7 +66,7 @@ TEST_F(BrowseTree, a_depth_first_walk_sees_every_entry_and_dots_are_directories_
 {
     Browse browse;
     ASSERT_TRUE(browse.Open(dir.path));
-    std::map<std::string, std::pair<bool, bool>> seen; // full name -> IsDir(true), IsDir(false)
+    std::map<std::string, std::pair<bool, bool>> seen;  // full name -> IsDir(true), IsDir(false)
     for (;;) {
         if (browse.Next()) {
             seen[browse.GetFull()] = {browse.IsDir(true), browse.IsDir(false)};
@@ -76,8 +76,11 @@ TEST_F(BrowseTree, a_depth_first_walk_sees_every_entry_and_dots_are_directories_
             break;
         }
     }
-    std::map<std::string, std::pair<bool, bool>> expected = {{dir.file("sub"), {true, true}},
-        {dir.file("sub/deeper"), {true, true}}, {dir.file("file.txt"), {false, false}}, {dir.file("sub/deeper/leaf"), {false, false}}};
+    std::map<std::string, std::pair<bool, bool>> expected = {
+        {dir.file("sub"), {true, true}},
+        {dir.file("sub/deeper"), {true, true}},
+        {dir.file("file.txt"), {false, false}},
+        {dir.file("sub/deeper/leaf"), {false, false}}};
     for (std::string level : {"", "sub/", "sub/deeper/"})
         expected[dir.file(level) + "."] = expected[dir.file(level) + ".."] = {true, false};
     EXPECT_EQ(expected, seen);
@@ -102,4 +105,4 @@ TEST_F(BrowseTree, the_destructor_closes_every_open_level)
     EXPECT_EQ(before, open_fds());
 }
 
-} // namespace
+}  // namespace

@@ -10,7 +10,13 @@ using ChordSound = Chord;
 TEST_F(ChordSound, pitch_follows_the_file_rate_and_set_frequency_without_accumulating)
 {
     // Every setting is applied twice: a relative x2 must stay x2, not x4.
-    struct { const char* what; int rate; float set; bool relative; double hz, tolerance; } rows[] = {
+    struct {
+        const char* what;
+        int rate;
+        float set;
+        bool relative;
+        double hz, tolerance;
+    } rows[] = {
         {"a 44.1 kHz file at its own rate", 44100, 0, false, 440, 5},
         {"a 22.05 kHz file at its own rate", 22050, 0, false, 440, 5},
         {"relative x2", 44100, 2, true, 880, 10},
@@ -41,7 +47,7 @@ TEST_F(ChordSound, a_zero_or_negative_frequency_is_clamped_and_the_sound_still_e
         EXPECT_TRUE(sound_channel_is_playing(gl_chord.system, channel));
         EXPECT_GT(sound_channel_get_frequency(gl_chord.system, channel), 0) << hz;
     }
-    CHD_SetFrequency(h, 4410, false); // a tenth of the rate: 0.1 s
+    CHD_SetFrequency(h, 4410, false);  // a tenth of the rate: 0.1 s
     play(0.2);
     EXPECT_FALSE(sound_channel_is_playing(gl_chord.system, channel));
 }
@@ -52,7 +58,7 @@ TEST_F(ChordSound, volume_scales_the_amplitude_and_mute_keeps_it_for_unmute)
     CHD_PlayStart(h, false);
     double full = rms(play(0.2), 0, 0.05);
     CHD_SetVolume(h, 0.5f);
-    EXPECT_NEAR(0.5, rms(play(0.3), 0, 0.1) / full, 0.03); // measured once the gain ramp settled
+    EXPECT_NEAR(0.5, rms(play(0.3), 0, 0.1) / full, 0.03);  // measured once the gain ramp settled
     CHD_SetMode(h, true);
     EXPECT_LT(rms(play(0.1), 0, 0.05), 5);
     CHD_SetMode(h, false);
@@ -66,9 +72,14 @@ TEST_F(ChordSound, pan_to_either_side_puts_a_mono_or_stereo_sound_in_one_channel
     std::vector<i16> out = play(0.1);
     EXPECT_NEAR(1.0, rms(out, 0, 0.02) / rms(out, 1, 0.02), 0.05);
     CHD_PlayStop(centre);
-    struct { int channels; float pan; int loud; } rows[] = {{1, -1, 0}, {1, 1, 1}, {2, -1, 0}, {2, 1, 1}};
+    struct {
+        int channels;
+        float pan;
+        int loud;
+    } rows[] = {{1, -1, 0}, {1, 1, 1}, {2, -1, 0}, {2, 1, 1}};
     for (auto row : rows) {
-        std::string name = std::to_string(row.channels) + " channels, pan " + std::to_string(row.pan);
+        std::string name =
+            std::to_string(row.channels) + " channels, pan " + std::to_string(row.pan);
         SCOPED_TRACE(name);
         u32 h = tone(name + ".wav", {{1.0, 440}}, 0, 44100, row.channels);
         CHD_PlayStart(h, false);
@@ -84,7 +95,7 @@ TEST_F(ChordSound, pause_silences_and_resume_goes_on_where_it_was_even_from_a_pa
 {
     for (std::string name : {"two.wav", "two.ogg"}) {
         SCOPED_TRACE(name);
-        CHD_Stop(); // each on a fresh voice: see the disabled test below
+        CHD_Stop();  // each on a fresh voice: see the disabled test below
         ASSERT_EQ(0, CHD_Init(100, SOUND_INIT_LOOPBACK));
         u32 h = tone(name, {{0.25, 440}, {0.25, 880}});
         CHD_PlayStart(h, true);
@@ -92,9 +103,9 @@ TEST_F(ChordSound, pause_silences_and_resume_goes_on_where_it_was_even_from_a_pa
         CHD_SetPaused(h, false);
         EXPECT_NEAR(440, frequency(play(0.2), 0, 0.02), 5);
         CHD_SetPaused(h, true);
-        EXPECT_LT(rms(play(3.0), 0, 0.01), 5); // longer than a stream's queued buffers
+        EXPECT_LT(rms(play(3.0), 0, 0.01), 5);  // longer than a stream's queued buffers
         CHD_SetPaused(h, false);
-        std::vector<i16> out = play(0.4); // 0.05 s of 440 Hz left, then 0.25 s of 880 Hz
+        std::vector<i16> out = play(0.4);  // 0.05 s of 440 Hz left, then 0.25 s of 880 Hz
         EXPECT_NEAR(440, frequency(out, 0, 0.005, 0.045), 30);
         EXPECT_NEAR(880, frequency(out, 0, 0.07, 0.28), 15);
         EXPECT_LT(rms(out, 0, 0.32), 5);
@@ -120,7 +131,12 @@ TEST_F(ChordSound, a_channel_started_paused_on_a_used_voice_waits_for_resume)
 TEST_F(ChordSound, an_endless_loop_keeps_sounding_a_count_adds_that_many_plays_and_mode_zero_ends)
 {
     // Whole cycles of 440 Hz in 0.1 s and 0.3 s make seamless loops; silent_from 0: never silent.
-    struct { const char* name; u32 mode; int loop; double seconds, from, to, silent_from; } rows[] = {
+    struct {
+        const char* name;
+        u32 mode;
+        int loop;
+        double seconds, from, to, silent_from;
+    } rows[] = {
         {"loop -1.wav", CHD_MODE_LOOP, -1, 0.1, 1.3, 1.5, 0},
         {"loop 2.wav", CHD_MODE_LOOP, 2, 0.1, 0.21, 0.29, 0.32},
         {"mode 0.wav", 0, 0, 0.1, 0.02, 0.09, 0.12},
@@ -152,12 +168,12 @@ TEST_F(ChordSound, starting_twice_sounds_twice_and_stop_ends_only_the_newest_voi
     double one = rms(play(0.1), 0, 0.05);
     CHD_PlayStop(h);
     CHD_PlayStart(h, false);
-    CHD_PlayStart(h, false); // same instant, same phase: twice the amplitude
+    CHD_PlayStart(h, false);  // same instant, same phase: twice the amplitude
     EXPECT_NEAR(2.0, rms(play(0.1), 0, 0.05) / one, 0.05);
     CHD_PlayStop(h);
-    CHD_PlayStop(h); // the channel is already stopped
+    CHD_PlayStop(h);  // the channel is already stopped
     EXPECT_NEAR(1.0, rms(play(0.1), 0, 0.05) / one, 0.05);
-    CHD_SetFrequency(h, 0.5f, true); // the slot's channel is stale: the older voice is untouched
+    CHD_SetFrequency(h, 0.5f, true);  // the slot's channel is stale: the older voice is untouched
     EXPECT_NEAR(440, frequency(play(0.3), 0, 0.02), 5);
 }
 
@@ -165,7 +181,8 @@ TEST_F(ChordSound, handles_are_given_in_load_order_and_a_failed_load_still_takes
 {
     u32 a = tone("a.wav", {{0.1, 440}}), missing = 77;
     EXPECT_EQ(1, CHD_LoadSound(dir.file("missing.wav").c_str(), 0, &missing));
-    EXPECT_NE(std::string::npos, std::string(sound_system_error(gl_chord.system)).find("missing.wav"));
+    EXPECT_NE(std::string::npos,
+              std::string(sound_system_error(gl_chord.system)).find("missing.wav"));
     u32 c = tone("c.wav", {{0.1, 440}});
     EXPECT_EQ((std::vector<u32>{0, 1, 2}), (std::vector<u32>{a, missing, c}));
     EXPECT_EQ(nullptr, gl_chord.slots[missing].sound);
@@ -233,7 +250,7 @@ TEST_F(ChordSound, ended_voices_are_reclaimed_so_a_hundred_channels_serve_many_m
             CHD_PlayStart(h, false);
             EXPECT_NE(0u, gl_chord.slots[h].channel);
         }
-        CHD_PlayStart(h, false); // the 101st voice of the same instant: none free
+        CHD_PlayStart(h, false);  // the 101st voice of the same instant: none free
         EXPECT_EQ(0u, gl_chord.slots[h].channel);
         play(0.05);
     }
@@ -268,4 +285,4 @@ TEST(ChordInit, without_a_sound_card_sounds_still_start_and_nothing_reaches_stde
     EXPECT_EQ("", testing::internal::GetCapturedStderr());
 }
 
-} // namespace
+}  // namespace

@@ -25,7 +25,10 @@ struct Music : Chord {
         Chord::SetUp();
         ASSERT_EQ(0, music_init(&music));
     }
-    void ogg(const std::string& name, double hz) { EXPECT_TRUE(write_tone(dir.file(name), OGG, 44100, 1, {{2.0, hz}})); }
+    void ogg(const std::string& name, double hz)
+    {
+        EXPECT_TRUE(write_tone(dir.file(name), OGG, 44100, 1, {{2.0, hz}}));
+    }
 };
 
 TEST_F(Music, only_files_with_a_music_extension_are_candidates_and_directories_never)
@@ -91,4 +94,4 @@ TEST_F(Music, a_track_the_decoder_refuses_still_counts_as_playing_but_is_silent)
     EXPECT_FALSE(music.playing);
 }
 
-} // namespace
+}  // namespace

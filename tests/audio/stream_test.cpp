@@ -18,8 +18,11 @@ bool without_gap(const std::vector<i16>& out, double from = 0)
 
 TEST_F(Stream, ogg_mp3_and_tracker_streams_decode_play_at_their_pitch_and_play_again_after_a_stop)
 {
-    struct { const char* name; int channels; double hz, tolerance; } rows[] = {
-        {"tone.ogg", 2, 440, 5}, {"tone.mp3", 1, 440, 5}, {"tune.mod", 0, 259, 8}};
+    struct {
+        const char* name;
+        int channels;
+        double hz, tolerance;
+    } rows[] = {{"tone.ogg", 2, 440, 5}, {"tone.mp3", 1, 440, 5}, {"tune.mod", 0, 259, 8}};
     for (auto row : rows) {
         SCOPED_TRACE(row.name);
         u32 h = 9999;
@@ -31,7 +34,7 @@ TEST_F(Stream, ogg_mp3_and_tracker_streams_decode_play_at_their_pitch_and_play_a
         }
         CHD_PlayStart(h, false);
         std::vector<i16> out = play(1.0);
-        EXPECT_NEAR(row.hz, frequency(out, 2, 0.2), row.tolerance); // past the MP3 encoder's delay
+        EXPECT_NEAR(row.hz, frequency(out, 2, 0.2), row.tolerance);  // past the MP3 encoder's delay
         EXPECT_TRUE(without_gap(out, 0.2));
         CHD_PlayStop(h);
         EXPECT_LT(rms(play(0.2), 2, 0.01), 5);
@@ -70,7 +73,7 @@ TEST_F(Stream, ending_an_endless_loop_lets_the_queued_buffers_play_out_then_stop
     CHD_SetLoop(h, -1);
     EXPECT_GT(rms(play(1.5), 2, 1.2), 1000);
     CHD_SetLoop(h, 0);
-    EXPECT_LT(rms(play(2.0), 2, 1.1), 5); // up to four buffers (0.74 s) were already queued
+    EXPECT_LT(rms(play(2.0), 2, 1.1), 5);  // up to four buffers (0.74 s) were already queued
 }
 
 TEST_F(Stream, starting_a_stream_again_restarts_it_on_one_voice)
@@ -84,4 +87,4 @@ TEST_F(Stream, starting_a_stream_again_restarts_it_on_one_voice)
     EXPECT_NEAR(440, frequency(play(0.3), 2, 0.05, 0.25), 8);
 }
 
-} // namespace
+}  // namespace

@@ -41,7 +41,9 @@ inline std::string level_text(const std::string& world_texture)
     return "WORLD\n  NUMFACES 1\n  FACES back\n  LIMITS -10 10 -8 8\nEND\n"
            "FACE\n  ID back\n  VERTEX -40 -40 -1\n  VERTEX 40 -40 -1\n  VERTEX 40 40 -1\n"
            "  VERTEX -40 40 -1\n  TEXCOORD 0 0\n  TEXCOORD 1 0\n  TEXCOORD 1 1\n  TEXCOORD 0 1\n"
-           "  TEXTURE " + world_texture + "\nEND\n"
+           "  TEXTURE " +
+           world_texture +
+           "\nEND\n"
            "FACE\n  ID front\n  VERTEX -0.9 -0.45 0.5\n  VERTEX 0.9 -0.45 0.5\n"
            "  VERTEX 0.9 0.45 0.5\n  VERTEX -0.9 0.45 0.5\n  TEXCOORD 0 0\n  TEXCOORD 1 0\n"
            "  TEXCOORD 1 1\n  TEXCOORD 0 1\n  TEXTURE block.bmp\nEND\n"
@@ -60,8 +62,8 @@ inline u32 fake_clock()
 
 inline bool finite_coord(const s_coord& c)
 {
-    return std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z) &&
-           std::isfinite(c.rx) && std::isfinite(c.ry) && std::isfinite(c.rz);
+    return std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z) && std::isfinite(c.rx) &&
+           std::isfinite(c.ry) && std::isfinite(c.rz);
 }
 
 class GameRun : public ::testing::Test {
@@ -208,4 +210,4 @@ protected:
     }
 };
 
-} // namespace faults_test
+}  // namespace faults_test

@@ -185,5 +185,5 @@ TEST_F(Play, repeated_stalls_keep_every_position_finite)
     EXPECT_LE(worst_outside_ms_, 1000);
 }
 
-} // namespace
-} // namespace faults_test
+}  // namespace
+}  // namespace faults_test

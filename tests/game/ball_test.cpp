@@ -49,7 +49,14 @@ TEST_F(Ball, LivesThreeTakesThreeHitsWithSoundsAndColoursInOrder)
 // What one hit does to a block, by the ball's state and the block's lives.
 TEST_F(Ball, BlockHitDependsOnBallStateAndLives)
 {
-    struct row { const char* name; int state, lives; bool alive; int hits; bool bounced; u32 colour, sound; };
+    struct row {
+        const char* name;
+        int state, lives;
+        bool alive;
+        int hits;
+        bool bounced;
+        u32 colour, sound;
+    };
     const int T = BALL_STATE_TRAVERSE, O = BALL_STATE_ONESHOT;
     const u32 destroy = balls.sound_block_destroy, hit = balls.sound_block_hit;
     const u32 unbreakable = balls.sound_block_unbreakable;
@@ -117,7 +124,11 @@ TEST_F(Ball, DestroyedBlocksDropABonusOneInTenOrAlwaysWithBHeld)
 
 TEST_F(Ball, WallsBounceOnlyABallHeadingOutwards)
 {
-    struct row { const char* name; f32 x0, y0, x1, y1, angle, expected; bool sound; };
+    struct row {
+        const char* name;
+        f32 x0, y0, x1, y1, angle, expected;
+        bool sound;
+    };
     const row rows[] = {
         {"left, heading right", LEFT + 0.4f, 10, LEFT + 0.3f, 10, 0.3f, 0.3f, false},
         {"left, heading left", LEFT + 0.4f, 10, LEFT + 0.3f, 10, 3.0f, 3.1415927f - 3.0f, true},
@@ -176,7 +187,10 @@ TEST_F(Ball, BallLaunchedInsideThePadIsNotReportedTouchingIt)
 // damps it by 0.95 but never below the start speed 0.01.
 TEST_F(Ball, PadDeflectsByContactPointAndDampsTheSpeed)
 {
-    struct row { const char* name; f32 offset, speed, angle, damped; };
+    struct row {
+        const char* name;
+        f32 offset, speed, angle, damped;
+    };
     const f32 h = pad.half_length;
     const row rows[] = {
         {"centre", 0, 0.02f, UP, 0.02f * 0.95f},

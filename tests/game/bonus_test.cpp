@@ -18,7 +18,10 @@ protected:
         place_bonus(0, type, pad.coord.x, 1.2f, pad.coord.x, 0.9f, DOWN);
         bonus_list_collide(&bonuses, &pad, &balls);
     }
-    long falling() const { return std::count(bonuses.states, bonuses.states + BONUS_LIST_SIZE, 1); }
+    long falling() const
+    {
+        return std::count(bonuses.states, bonuses.states + BONUS_LIST_SIZE, 1);
+    }
 };
 
 TEST_F(Bonus, FullListDropsNothingAndDrawsNoRandomNumber)
@@ -95,7 +98,10 @@ TEST_F(Bonus, TumblesAndSpawnsFallingParticlesEveryTwentyFiveMilliseconds)
 
 TEST_F(Bonus, SideWallTurnsABonusSilentlyOnlyWhenItsCentrePassesTheLimit)
 {
-    struct row { const char* name; f32 x0, x1, angle, expected; };
+    struct row {
+        const char* name;
+        f32 x0, x1, angle, expected;
+    };
     const row rows[] = {
         {"edge over the right limit only", RIGHT - 0.4f, RIGHT - 0.3f, 0.2f, 0.2f},
         {"centre past the right limit", RIGHT - 0.1f, RIGHT + 0.1f, 0.2f, 3.1415927f - 0.2f},

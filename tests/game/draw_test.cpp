@@ -46,9 +46,11 @@ protected:
                        std::initializer_list<std::pair<f32, f32>> dark)
     {
         for (auto [x, y] : lit)
-            EXPECT_GT(game_test::red_at(320 + (int)(x * 32), 240 + (int)(y * 32)), 200) << x << ", " << y;
+            EXPECT_GT(game_test::red_at(320 + (int)(x * 32), 240 + (int)(y * 32)), 200)
+                << x << ", " << y;
         for (auto [x, y] : dark)
-            EXPECT_EQ(0, game_test::red_at(320 + (int)(x * 32), 240 + (int)(y * 32))) << x << ", " << y;
+            EXPECT_EQ(0, game_test::red_at(320 + (int)(x * 32), 240 + (int)(y * 32)))
+                << x << ", " << y;
     }
 
     GLUquadric* quadric = nullptr;

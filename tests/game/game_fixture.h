@@ -52,7 +52,10 @@ inline bool gl_ready()
 }
 
 // Red channel of the back buffer at window pixel (x, y).
-inline int red_at(int x, int y) { return read_pixel(x, y)[0]; }
+inline int red_at(int x, int y)
+{
+    return read_pixel(x, y)[0];
+}
 
 class PlayField : public ::testing::Test {
 protected:
@@ -62,7 +65,8 @@ protected:
     {
         std::filesystem::create_directories("data/sounds");
         for (const char* name : GAME_SOUNDS)
-            ASSERT_TRUE(write_tone("data/sounds/" + std::string(name) + ".wav", WAV, 22050, 1, {{2.0, 441}}));
+            ASSERT_TRUE(write_tone("data/sounds/" + std::string(name) + ".wav", WAV, 22050, 1,
+                                   {{2.0, 441}}));
         ASSERT_EQ(0, CHD_Init(100, SOUND_INIT_LOOPBACK));
         particles = {};
         particles.textures = (u32*)calloc(PARTICLE_TYPE_COUNT, sizeof(u32));
@@ -116,10 +120,19 @@ protected:
         return sound_channel_is_playing(gl_chord.system, gl_chord.slots[handle].channel);
     }
 
-    u32 new_effects() const { return particles.group_count - group_mark; }
-    const s_particle_group& last_effect() const { return particles.groups[particles.group_count - 1]; }
+    u32 new_effects() const
+    {
+        return particles.group_count - group_mark;
+    }
+    const s_particle_group& last_effect() const
+    {
+        return particles.groups[particles.group_count - 1];
+    }
 
-    void collide() { ball_list_collide(&balls, &pad, groups, &bonuses); }
+    void collide()
+    {
+        ball_list_collide(&balls, &pad, groups, &bonuses);
+    }
 
     // Puts a ball into slot i, committed at (x0, y0) and proposed at (x1, y1).
     s_ball* place_ball(int i, f32 x0, f32 y0, f32 x1, f32 y1, f32 angle, f32 speed = 0.01f)
@@ -141,7 +154,10 @@ protected:
         return bonus;
     }
 
-    void park_pad(f32 x) { pad.coord.x = pad.target_x = x; }
+    void park_pad(f32 x)
+    {
+        pad.coord.x = pad.target_x = x;
+    }
 
     // A group of blocks spanning x ±1 and y ±0.5 around each position.
     static s_block_group make_group(int lives, std::initializer_list<std::pair<f32, f32>> at)

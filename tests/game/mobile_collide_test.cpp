@@ -12,7 +12,11 @@ const f32 PI_F = 3.1415927f;
 // the origin spanning x ±1 and y -1..0.5.
 TEST(Collide, ReportsTheFacesASweptBoxCrosses)
 {
-    struct row { const char* name; f32 x0, y0, x1, y1; int expected; };
+    struct row {
+        const char* name;
+        f32 x0, y0, x1, y1;
+        int expected;
+    };
     const row rows[] = {
         {"existing overlap, still", 0, 0, 0, 0, 0},
         {"existing overlap near the edge, still", 0.9f, 0.2f, 0.9f, 0.2f, 0},
@@ -29,17 +33,19 @@ TEST(Collide, ReportsTheFacesASweptBoxCrosses)
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.name);
-        EXPECT_EQ(r.expected,
-                  collide(r.x0, r.y0, r.x1, r.y1, -0.5f, 0.5f, -0.5f, 0.5f, 0, 0, 0, 0, -1, 1, -1, 0.5f));
+        EXPECT_EQ(r.expected, collide(r.x0, r.y0, r.x1, r.y1, -0.5f, 0.5f, -0.5f, 0.5f, 0, 0, 0, 0,
+                                      -1, 1, -1, 0.5f));
     }
 }
 
 TEST(Collide, MovingObstacleSweepsItsWholePath)
 {
     // A ball sinking at x 10 is hit by a pad passing from x 0 to 20, missed by one standing at 0.
-    EXPECT_TRUE(collide(10, 1.2f, 10, 0.9f, -0.5f, 0.5f, -0.5f, 0.5f, 0, 0, 20, 0, -2, 2, -0.5f, 0.5f) &
-                COLLIDE_TOP);
-    EXPECT_EQ(0, collide(10, 1.2f, 10, 0.9f, -0.5f, 0.5f, -0.5f, 0.5f, 0, 0, 0, 0, -2, 2, -0.5f, 0.5f));
+    EXPECT_TRUE(
+        collide(10, 1.2f, 10, 0.9f, -0.5f, 0.5f, -0.5f, 0.5f, 0, 0, 20, 0, -2, 2, -0.5f, 0.5f) &
+        COLLIDE_TOP);
+    EXPECT_EQ(
+        0, collide(10, 1.2f, 10, 0.9f, -0.5f, 0.5f, -0.5f, 0.5f, 0, 0, 0, 0, -2, 2, -0.5f, 0.5f));
 }
 
 TEST(MobileBounce, ReflectsOneAxisInSinglePrecisionAndTwiceRestores)

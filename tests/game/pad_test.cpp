@@ -53,8 +53,13 @@ TEST_F(Pad, StartsCentredOnTheBottomWithHalfLengthOneAndAHalf)
 
 TEST_F(Pad, MouseMovesTheTargetOneUnitPerHundredPixelsClampedHalfAUnitInside)
 {
-    struct row { f32 from; i32 dx; f32 target; };
-    const row rows[] = {{10, 30, 10.3f}, {10, -2000, LEFT + 0.5f}, {10, 5000, RIGHT - 0.5f}, {1, -50, 0.5f}};
+    struct row {
+        f32 from;
+        i32 dx;
+        f32 target;
+    };
+    const row rows[] = {
+        {10, 30, 10.3f}, {10, -2000, LEFT + 0.5f}, {10, 5000, RIGHT - 0.5f}, {1, -50, 0.5f}};
     for (const row& r : rows) {
         SCOPED_TRACE(testing::Message() << r.from << " moved by " << r.dx);
         park_pad(r.from);

@@ -22,7 +22,10 @@ protected:
         coord_set_rot(&origin, 0, 0, 0);
         set_clock(1000, 10);
     }
-    void TearDown() override { particle_stop(&system); }
+    void TearDown() override
+    {
+        particle_stop(&system);
+    }
 
     void create(u32 color, u32 type, f32 param = 0)
     {

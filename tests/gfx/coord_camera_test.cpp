@@ -18,8 +18,14 @@ namespace {
 class Laws : public ::testing::Test {
 protected:
     f32 saved = 0;
-    void SetUp() override { saved = gl_vertex.frame_time; }
-    void TearDown() override { gl_vertex.frame_time = saved; }
+    void SetUp() override
+    {
+        saved = gl_vertex.frame_time;
+    }
+    void TearDown() override
+    {
+        gl_vertex.frame_time = saved;
+    }
 };
 
 TEST_F(Laws, relative_law_closes_k_times_dt_of_the_gap)
@@ -38,8 +44,8 @@ TEST_F(Laws, relative_law_closes_k_times_dt_of_the_gap)
 TEST_F(Laws, wrap_step_brings_an_angle_within_half_a_turn)
 {
     // Exactly 180 away keeps its side.
-    const f32 rows[][3] = {{350, 10, -10}, {-350, 10, 10},  {190, 10, 190}, {-170, 10, -170},
-                           {730, 0, 10},   {-725, 0, -5},   {181, 0, -179}, {-181, 0, 179}};
+    const f32 rows[][3] = {{350, 10, -10}, {-350, 10, 10}, {190, 10, 190}, {-170, 10, -170},
+                           {730, 0, 10},   {-725, 0, -5},  {181, 0, -179}, {-181, 0, 179}};
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << row[0] << " toward " << row[1]);
         f32 angle = row[0];

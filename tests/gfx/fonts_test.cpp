@@ -75,14 +75,17 @@ protected:
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
-    void TearDown() override { font_stop(); }
+    void TearDown() override
+    {
+        font_stop();
+    }
 };
 
 TEST_F(Text, number_draws_four_squares_at_the_spacing)
 {
     PrintString(10, 20, 16, 12, 0, "%d", 1200);
     // Later glyphs overlap earlier ones by 4 pixels: each left edge shows its own code.
-    const int row[][2] = {{9, -1},  {10, '1'}, {21, '1'}, {22, '2'}, {33, '2'},
+    const int row[][2] = {{9, -1},   {10, '1'}, {21, '1'}, {22, '2'}, {33, '2'},
                           {34, '0'}, {46, '0'}, {61, '0'}, {62, -1}};
     for (const auto& at : row)
         EXPECT_EQ(code_at(at[0], 28), at[1]) << "x " << at[0];
@@ -99,12 +102,11 @@ TEST_F(Text, formatter_rules_seen_through_the_drawn_cells)
         const char* format;
         std::vector<int> expected;
     } cases[] = {
-        {"%%%c", {'%', '%', 'A'}},
-        {"ab%", {'a', 'b'}},              // a lone % at the end
-        {"%q%d", {'%', 'q', '6', '5'}},   // unknown conversion kept, consumes nothing
-        {"%5dx", {'%', '5', 'd', 'x'}},   // no widths
-        {"%c%cz", {'A', 0, 'z'}},         // 0 is a counted character: the top-left cell
-        {"a b", {'a', -1, 'b'}},          // the space's white cell is transparent
+        {"%%%c", {'%', '%', 'A'}},      {"ab%", {'a', 'b'}},  // a lone % at the end
+        {"%q%d", {'%', 'q', '6', '5'}},  // unknown conversion kept, consumes nothing
+        {"%5dx", {'%', '5', 'd', 'x'}},  // no widths
+        {"%c%cz", {'A', 0, 'z'}},        // 0 is a counted character: the top-left cell
+        {"a b", {'a', -1, 'b'}},         // the space's white cell is transparent
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
@@ -122,7 +124,7 @@ TEST_F(Text, positions_are_truncated_toward_zero)
     // 10.7 + 16 = 26.7 draws up to 26; -0.5 + 16 = 15.5 up to 15.
     PrintString(10.7f, 5, 16, 16, 0, "x");
     PrintString(-0.5f, 40, 16, 16, 0, "y");
-    const int cases[][3] = {{9, 10, -1}, {10, 10, 'x'}, {25, 10, 'x'}, {26, 10, -1},
+    const int cases[][3] = {{9, 10, -1},  {10, 10, 'x'}, {25, 10, 'x'}, {26, 10, -1},
                             {0, 45, 'y'}, {14, 45, 'y'}, {15, 45, -1}};
     for (const auto& c : cases)
         EXPECT_EQ(code_at(c[0], c[1]), c[2]) << c[0] << ", " << c[1];

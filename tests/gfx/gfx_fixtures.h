@@ -25,8 +25,8 @@ struct PngShape {
     int depth = 8;
     bool interlaced = false;
     std::vector<png_color> palette = {};
-    std::vector<u8> trns_alpha = {};     // palette alphas (tRNS of a palette image)
-    bool trns_colour = false;    // RGB tRNS with trns_value
+    std::vector<u8> trns_alpha = {};  // palette alphas (tRNS of a palette image)
+    bool trns_colour = false;         // RGB tRNS with trns_value
     png_color_16 trns_value = {};
 };
 

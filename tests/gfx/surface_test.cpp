@@ -46,9 +46,15 @@ protected:
         ASSERT_TRUE(open_window(WINDOW_SIDE, WINDOW_SIDE)) << SDL_GetError();
         surface_init(&store);
     }
-    void TearDown() override { surface_stop(&store); }
+    void TearDown() override
+    {
+        surface_stop(&store);
+    }
 
-    std::string bmp(const std::string& name, const Bytes& bytes) { return dir.write(name, bytes); }
+    std::string bmp(const std::string& name, const Bytes& bytes)
+    {
+        return dir.write(name, bytes);
+    }
     // Loads without mipmaps so level 0 holds the file's bytes at its own size.
     u32 load_exact(const std::string& path, u32 mode = SURFACE_ALPHA_NONE)
     {
@@ -76,8 +82,12 @@ TEST_F(Store, bmp_uploads_bottom_row_first_whatever_the_padding_order_or_offset)
     struct Case {
         const char* name;
         BmpShape shape;
-    } cases[] = {{"4x2", {4, 2}},       {"width 1", {1, 3}}, {"width 2", {2, 3}},
-                 {"width 3", {3, 3}},   {"width 4", {4, 3}}, {"width 5", {5, 3}},
+    } cases[] = {{"4x2", {4, 2}},
+                 {"width 1", {1, 3}},
+                 {"width 2", {2, 3}},
+                 {"width 3", {3, 3}},
+                 {"width 4", {4, 3}},
+                 {"width 5", {5, 3}},
                  {"top-down", {3, 2, 0, true}},
                  {"pixels after a longer header", {2, 2, 70}}};
     for (const Case& c : cases) {
@@ -112,19 +122,29 @@ TEST(BmpReader, refuses_bad_files_naming_the_file_and_the_fault)
         Bytes bytes;
         const char* fault;
     } cases[] = {
-        {"8-bit", with(28, 8, false), "depth"},     {"32-bit", with(28, 32, false), "depth"},
-        {"16-bit", with(28, 16, false), "depth"},   {"1-bit", with(28, 1, false), "depth"},
+        {"8-bit", with(28, 8, false), "depth"},
+        {"32-bit", with(28, 32, false), "depth"},
+        {"16-bit", with(28, 16, false), "depth"},
+        {"1-bit", with(28, 1, false), "depth"},
         {"two planes", with(26, 2, false), "planes"},
         {"offset in header", with(10, 20, true), "offset"},
-        {"0 wide", sized(0, 1), "size"},            {"0 high", sized(1, 0), "size"},
-        {"negative width", sized(-1, 1), "size"},   {"too wide", sized(16385, 1), "size"},
-        {"too high", sized(1, 16385), "size"},      {"too high top-down", sized(1, -16385), "size"},
-        {"INT_MIN high", sized(1, INT_MIN), "size"}, {"INT_MAX wide", sized(INT_MAX, 1), "size"},
+        {"0 wide", sized(0, 1), "size"},
+        {"0 high", sized(1, 0), "size"},
+        {"negative width", sized(-1, 1), "size"},
+        {"too wide", sized(16385, 1), "size"},
+        {"too high", sized(1, 16385), "size"},
+        {"too high top-down", sized(1, -16385), "size"},
+        {"INT_MIN high", sized(1, INT_MIN), "size"},
+        {"INT_MAX wide", sized(INT_MAX, 1), "size"},
         {"16384 squared", sized(16384, 16384), "cut short"},  // checked before allocating
-        {"empty", cut(0), "cut short"},             {"1 byte", cut(1), "cut short"},
-        {"17 bytes", cut(17), "cut short"},         {"29 bytes", cut(29), "cut short"},
-        {"53 bytes", cut(53), "cut short"},         {"header only", cut(54), "cut short"},
-        {"one pixel", cut(60), "cut short"},        {"last rows", cut(good.size() - 13), "cut short"},
+        {"empty", cut(0), "cut short"},
+        {"1 byte", cut(1), "cut short"},
+        {"17 bytes", cut(17), "cut short"},
+        {"29 bytes", cut(29), "cut short"},
+        {"53 bytes", cut(53), "cut short"},
+        {"header only", cut(54), "cut short"},
+        {"one pixel", cut(60), "cut short"},
+        {"last rows", cut(good.size() - 13), "cut short"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -133,8 +153,9 @@ TEST(BmpReader, refuses_bad_files_naming_the_file_and_the_fault)
         EXPECT_NE(error.find(dir.file("bad.bmp") + ": "), std::string::npos) << error;
         EXPECT_NE(error.find(c.fault), std::string::npos) << error;
     }
-    EXPECT_NE(decode_error("/nonexistent/none.bmp", false).find("/nonexistent/none.bmp: cannot open"),
-              std::string::npos);
+    EXPECT_NE(
+        decode_error("/nonexistent/none.bmp", false).find("/nonexistent/none.bmp: cannot open"),
+        std::string::npos);
     EXPECT_NE(decode_error(dir.path, false).find(dir.path + ": "), std::string::npos);
 }
 
@@ -142,7 +163,8 @@ TEST(BmpReader, refuses_bad_files_naming_the_file_and_the_fault)
 
 TEST_F(Store, png_of_every_colour_type_and_depth_uploads_as_rgb_or_rgba)
 {
-    const int RGB = PNG_COLOR_TYPE_RGB, RGBA = PNG_COLOR_TYPE_RGB_ALPHA, PALETTE = PNG_COLOR_TYPE_PALETTE;
+    const int RGB = PNG_COLOR_TYPE_RGB, RGBA = PNG_COLOR_TYPE_RGB_ALPHA,
+              PALETTE = PNG_COLOR_TYPE_PALETTE;
     std::vector<png_color> palette = {{10, 20, 30}, {40, 50, 60}, {70, 80, 90}, {100, 110, 120}};
     std::vector<png_color> two(palette.begin(), palette.begin() + 2);  // all 1 bit can index
     std::vector<std::vector<u8>> adam7_rows(9, Bytes(27));
@@ -156,24 +178,42 @@ TEST_F(Store, png_of_every_colour_type_and_depth_uploads_as_rgb_or_rgba)
         PngShape shape;
         std::vector<std::vector<u8>> rows;  // top row first
         GLenum format;
-        Bytes expected;                     // bottom row first
+        Bytes expected;  // bottom row first
     } cases[] = {
-        {"RGB, top row last", {2, 2}, {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}}, GL_RGB,
+        {"RGB, top row last",
+         {2, 2},
+         {{1, 2, 3, 4, 5, 6}, {7, 8, 9, 10, 11, 12}},
+         GL_RGB,
          {7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}},
-        {"RGBA keeps its alpha, rows not multiples of four", {3, 1, RGBA},
-         {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}, GL_RGBA, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}},
-        {"16-bit RGB keeps high bytes", {1, 1, RGB, 16}, {{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}},
-         GL_RGB, {0x12, 0x56, 0x9A}},
+        {"RGBA keeps its alpha, rows not multiples of four",
+         {3, 1, RGBA},
+         {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}},
+         GL_RGBA,
+         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}},
+        {"16-bit RGB keeps high bytes",
+         {1, 1, RGB, 16},
+         {{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}},
+         GL_RGB,
+         {0x12, 0x56, 0x9A}},
         {"16-bit RGBA", {1, 1, RGBA, 16}, {{1, 0, 2, 0, 3, 0, 4, 0}}, GL_RGBA, {1, 2, 3, 4}},
-        {"1-bit palette, indices 0 1 0 0", {4, 1, PALETTE, 1, false, two}, {{0x40}}, GL_RGB,
+        {"1-bit palette, indices 0 1 0 0",
+         {4, 1, PALETTE, 1, false, two},
+         {{0x40}},
+         GL_RGB,
          {10, 20, 30, 40, 50, 60, 10, 20, 30, 10, 20, 30}},
         {"2-bit palette", {4, 1, PALETTE, 2, false, palette}, {{0xC6}}, GL_RGB, indices_3012},
         {"4-bit palette", {4, 1, PALETTE, 4, false, palette}, {{0x30, 0x12}}, GL_RGB, indices_3012},
         {"8-bit palette", {4, 1, PALETTE, 8, false, palette}, {{3, 0, 1, 2}}, GL_RGB, indices_3012},
-        {"palette with transparency", {2, 1, PALETTE, 8, false, {{1, 2, 3}, {4, 5, 6}}, {0}},
-         {{0, 1}}, GL_RGBA, {1, 2, 3, 0, 4, 5, 6, 255}},  // index 1 opaque by omission
-        {"RGB with a transparent colour", {2, 1, RGB, 8, false, {}, {}, true, {0, 9, 9, 9, 0}},
-         {{9, 9, 9, 9, 9, 8}}, GL_RGBA, {9, 9, 9, 0, 9, 9, 8, 255}},
+        {"palette with transparency",
+         {2, 1, PALETTE, 8, false, {{1, 2, 3}, {4, 5, 6}}, {0}},
+         {{0, 1}},
+         GL_RGBA,
+         {1, 2, 3, 0, 4, 5, 6, 255}},  // index 1 opaque by omission
+        {"RGB with a transparent colour",
+         {2, 1, RGB, 8, false, {}, {}, true, {0, 9, 9, 9, 0}},
+         {{9, 9, 9, 9, 9, 8}},
+         GL_RGBA,
+         {9, 9, 9, 0, 9, 9, 8, 255}},
         {"interlaced", {9, 9, RGB, 8, true}, adam7_rows, GL_RGB, adam7_pixels},
     };
     for (const Case& c : cases) {
@@ -190,7 +230,8 @@ TEST(PngReader, refuses_grey_corrupt_truncated_and_oversized_files_naming_the_fi
     std::vector<std::pair<std::string, std::string>> bad;  // path, fault
     for (int depth : {1, 2, 4, 8, 16}) {
         bad.push_back({dir.file("grey" + std::to_string(depth) + ".png"), "colour type"});
-        ASSERT_TRUE(write_png(bad.back().first, {1, 1, PNG_COLOR_TYPE_GRAY, depth}, {{0x80, 0x80}}));
+        ASSERT_TRUE(
+            write_png(bad.back().first, {1, 1, PNG_COLOR_TYPE_GRAY, depth}, {{0x80, 0x80}}));
     }
     bad.push_back({dir.file("ga.png"), "colour type"});
     ASSERT_TRUE(write_png(bad.back().first, {1, 1, PNG_COLOR_TYPE_GRAY_ALPHA}, {{1, 2}}));
@@ -226,11 +267,12 @@ TEST_F(Store, keys_in_mode_1_give_the_earliest_matching_key_alpha)
     surface_alpha_define(&store, 255, 255, 255, 0);
     surface_alpha_define(&store, 255, 255, 255, 128);
     EXPECT_EQ(store.key_capacity, 32u);  // grown by sixteen
-    u32 word;  // keys are stored as 0xRRGGBBAA little-endian words
+    u32 word;                            // keys are stored as 0xRRGGBBAA little-endian words
     memcpy(&word, &store.keys[16], 4);
     EXPECT_EQ(word, 0xFFFFFF80u);
-    u32 texture = load_exact(bmp("k.bmp", make_bmp({3, 1}, {255, 255, 255, 1, 2, 3, 255, 255, 254})),
-                             SURFACE_ALPHA_KEYS);
+    u32 texture =
+        load_exact(bmp("k.bmp", make_bmp({3, 1}, {255, 255, 255, 1, 2, 3, 255, 255, 254})),
+                   SURFACE_ALPHA_KEYS);
     EXPECT_EQ(texture_level_parameter(texture, 0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA);
     EXPECT_EQ(texture_bytes(texture, GL_RGBA),
               (Bytes{255, 255, 255, 0, 1, 2, 3, 200, 255, 255, 254, 200}));
@@ -239,7 +281,8 @@ TEST_F(Store, keys_in_mode_1_give_the_earliest_matching_key_alpha)
 TEST_F(Store, alpha_mode_chooses_between_file_alpha_key_alpha_and_none)
 {
     ASSERT_TRUE(write_png(dir.file("rgb.png"), {2, 1}, {{9, 9, 9, 1, 1, 1}}));
-    ASSERT_TRUE(write_png(dir.file("rgba.png"), {2, 1, PNG_COLOR_TYPE_RGB_ALPHA}, {{9, 9, 9, 10, 1, 1, 1, 20}}));
+    ASSERT_TRUE(write_png(dir.file("rgba.png"), {2, 1, PNG_COLOR_TYPE_RGB_ALPHA},
+                          {{9, 9, 9, 10, 1, 1, 1, 20}}));
     const i64 DEFAULT = -1;
     const Bytes keyed = {9, 9, 9, 99, 1, 1, 1, 255};
     struct Case {
@@ -377,8 +420,10 @@ TEST_F(Store, stop_deletes_every_texture)
 {
     std::vector<u32> textures(3);
     for (int i = 0; i < 3; i++)
-        ASSERT_EQ(surface_load(&store, bmp(std::to_string(i) + ".bmp", make_bmp({1, 1}, {1, 2, 3})).c_str(),
-                               &textures[i]), 0);
+        ASSERT_EQ(surface_load(&store,
+                               bmp(std::to_string(i) + ".bmp", make_bmp({1, 1}, {1, 2, 3})).c_str(),
+                               &textures[i]),
+                  0);
     for (u32 texture : textures)
         EXPECT_TRUE(glIsTexture(texture));
     surface_stop(&store);

@@ -66,9 +66,12 @@ protected:
     std::string brick_level(const std::string& textures, int lives, const std::string& extra = "")
     {
         return "FACE ID brick VERTEX -1 -0.5 0 VERTEX 1 -0.5 0 VERTEX 1 0.5 0 VERTEX -1 0.5 0 "
-               "TEXCOORD 0 0 TEXCOORD 1 0 TEXCOORD 1 1 TEXCOORD 0 1 " + textures + " END "
-               "BLOCKS NUMFACES 1 FACES brick LIVES " + std::to_string(lives) +
-               " ORIGIN 3 2 0 " + extra + " END WORLD LIMITS -10 10 -7 7 END";
+               "TEXCOORD 0 0 TEXCOORD 1 0 TEXCOORD 1 1 TEXCOORD 0 1 " +
+               textures +
+               " END "
+               "BLOCKS NUMFACES 1 FACES brick LIVES " +
+               std::to_string(lives) + " ORIGIN 3 2 0 " + extra +
+               " END WORLD LIMITS -10 10 -7 7 END";
     }
 };
 
@@ -83,8 +86,10 @@ void expect_colour(rgb got, rgb want, const char* what)
 
 TEST_F(MapRender, world_faces_fill_their_pixels_blend_and_survive_short_texcoord_lists)
 {
-    const std::string back_face = "FACE ID back VERTEX -10 -7 -1 VERTEX 10 -7 -1 VERTEX 10 7 -1 "
-        "VERTEX -10 7 -1 TEXCOORD 0 0 TEXCOORD 4 0 TEXCOORD 4 3 TEXCOORD 0 3 TEXTURE " + red + " END ";
+    const std::string back_face =
+        "FACE ID back VERTEX -10 -7 -1 VERTEX 10 -7 -1 VERTEX 10 7 -1 "
+        "VERTEX -10 7 -1 TEXCOORD 0 0 TEXCOORD 4 0 TEXCOORD 4 3 TEXCOORD 0 3 TEXTURE " +
+        red + " END ";
     const std::string back = "WORLD NUMFACES 1 FACES back LIMITS -10 10 -7 7 END " + back_face;
     const std::string square = "VERTEX -2 -2 0 VERTEX 2 -2 0 VERTEX 2 2 0 VERTEX -2 2 0 ";
     const struct {
@@ -102,10 +107,17 @@ TEST_F(MapRender, world_faces_fill_their_pixels_blend_and_survive_short_texcoord
          "WORLD NUMFACES 2 FACES back glass END " + back_face + "FACE ID glass " + square +
              "TEXCOORD 0 0 TEXCOORD 1 0 TEXCOORD 1 1 TEXCOORD 0 1 TEXTURE " + blue +
              " SHADER COLOR 4 3 0.5 0.5 0.001 END",
-         0, 0, 0, {128, 0, 128}},
+         0,
+         0,
+         0,
+         {128, 0, 128}},
         {"one texcoord for four vertices",
-         "WORLD NUMFACES 1 FACES f END FACE ID f " + square + "TEXCOORD 0.5 0.5 TEXTURE " + green + " END",
-         0, 0, 0, {0, 255, 0}},
+         "WORLD NUMFACES 1 FACES f END FACE ID f " + square + "TEXCOORD 0.5 0.5 TEXTURE " + green +
+             " END",
+         0,
+         0,
+         0,
+         {0, 255, 0}},
     };
     for (const auto& c : cases) {
         Map map;
@@ -127,12 +139,18 @@ TEST_F(MapRender, block_shows_its_hit_count_texture_vanishes_once_destroyed_and_
         {"one hit: texture 1", 2, 2, 1, true, {0, 0, 255}},
         {"destroyed", 2, 2, 1, false, {0, 0, 0}},
         {"unbreakable groups always show texture 0", 2, 0, 1, true, {0, 255, 0}},
-        {"hits beyond the loaded textures: untextured in the face colour", 1, 5, 3, true, {255, 255, 255}},
+        {"hits beyond the loaded textures: untextured in the face colour",
+         1,
+         5,
+         3,
+         true,
+         {255, 255, 255}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Map map;
-        load(map, brick_level("TEXTURE " + green + (c.textures > 1 ? " TEXTURE " + blue : ""), c.lives));
+        load(map,
+             brick_level("TEXTURE " + green + (c.textures > 1 ? " TEXTURE " + blue : ""), c.lives));
         s_block& block = map.getMap()->groups[0].blocks[0];
         block.hits = c.hits;
         block.alive = c.alive;

@@ -15,8 +15,7 @@ std::ostream& operator<<(std::ostream& out, const s_point& p)
     return out << "(" << p.x << " " << p.y << " " << p.z << ")";
 }
 
-template <class T>
-std::string list(const std::vector<T>& items)
+template <class T> std::string list(const std::vector<T>& items)
 {
     std::ostringstream out;
     for (size_t i = 0; i < items.size(); i++)
@@ -27,8 +26,8 @@ std::string list(const std::vector<T>& items)
 const char* kind(shader_func func)
 {
     const std::pair<shader_func, const char*> kinds[] = {
-        {shader_dummy, "DUMMY"}, {shader_rotate, "ROTATE"},   {shader_scroll, "SCROLL"},
-        {shader_turb, "TURB"},   {shader_wave, "WAVE"},       {shader_rotzoom, "ROTZOOM"},
+        {shader_dummy, "DUMMY"}, {shader_rotate, "ROTATE"}, {shader_scroll, "SCROLL"},
+        {shader_turb, "TURB"},   {shader_wave, "WAVE"},     {shader_rotzoom, "ROTZOOM"},
         {shader_color, "COLOR"}};
     for (const auto& k : kinds)
         if (k.first == func)
@@ -38,9 +37,11 @@ const char* kind(shader_func func)
 
 const char* kind(move_func func)
 {
-    const std::pair<move_func, const char*> kinds[] = {
-        {move_dummy, "DUMMY"}, {move_circle, "CIRCLE"}, {move_diagonal, "DIAGONAL"},
-        {move_horizontal, "HORIZONTAL"}, {move_vertical, "VERTICAL"}};
+    const std::pair<move_func, const char*> kinds[] = {{move_dummy, "DUMMY"},
+                                                       {move_circle, "CIRCLE"},
+                                                       {move_diagonal, "DIAGONAL"},
+                                                       {move_horizontal, "HORIZONTAL"},
+                                                       {move_vertical, "VERTICAL"}};
     for (const auto& k : kinds)
         if (k.first == func)
             return k.second;
@@ -66,7 +67,8 @@ std::string outline(const s_map& map)
         for (const s_block& b : g.blocks)
             at.push_back(b.position);
         out << "; group " << list(g.face_indices) << "/" << g.face_count << " lives " << g.lives
-            << " " << list(at) << " box " << list(std::vector<float>(&g.sizes[0][0], &g.sizes[0][0] + 6));
+            << " " << list(at) << " box "
+            << list(std::vector<float>(&g.sizes[0][0], &g.sizes[0][0] + 6));
         for (const s_move& m : g.moves)
             out << " " << kind(m.func) << list(m.params);
     }
@@ -79,11 +81,13 @@ TEST(ReaderExample, gives_the_documented_structure)
 {
     s_map map;
     ASSERT_EQ(read_level(EXAMPLE_LEVEL, map), "");
-    EXPECT_EQ(outline(map),
-              "face back [(-10 -7 -1) (10 -7 -1) (10 7 -1) (-10 7 -1)][data/back.png] SCROLL[0.05 0]; "
-              "face brick [(-1 -0.5 0) (1 -0.5 0) (1 0.5 0) (-1 0.5 0)][data/brick0.png data/brick1.png]; "
-              "world [0]/1 [-10 10 -7 7]; "
-              "group [1]/1 lives 2 [(-4 5 0) (4 5 0)] box [-1 1 -0.5 0.5 0 0] HORIZONTAL[3 2000]");
+    EXPECT_EQ(
+        outline(map),
+        "face back [(-10 -7 -1) (10 -7 -1) (10 7 -1) (-10 7 -1)][data/back.png] SCROLL[0.05 0]; "
+        "face brick [(-1 -0.5 0) (1 -0.5 0) (1 0.5 0) (-1 0.5 0)][data/brick0.png "
+        "data/brick1.png]; "
+        "world [0]/1 [-10 10 -7 7]; "
+        "group [1]/1 lives 2 [(-4 5 0) (4 5 0)] box [-1 1 -0.5 0.5 0 0] HORIZONTAL[3 2000]");
 }
 
 TEST(ReaderExample, print_matches_the_format_byte_for_byte)
@@ -100,12 +104,14 @@ TEST(ReaderExample, print_matches_the_format_byte_for_byte)
         "\tSIZES MIN -1 -0.5 0\n\tSIZES MAX 1 0.5 0\n"
         "FACE\n\tID back\n"
         "\tVERTICE -10 -7 -1\n\tVERTICE 10 -7 -1\n\tVERTICE 10 7 -1\n\tVERTICE -10 7 -1\n"
-        "\tCURVERTICE -10 -7 -1\n\tCURVERTICE 10 -7 -1\n\tCURVERTICE 10 7 -1\n\tCURVERTICE -10 7 -1\n"
+        "\tCURVERTICE -10 -7 -1\n\tCURVERTICE 10 -7 -1\n\tCURVERTICE 10 7 -1\n\tCURVERTICE -10 7 "
+        "-1\n"
         "\tTEXCOORD 0 0\n\tTEXCOORD 4 0\n\tTEXCOORD 4 3\n\tTEXCOORD 0 3\n"
         "\tCURTEXCOORD 0 0\n\tCURTEXCOORD 4 0\n\tCURTEXCOORD 4 3\n\tCURTEXCOORD 0 3\nEND\n"
         "FACE\n\tID brick\n"
         "\tVERTICE -1 -0.5 0\n\tVERTICE 1 -0.5 0\n\tVERTICE 1 0.5 0\n\tVERTICE -1 0.5 0\n"
-        "\tCURVERTICE -1 -0.5 0\n\tCURVERTICE 1 -0.5 0\n\tCURVERTICE 1 0.5 0\n\tCURVERTICE -1 0.5 0\n"
+        "\tCURVERTICE -1 -0.5 0\n\tCURVERTICE 1 -0.5 0\n\tCURVERTICE 1 0.5 0\n\tCURVERTICE -1 0.5 "
+        "0\n"
         "\tTEXCOORD 0 0\n\tTEXCOORD 1 0\n\tTEXCOORD 1 1\n\tTEXCOORD 0 1\n"
         "\tCURTEXCOORD 0 0\n\tCURTEXCOORD 1 0\n\tCURTEXCOORD 1 1\n\tCURTEXCOORD 0 1\nEND\n";
     EXPECT_EQ(out.str(), want);
@@ -151,11 +157,13 @@ TEST(ReaderGrammar, odd_corners_of_the_format_read_as_the_format_says)
          "WORLD NUMFACES 2 FACES b a END",
          "face a [][]; face b [][]; world [0 1]/2 [1 2 3 4 5 6 7 8]"},
         {"unknown kinds do nothing but keep their parameters; kinds are case sensitive",
-         "FACE ID a SHADER DUMMY 0 SHADER SPARKLE 2 7 8 END BLOCKS MOVE ZIGZAG 2 1 1 MOVE rotate 1 5 END",
+         "FACE ID a SHADER DUMMY 0 SHADER SPARKLE 2 7 8 END BLOCKS MOVE ZIGZAG 2 1 1 MOVE rotate 1 "
+         "5 END",
          std::string("face a [][] DUMMY[] DUMMY[7 8]; world []/0 []; group []/0 lives 0 [] box [") +
              BIG + " " + BIG + " " + BIG + "] DUMMY[1 1] DUMMY[5]"},
         {"a keyword of another block is skipped with its numbers",
-         "FACE ID a ORIGIN 1 2 3 VERTEX 4 5 6 LIMITS 1 2 3 4 END", "face a [(4 5 6)][]; world []/0 []"},
+         "FACE ID a ORIGIN 1 2 3 VERTEX 4 5 6 LIMITS 1 2 3 4 END",
+         "face a [(4 5 6)][]; world []/0 []"},
         {"a face defined after the group that uses it resolves",
          "BLOCKS NUMFACES 2 FACES late early ORIGIN 0 0 0 END "
          "FACE ID early VERTEX -2 0 0 END FACE ID late VERTEX -1 3 1 VERTEX -1.5 4 1 END",
@@ -177,8 +185,10 @@ TEST(ReaderGrammar, odd_corners_of_the_format_read_as_the_format_says)
          "world []/0 [1 -2 0.5 150 1.4013e-45 -0 7 3]"},
         {"short movements and shaders behave as DUMMY; kinds that do nothing divide by nothing",
          "FACE SHADER COLOR 3 1 2 3 SHADER ROTATE 0 SHADER ROTZOOM 1 0.1 END "
-         "BLOCKS LIVES -3 MOVE VERTICAL 1 5 MOVE DIAGONAL -4 MOVE DUMMY 2 1 0 MOVE WOBBLE 2 1 0 END",
-         std::string("face  [][] DUMMY[1 2 3] DUMMY[] ROTZOOM[0.1]; world []/0 []; group []/0 lives -3 [] box [") +
+         "BLOCKS LIVES -3 MOVE VERTICAL 1 5 MOVE DIAGONAL -4 MOVE DUMMY 2 1 0 MOVE WOBBLE 2 1 0 "
+         "END",
+         std::string("face  [][] DUMMY[1 2 3] DUMMY[] ROTZOOM[0.1]; world []/0 []; group []/0 "
+                     "lives -3 [] box [") +
              BIG + " " + BIG + " " + BIG + "] DUMMY[5] DUMMY[] DUMMY[1 0] DUMMY[1 0]"},
     };
     for (const auto& c : cases) {
@@ -205,8 +215,10 @@ TEST(ReaderRejects, bad_input_names_the_line_and_what_was_expected)
         const char* text;
         const char* message;
     } cases[] = {
-        {"WORLD\nNUMFACES 0\n", ":2: the file ends inside the WORLD block begun on line 1 (END is missing)"},
-        {"\n\nFACE ID x\nVERTEX 1 2 3", ":4: the file ends inside the FACE block begun on line 3 (END is missing)"},
+        {"WORLD\nNUMFACES 0\n",
+         ":2: the file ends inside the WORLD block begun on line 1 (END is missing)"},
+        {"\n\nFACE ID x\nVERTEX 1 2 3",
+         ":4: the file ends inside the FACE block begun on line 3 (END is missing)"},
         {"BLOCKS\n", ":1: the file ends inside the BLOCKS block begun on line 1 (END is missing)"},
         {"FACE\nVERTEX 1 x 3 END", ":2: expected a number after VERTEX, found \"x\""},
         {"FACE\nVERTEX 1 2", ":2: expected a number after VERTEX, found the end of the file"},
@@ -215,20 +227,27 @@ TEST(ReaderRejects, bad_input_names_the_line_and_what_was_expected)
         {"WORLD LIMITS 1 2 3 1e39 END", ":1: expected a number after LIMITS, found \"1e39\""},
         {"WORLD LIMITS 1 2 3 0x10 END", ":1: expected a number after LIMITS, found \"0x10\""},
         {"WORLD LIMITS 1 2 3 4e END", ":1: expected a number after LIMITS, found \"4e\""},
-        {"BLOCKS LIVES 99999999999 END", ":1: expected an integer after LIVES, found \"99999999999\""},
+        {"BLOCKS LIVES 99999999999 END",
+         ":1: expected an integer after LIVES, found \"99999999999\""},
         {"BLOCKS ORIGIN 1 2 \x01\x7f END", ":1: expected a number after ORIGIN, found \"??\""},
         {"FACE TEXCOORD . 1 END", ":1: expected a number after TEXCOORD, found \".\""},
         {"BLOCKS MOVE CIRCLE two 1 2 END", ":1: expected an integer after MOVE, found \"two\""},
         // Huge counts reserve nothing: the reader runs into the end of the file.
         {"WORLD\nNUMFACES 2000000000\nFACES a b\n",
          ":3: expected a face identifier after FACES, found the end of the file"},
-        {"FACE\nSHADER ROTATE 2147483647 1 2\n", ":2: expected a number after SHADER, found the end of the file"},
-        {"WORLD\nNUMFACES 1\nFACES back\nEND\n", ":3: face \"back\" is used but the file defines no FACE"},
-        {"BLOCKS NUMFACES 1\n\nFACES brick END", ":3: face \"brick\" is used but the file defines no FACE"},
-        {"BLOCKS\nMOVE HORIZONTAL 2 3 0\nEND", ":2: MOVE HORIZONTAL needs a duration above 0 ms, found 0"},
-        {"BLOCKS\n\nMOVE CIRCLE 2 1 -500 END", ":3: MOVE CIRCLE needs a duration above 0 ms, found -500"},
+        {"FACE\nSHADER ROTATE 2147483647 1 2\n",
+         ":2: expected a number after SHADER, found the end of the file"},
+        {"WORLD\nNUMFACES 1\nFACES back\nEND\n",
+         ":3: face \"back\" is used but the file defines no FACE"},
+        {"BLOCKS NUMFACES 1\n\nFACES brick END",
+         ":3: face \"brick\" is used but the file defines no FACE"},
+        {"BLOCKS\nMOVE HORIZONTAL 2 3 0\nEND",
+         ":2: MOVE HORIZONTAL needs a duration above 0 ms, found 0"},
+        {"BLOCKS\n\nMOVE CIRCLE 2 1 -500 END",
+         ":3: MOVE CIRCLE needs a duration above 0 ms, found -500"},
         // Every line end counts, blank and CRLF lines included.
-        {"\r\n\r\n\t \n  FACE\r\n VERTEX 1 2\r\n\r\n oops END", ":7: expected a number after VERTEX, found \"oops\""},
+        {"\r\n\r\n\t \n  FACE\r\n VERTEX 1 2\r\n\r\n oops END",
+         ":7: expected a number after VERTEX, found \"oops\""},
     };
     for (const auto& c : cases) {
         s_map map;

@@ -51,7 +51,8 @@ TEST(ShaderScroll, adds_only_the_fractional_part_of_the_distance_wrapped_into_0_
     const struct {
         u32 ticks;
         float du, dv, want_u1, want_v0;
-    } cases[] = {{3000, 0.5f, 0, 1.5f, 0}, {4000, 0.5f, 0, 1.0f, 0}, {1000, 0, -0.25f, 1.0f, 0.75f}};
+    } cases[] = {
+        {3000, 0.5f, 0, 1.5f, 0}, {4000, 0.5f, 0, 1.0f, 0}, {1000, 0, -0.25f, 1.0f, 0.75f}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.ticks);
         s_face face = square_face();
@@ -88,12 +89,14 @@ TEST(ShaderWave, truncated_axis_1_9_ripples_y_only_and_axes_out_of_range_change_
 TEST(ShaderRotzoom, clamps_only_the_first_stray_coordinate_of_each_pair)
 {
     s_face face = square_face();
-    face.texcoords = face.cur_texcoords = {{1.5f, 1.5f}, {0.5f, -0.5f}, {-1.0f, 0.5f}, {0.25f, 0.75f}};
+    face.texcoords =
+        face.cur_texcoords = {{1.5f, 1.5f}, {0.5f, -0.5f}, {-1.0f, 0.5f}, {0.25f, 0.75f}};
     run_at(1000, face, shader_rotzoom, {0.0f});  // no turn: clamping alone
     const float want[4][2] = {{1.0f, 1.5f}, {0.5f, 0.0f}, {0.0f, 0.5f}, {0.25f, 0.75f}};
     for (int i = 0; i < 4; i++) {
         EXPECT_EQ(face.cur_texcoords[i].u, want[i][0]) << i;
-        EXPECT_EQ(face.cur_texcoords[i].v, want[i][1]) << i;  // [0] still outside: one clamp per run
+        EXPECT_EQ(face.cur_texcoords[i].v, want[i][1])
+            << i;  // [0] still outside: one clamp per run
     }
 }
 
@@ -125,9 +128,9 @@ TEST(ShaderColor, swings_between_peak_and_twice_base_minus_peak)
 
 TEST(ShaderGuards, too_few_parameters_change_nothing)
 {
-    const std::pair<shader_func, size_t> kinds[] = {
-        {shader_rotate, 1}, {shader_scroll, 2},  {shader_turb, 3},
-        {shader_wave, 4},   {shader_rotzoom, 1}, {shader_color, 4}};
+    const std::pair<shader_func, size_t> kinds[] = {{shader_rotate, 1},  {shader_scroll, 2},
+                                                    {shader_turb, 3},    {shader_wave, 4},
+                                                    {shader_rotzoom, 1}, {shader_color, 4}};
     for (const auto& [func, needed] : kinds) {
         s_face face = square_face();
         face.texcoords[0] = {3.0f, 3.0f};

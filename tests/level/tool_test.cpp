@@ -10,7 +10,8 @@ namespace {
 // Runs the tool with arguments; returns its standard output and sets its exit status.
 std::string run_tool(const std::string& arguments, int& status)
 {
-    std::string command = std::string(TUMBRELIX_BINARY_DIR) + "/tumbrelix-map " + arguments + " 2>&1";
+    std::string command =
+        std::string(TUMBRELIX_BINARY_DIR) + "/tumbrelix-map " + arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string out;
     if (!pipe)
@@ -30,26 +31,29 @@ TEST(MapToolCheck, reports_every_finding_on_its_line_and_fails)
 {
     TempDir dir;
     std::string png = dir.write("ok.png", "not really a png");
-    std::string text =
-        "My level\n"                                    // 1 skipped words
-        "WORLD\n"                                       // 2 no limits
-        "NUMFACES 2\n"                                  // 3
-        "FACES back ghost\n"                            // 4 ghost undefined
-        "Limits -10 10 -7 7 END\n"                      // 5 skipped: case matters
-        "FACE\nID back\nVERTEX 0 0 0\nVERTEX 1 0 0\n"   // 6-9: two vertices
-        "TEXCOORD 0 0\n"                                // 10 one texcoord
-        "TEXTURE " + png + "\n"                         // 11 fine
-        "TEXTURE " + dir.path + "/missing.png\n"        // 12 missing
-        "TEXTURE pic.jpg\n"                             // 13 not loadable
-        "SHADER SPARKLE 1 2 junk\n"                     // 14 unknown kind, then a skip
-        "SHADER COLOR 2 1 1\n"                          // 15 too few
-        "END\n"
-        "BLOCKS\n"                                      // 17 no ORIGIN
-        "NUMFACES 1 FACES back\n"
-        "MOVE HORIZONTAL 1 5\n"                         // 19 too few
-        "MOVE ZIGZAG 0\n"                               // 20 unknown
-        "END\n"
-        "WORLD NUMFACES 3 END\n";                       // 22 count differs
+    std::string text = "My level\n"                                   // 1 skipped words
+                       "WORLD\n"                                      // 2 no limits
+                       "NUMFACES 2\n"                                 // 3
+                       "FACES back ghost\n"                           // 4 ghost undefined
+                       "Limits -10 10 -7 7 END\n"                     // 5 skipped: case matters
+                       "FACE\nID back\nVERTEX 0 0 0\nVERTEX 1 0 0\n"  // 6-9: two vertices
+                       "TEXCOORD 0 0\n"                               // 10 one texcoord
+                       "TEXTURE " +
+                       png +
+                       "\n"  // 11 fine
+                       "TEXTURE " +
+                       dir.path +
+                       "/missing.png\n"             // 12 missing
+                       "TEXTURE pic.jpg\n"          // 13 not loadable
+                       "SHADER SPARKLE 1 2 junk\n"  // 14 unknown kind, then a skip
+                       "SHADER COLOR 2 1 1\n"       // 15 too few
+                       "END\n"
+                       "BLOCKS\n"  // 17 no ORIGIN
+                       "NUMFACES 1 FACES back\n"
+                       "MOVE HORIZONTAL 1 5\n"  // 19 too few
+                       "MOVE ZIGZAG 0\n"        // 20 unknown
+                       "END\n"
+                       "WORLD NUMFACES 3 END\n";  // 22 count differs
     std::string path = dir.write("bad.map", text);
     int status = 0;
     std::string out = run_tool("check " + path, status);
@@ -58,7 +62,8 @@ TEST(MapToolCheck, reports_every_finding_on_its_line_and_fails)
         ":1: warning: skipped token(s) that are not keywords here: \"My\" \"level\"\n",
         ":2: error: the world has 0 LIMITS values: the game needs four",
         ":4: warning: face \"ghost\" is not defined: the first face is used\n",
-        ":5: warning: skipped token(s) that are not keywords here: \"Limits\" \"-10\" \"10\" \"-7\" \"7\"\n",
+        ":5: warning: skipped token(s) that are not keywords here: \"Limits\" \"-10\" \"10\" "
+        "\"-7\" \"7\"\n",
         ":6: warning: face \"back\" has 2 vertices: fewer than three draw nothing\n",
         ":6: error: face \"back\" has 1 TEXCOORD for 2 VERTEX",
         ":12: error: TEXTURE \"",
@@ -98,11 +103,14 @@ TEST(MapToolCheck, clean_level_passes_and_a_rejected_one_reports_the_reader_mess
     std::string out = run_tool("check " + good, status);
     EXPECT_EQ(status, 0) << out;
     EXPECT_NE(out.find("good.map: 2 faces, 1 groups, 2 blocks, 0 warnings, 0 errors\n"),
-              std::string::npos) << out;
+              std::string::npos)
+        << out;
     out = run_tool("check " + good + " " + cut + " " + dir.path + "/none.map", status);
     EXPECT_EQ(status, 1);
-    EXPECT_NE(out.find("cut.map:3: error: expected a number after VERTEX, found the end of the file\n"),
-              std::string::npos) << out;
+    EXPECT_NE(
+        out.find("cut.map:3: error: expected a number after VERTEX, found the end of the file\n"),
+        std::string::npos)
+        << out;
     EXPECT_NE(out.find("none.map: error: Could not open file "), std::string::npos) << out;
 }
 
@@ -112,7 +120,8 @@ TEST(MapToolPrint, writes_the_reader_description_or_the_reader_message)
     int status = -1;
     std::string out = run_tool("print " + dir.write("e.map", EXAMPLE_LEVEL), status);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(out.rfind("WORLD: \n\tNUMFACES 1\n\tFACES 0 \n\tLIMITS -10 10 -7 7 \nEND\n", 0), 0u) << out;
+    EXPECT_EQ(out.rfind("WORLD: \n\tNUMFACES 1\n\tFACES 0 \n\tLIMITS -10 10 -7 7 \nEND\n", 0), 0u)
+        << out;
     out = run_tool("print " + dir.path + "/missing.map", status);
     EXPECT_EQ(status, 1);
     EXPECT_EQ(out, "Could not open file " + dir.path + "/missing.map\n");

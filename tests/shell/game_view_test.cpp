@@ -114,4 +114,4 @@ TEST_F(Views, tilt_without_the_right_button_does_nothing)
     EXPECT_EQ(game.camera.item_target->rx, 0);
 }
 
-} // namespace
+}  // namespace

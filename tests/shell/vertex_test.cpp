@@ -13,7 +13,10 @@ using namespace test_support;
 namespace {
 
 u32 fake_now;
-u32 fake_clock() { return fake_now; }
+u32 fake_clock()
+{
+    return fake_now;
+}
 
 class Window : public ::testing::Test {
 protected:
@@ -168,4 +171,4 @@ TEST(WindowLifecycle, stop_without_init_or_twice_does_nothing)
     EXPECT_EQ(gl_vertex.ready, 0);
 }
 
-} // namespace
+}  // namespace

@@ -24,24 +24,48 @@ namespace test_support {
 
 // The pictures the game loads from data/ by fixed name (the level's textures aside).
 const char* const GAME_PICTURES[] = {
-    "pad.png", "ball_heavy.png", "ball_light.png", "ball_normal.png", "bonus_ball_oneshot.png",
-    "bonus_ball_split.png", "bonus_ball_traverse.png", "bonus_ball_type_heavy.png",
-    "bonus_ball_type_light.png", "bonus_pad_dec.png", "bonus_pad_inc.png", "particle.bmp",
+    "pad.png",
+    "ball_heavy.png",
+    "ball_light.png",
+    "ball_normal.png",
+    "bonus_ball_oneshot.png",
+    "bonus_ball_split.png",
+    "bonus_ball_traverse.png",
+    "bonus_ball_type_heavy.png",
+    "bonus_ball_type_light.png",
+    "bonus_pad_dec.png",
+    "bonus_pad_inc.png",
+    "particle.bmp",
     "font_texture_00.bmp",
 };
 
 // The sound effects the game loads as data/sounds/<name>.wav.
 const char* const GAME_SOUNDS[] = {
-    "pad_ball", "pad_load", "pad_release", "ball_block_destroy", "ball_block_hit", "ball_block_unbreakable",
-    "ball_pad", "ball_wall", "bonus_loot", "bonus_take_ball_oneshot", "bonus_take_ball_split",
-    "bonus_take_ball_traverse", "bonus_take_ball_weight_heavy", "bonus_take_ball_weight_light",
-    "bonus_take_pad_dec", "bonus_take_pad_inc",
+    "pad_ball",
+    "pad_load",
+    "pad_release",
+    "ball_block_destroy",
+    "ball_block_hit",
+    "ball_block_unbreakable",
+    "ball_pad",
+    "ball_wall",
+    "bonus_loot",
+    "bonus_take_ball_oneshot",
+    "bonus_take_ball_split",
+    "bonus_take_ball_traverse",
+    "bonus_take_ball_weight_heavy",
+    "bonus_take_ball_weight_light",
+    "bonus_take_pad_dec",
+    "bonus_take_pad_inc",
 };
 
 // Writes bytes as the whole file at path; false if it cannot.
 inline bool write_file(const std::string& path, std::string_view bytes)
 {
-    return std::ofstream(path, std::ios::binary).write(bytes.data(), (std::streamsize)bytes.size()).flush().good();
+    return std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), (std::streamsize)bytes.size())
+        .flush()
+        .good();
 }
 
 // The same for raw bytes.
@@ -68,9 +92,15 @@ struct TempDir {
             throw std::runtime_error("cannot make a temporary directory");
         path = name;
     }
-    ~TempDir() { std::filesystem::remove_all(path); }
+    ~TempDir()
+    {
+        std::filesystem::remove_all(path);
+    }
     // The path of name inside the directory.
-    std::string file(const std::string& name) const { return path + "/" + name; }
+    std::string file(const std::string& name) const
+    {
+        return path + "/" + name;
+    }
     // Writes bytes to name inside the directory and returns the file's path.
     template <class Bytes> std::string write(const std::string& name, const Bytes& bytes) const
     {
@@ -82,8 +112,14 @@ struct TempDir {
 // A TempDir that is the working directory for as long as it exists.
 struct TempCwd : TempDir {
     std::filesystem::path previous = std::filesystem::current_path();
-    TempCwd() { std::filesystem::current_path(path); }
-    ~TempCwd() { std::filesystem::current_path(previous); }
+    TempCwd()
+    {
+        std::filesystem::current_path(path);
+    }
+    ~TempCwd()
+    {
+        std::filesystem::current_path(previous);
+    }
 };
 
 // Stores a little-endian 16-bit value at out[at].
@@ -104,8 +140,8 @@ inline void put32(std::vector<u8>& out, size_t at, u32 value)
 struct BmpShape {
     i32 width = 1;
     i32 height = 1;
-    u32 gap = 0;           // bytes of junk between the header and the pixel data
-    bool top_down = false; // rows stored top first, with a negative height
+    u32 gap = 0;            // bytes of junk between the header and the pixel data
+    bool top_down = false;  // rows stored top first, with a negative height
 };
 
 // A 24-bit BMP of the given RGB pixels (rows bottom first), its rows padded with junk.
@@ -121,7 +157,7 @@ inline std::vector<u8> make_bmp(const BmpShape& shape, const std::vector<u8>& rg
     put32(out, 10, offset);
     put32(out, 14, 40);
     put32(out, 18, width);
-    put32(out, 22, shape.top_down ? (u32)-(i32)height : height);
+    put32(out, 22, shape.top_down ? (u32) - (i32)height : height);
     put16(out, 26, 1);
     put16(out, 28, 24);
     for (u32 y = 0; y < height; y++) {
@@ -151,7 +187,8 @@ struct Piece {
 };
 
 // Writes a sine tone of amplitude 0.25, its pieces one after another, in every channel.
-inline bool write_tone(const std::string& path, int format, int rate, int channels, std::vector<Piece> pieces)
+inline bool write_tone(const std::string& path, int format, int rate, int channels,
+                       std::vector<Piece> pieces)
 {
     SF_INFO info{};
     info.samplerate = rate;

@@ -70,7 +70,8 @@ int font_write(const std::string& root)
                     continue;
                 for (int dy = 0; dy < FONT_SCALE; dy++)
                     for (int dx = 0; dx < FONT_SCALE; dx++)
-                        image_set(img, left + col * FONT_SCALE + dx, top + row * FONT_SCALE + dy, ink);
+                        image_set(img, left + col * FONT_SCALE + dx, top + row * FONT_SCALE + dy,
+                                  ink);
             }
     }
     return image_write_bmp(img, root + "/data/font_texture_00.bmp");

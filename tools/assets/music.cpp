@@ -17,8 +17,8 @@ enum e_voice { VOICE_KICK, VOICE_SNARE, VOICE_HAT, VOICE_BASS, VOICE_LEAD, VOICE
 struct s_event {
     int row;
     int length;
-    int midi;    // pitch of the note; for chords the root
-    int third;   // chords only: semitones of the third and the fifth above the root
+    int midi;   // pitch of the note; for chords the root
+    int third;  // chords only: semitones of the third and the fifth above the root
     int fifth;
     e_voice voice;
     f32 velocity;  // 0 to 1
@@ -49,9 +49,10 @@ static int dice_range(s_dice& d, int n)
 struct s_style {
     u32 seed;
     f32 bpm;
-    int root;          // MIDI note of the key's tonic, around the bass octave
+    int root;  // MIDI note of the key's tonic, around the bass octave
     bool minor;
-    int sections[12];  // per pattern: 0 intro, 1 verse, 2 chorus, 3 break, 4 outro; -1 ends the list
+    int sections
+        [12];  // per pattern: 0 intro, 1 verse, 2 chorus, 3 break, 4 outro; -1 ends the list
 };
 
 static const int SCALE_MINOR[7] = {0, 2, 3, 5, 7, 8, 10};
@@ -117,7 +118,8 @@ static s_song compose(const s_style& style)
                     if (r == 0 || r == 8 || (r == kick_extra && section == 2))
                         song.events.push_back({base + r, 1, 0, 0, 0, VOICE_KICK, 1.0f * fade});
                     else if (r == 4 || r == 12 || fill)
-                        song.events.push_back({base + r, 1, 0, 0, 0, VOICE_SNARE, (fill ? 0.6f + 0.1f * (r - 12) : 0.9f) * fade});
+                        song.events.push_back({base + r, 1, 0, 0, 0, VOICE_SNARE,
+                                               (fill ? 0.6f + 0.1f * (r - 12) : 0.9f) * fade});
                     else if (r % 2 == 0 && section != 0)
                         song.events.push_back({base + r, 1, 0, 0, 0, VOICE_HAT, 0.5f * fade});
                     else if (section == 2)
@@ -128,11 +130,12 @@ static s_song compose(const s_style& style)
             if (section != 3 || bar >= 2) {
                 static const int bass_steps[8] = {0, 0, 12, 0, 7, 0, 12, 7};
                 for (int e = 0; e < 8; e++)
-                    song.events.push_back({base + e * 2, 2, chord_root + bass_steps[e], 0, 0, VOICE_BASS,
-                                           (e % 2 ? 0.7f : 0.9f) * fade});
+                    song.events.push_back({base + e * 2, 2, chord_root + bass_steps[e], 0, 0,
+                                           VOICE_BASS, (e % 2 ? 0.7f : 0.9f) * fade});
             }
             // Chords on every bar.
-            song.events.push_back({base, 16, chord_root + 24, third, fifth, VOICE_CHORD, 0.6f * fade});
+            song.events.push_back(
+                {base, 16, chord_root + 24, third, fifth, VOICE_CHORD, 0.6f * fade});
             // Melody, absent from the intro and outro.
             if (section == 1 || section == 2 || section == 3) {
                 for (int i = 0; i < 8; i++) {
@@ -140,7 +143,8 @@ static s_song compose(const s_style& style)
                     int step = motif[section][slot];
                     // The second half of a pattern varies the motif's ending.
                     if (bar >= 2 && i >= 6)
-                        step = motif[(section + 1) % 5][slot] < 0 ? step : motif[(section + 1) % 5][slot];
+                        step = motif[(section + 1) % 5][slot] < 0 ? step
+                                                                  : motif[(section + 1) % 5][slot];
                     if (step < 0)
                         continue;
                     int len = (i + 1 < 8 && motif[section][slot + 1] < 0) ? 4 : 2;
@@ -158,9 +162,8 @@ static s_song compose(const s_style& style)
 
 // Amiga periods, finetune 0, from C-1 to B-3.
 static const u16 MOD_PERIODS[36] = {
-    856, 808, 762, 720, 678, 640, 604, 570, 538, 508, 480, 453,
-    428, 404, 381, 360, 339, 320, 302, 285, 269, 254, 240, 226,
-    214, 202, 190, 180, 170, 160, 151, 143, 135, 127, 120, 113,
+    856, 808, 762, 720, 678, 640, 604, 570, 538, 508, 480, 453, 428, 404, 381, 360, 339, 320,
+    302, 285, 269, 254, 240, 226, 214, 202, 190, 180, 170, 160, 151, 143, 135, 127, 120, 113,
 };
 
 static const int MOD_AMIGA_RATE = 8287;  // playback rate of C-2 (period 428)
@@ -249,12 +252,12 @@ static void mod_put_text(std::vector<u8>& out, const char* text, size_t size)
 static int write_mod(const s_song& song, const std::string& path, const char* title)
 {
     std::vector<s_mod_sample> samples = {
-        {"lead", mod_cycle(32, shape_pulse), 40, true},       // C-2 sounds as MIDI 60
-        {"bass", mod_cycle(64, shape_saw), 56, true},         // C-2 sounds as MIDI 48
+        {"lead", mod_cycle(32, shape_pulse), 40, true},  // C-2 sounds as MIDI 60
+        {"bass", mod_cycle(64, shape_saw), 56, true},    // C-2 sounds as MIDI 48
         {"kick", mod_drum(VOICE_KICK), 64, false},
         {"snare", mod_drum(VOICE_SNARE), 52, false},
         {"hat", mod_drum(VOICE_HAT), 40, false},
-        {"chord", mod_cycle(32, shape_triangle), 30, true},   // C-2 sounds as MIDI 60
+        {"chord", mod_cycle(32, shape_triangle), 30, true},  // C-2 sounds as MIDI 60
     };
     int patterns = song.rows / 64;
     std::vector<u8> cells((size_t)patterns * 64 * 4 * 4, 0);
@@ -273,14 +276,16 @@ static int write_mod(const s_song& song, const std::string& path, const char* ti
         case VOICE_KICK:
         case VOICE_SNARE:
         case VOICE_HAT:
-            put(e.row, 0, 3 + (e.voice - VOICE_KICK), 12, 0xC, vol * samples[2 + e.voice].volume / 64);
+            put(e.row, 0, 3 + (e.voice - VOICE_KICK), 12, 0xC,
+                vol * samples[2 + e.voice].volume / 64);
             break;
         case VOICE_BASS:
             put(e.row, 1, 2, mod_note_index(e.midi, 48), 0xC, vol * 56 / 64);
             break;
         case VOICE_LEAD:
             put(e.row, 2, 1, mod_note_index(e.midi, 60), 0xC, vol * 40 / 64);
-            if (e.row + e.length < song.rows && cell(e.row + e.length, 2)[0] == 0 && cell(e.row + e.length, 2)[1] == 0)
+            if (e.row + e.length < song.rows && cell(e.row + e.length, 2)[0] == 0 &&
+                cell(e.row + e.length, 2)[1] == 0)
                 put(e.row + e.length, 2, 0, -1, 0xC, 0);
             break;
         case VOICE_CHORD:
@@ -366,7 +371,8 @@ static void synth_event(std::vector<f32>& mix, const s_event& e, f32 row_seconds
         case VOICE_SNARE:
             phase[0] += TWO_PI * 185 / SYNTH_RATE;
             low += 0.5f * (white - low);
-            v = (0.45f * (white - low * 0.5f) + 0.4f * std::sin(phase[0])) * std::exp(-t / 0.07f) * 0.7f;
+            v = (0.45f * (white - low * 0.5f) + 0.4f * std::sin(phase[0])) * std::exp(-t / 0.07f) *
+                0.7f;
             break;
         case VOICE_HAT:
             v = (white - last_white) * 0.25f * std::exp(-t / 0.02f);
@@ -398,7 +404,8 @@ static void synth_event(std::vector<f32>& mix, const s_event& e, f32 row_seconds
             f32 s = 0;
             for (int k = 0; k < 3; k++)
                 for (int d = 0; d < 2; d++) {
-                    phase[k * 2 + d] += TWO_PI * midi_hz(e.midi - 12 + notes[k] + (d ? 0.1f : -0.1f)) / SYNTH_RATE;
+                    phase[k * 2 + d] +=
+                        TWO_PI * midi_hz(e.midi - 12 + notes[k] + (d ? 0.1f : -0.1f)) / SYNTH_RATE;
                     f32 p = phase[k * 2 + d];
                     s += std::sin(p) + 0.4f * std::sin(2 * p) + 0.2f * std::sin(3 * p);
                 }
@@ -437,8 +444,8 @@ static int ogg_fix_serial(std::vector<u8>& bytes)
     }
     size_t at = 0;
     while (at < bytes.size()) {
-        if (at + 27 > bytes.size() || bytes[at] != 'O' || bytes[at + 1] != 'g' || bytes[at + 2] != 'g' ||
-            bytes[at + 3] != 'S')
+        if (at + 27 > bytes.size() || bytes[at] != 'O' || bytes[at + 1] != 'g' ||
+            bytes[at + 2] != 'g' || bytes[at + 3] != 'S')
             return 1;
         size_t segments = bytes[at + 26], body = 0;
         if (at + 27 + segments > bytes.size())
@@ -485,7 +492,8 @@ static int write_ogg(const s_song& song, const std::string& path)
     info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
     SNDFILE* file = sf_open(temp.c_str(), SFM_WRITE, &info);
     if (!file) {
-        fprintf(stderr, "tumbrelix-assets: cannot write %s: %s\n", temp.c_str(), sf_strerror(nullptr));
+        fprintf(stderr, "tumbrelix-assets: cannot write %s: %s\n", temp.c_str(),
+                sf_strerror(nullptr));
         return 1;
     }
     double compression = 0.75;  // low Vorbis quality: background music, small files

@@ -32,15 +32,16 @@ static f32 wave_at(e_shape shape, f32 phase)
     case SHAPE_SQUARE:
         return std::sin(phase) + std::sin(3 * phase) / 3 + std::sin(5 * phase) / 5;
     case SHAPE_SAW:
-        return std::sin(phase) - std::sin(2 * phase) / 2 + std::sin(3 * phase) / 3 - std::sin(4 * phase) / 4;
+        return std::sin(phase) - std::sin(2 * phase) / 2 + std::sin(3 * phase) / 3 -
+               std::sin(4 * phase) / 4;
     default:
         return std::sin(phase);
     }
 }
 
 // Adds a tone gliding exponentially from f0 to f1 with a short attack and an exponential decay.
-static void add_tone(std::vector<f32>& out, f32 start, f32 length, f32 f0, f32 f1, f32 amp, e_shape shape,
-                     f32 decay)
+static void add_tone(std::vector<f32>& out, f32 start, f32 length, f32 f0, f32 f1, f32 amp,
+                     e_shape shape, f32 decay)
 {
     int first = (int)(start * RATE), count = (int)(length * RATE);
     if ((int)out.size() < first + count)
@@ -56,8 +57,8 @@ static void add_tone(std::vector<f32>& out, f32 start, f32 length, f32 f0, f32 f
 }
 
 // Adds noise through a band-pass filter whose centre glides from c0 to c1 Hz.
-static void add_noise(std::vector<f32>& out, f32 start, f32 length, f32 c0, f32 c1, f32 q, f32 amp, f32 decay,
-                      u32 seed)
+static void add_noise(std::vector<f32>& out, f32 start, f32 length, f32 c0, f32 c1, f32 q, f32 amp,
+                      f32 decay, u32 seed)
 {
     int first = (int)(start * RATE), count = (int)(length * RATE);
     if ((int)out.size() < first + count)
@@ -115,8 +116,8 @@ static int write_wav(const std::string& path, const std::vector<f32>& s)
     put_le(out, 36 + data, 4);
     out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
     put_le(out, 16, 4);
-    put_le(out, 1, 2);         // PCM
-    put_le(out, 1, 2);         // mono
+    put_le(out, 1, 2);  // PCM
+    put_le(out, 1, 2);  // mono
     put_le(out, RATE, 4);
     put_le(out, RATE * 2, 4);  // bytes per second
     put_le(out, 2, 2);         // bytes per frame
@@ -170,7 +171,8 @@ static std::vector<f32> sound_pad_release()
     f32 phase = 0;
     for (size_t i = 0; i < s.size(); i++) {
         f32 t = (f32)i / RATE;
-        f32 f = 300 + 400 * std::exp(-t / 0.12f) + 60 * std::sin(TWO_PI * 28 * t) * std::exp(-t / 0.15f);
+        f32 f = 300 + 400 * std::exp(-t / 0.12f) +
+                60 * std::sin(TWO_PI * 28 * t) * std::exp(-t / 0.15f);
         phase += TWO_PI * f / RATE;
         s[i] = std::sin(phase) * std::min(1.0f, t / 0.003f) * std::exp(-t / 0.14f);
     }
@@ -186,7 +188,8 @@ static std::vector<f32> sound_block_destroy()
     add_noise(s, 0, 0.4f, 4000, 300, 0.9f, 1.0f, 0.09f, 31);
     add_tone(s, 0, 0.3f, 110, 45, 0.9f, SHAPE_SINE, 0.08f);
     for (int k = 0; k < 5; k++)
-        add_noise(s, 0.03f + 0.045f * k, 0.04f, 2500 + 400 * k, 2000, 3, 0.5f - 0.07f * k, 0.01f, 40 + k);
+        add_noise(s, 0.03f + 0.045f * k, 0.04f, 2500 + 400 * k, 2000, 3, 0.5f - 0.07f * k, 0.01f,
+                  40 + k);
     finish(s, 0.75f, true);
     return s;
 }
@@ -207,7 +210,8 @@ static std::vector<f32> sound_block_unbreakable()
     const f32 ratios[] = {1.0f, 2.76f, 5.40f, 8.93f};
     const f32 decays[] = {0.25f, 0.15f, 0.08f, 0.05f};
     for (int k = 0; k < 4; k++)
-        add_tone(s, 0, 0.6f, 420 * ratios[k], 420 * ratios[k] * 0.995f, 0.7f / (k + 1), SHAPE_SINE, decays[k]);
+        add_tone(s, 0, 0.6f, 420 * ratios[k], 420 * ratios[k] * 0.995f, 0.7f / (k + 1), SHAPE_SINE,
+                 decays[k]);
     add_noise(s, 0, 0.03f, 6000, 4000, 2, 0.5f, 0.006f, 61);
     finish(s, 0.7f, true);
     return s;

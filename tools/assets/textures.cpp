@@ -127,8 +127,11 @@ static s_image bonus_panel(s_rgb color)
         }
     s_sdf frame = sdf_box(0.5f, 0.5f, 0.47f, 0.47f, 0.1f);
     s_sdf inner = sdf_box(0.5f, 0.5f, 0.41f, 0.41f, 0.07f);
-    paint(img, [=](f32 x, f32 y) { return std::max(frame(x, y), -inner(x, y)); }, rgb_mix(color, WHITE, 0.55f));
-    paint(img, [=](f32 x, f32 y) { return -frame(x, y); }, rgb_scale(color, 0.25f));
+    paint(
+        img, [=](f32 x, f32 y) { return std::max(frame(x, y), -inner(x, y)); },
+        rgb_mix(color, WHITE, 0.55f));
+    paint(
+        img, [=](f32 x, f32 y) { return -frame(x, y); }, rgb_scale(color, 0.25f));
     return img;
 }
 
@@ -137,8 +140,8 @@ static int write_bonuses(const std::string& root)
     int bad = 0;
     // One shot: a lightning bolt, every brick breaks at the first touch.
     s_image img = bonus_panel({0.95f, 0.22f, 0.2f});
-    paint_symbol(img, sdf_polygon({0.60f, 0.13f, 0.28f, 0.56f, 0.47f, 0.56f, 0.38f, 0.88f,
-                                   0.74f, 0.43f, 0.54f, 0.43f, 0.66f, 0.13f}));
+    paint_symbol(img, sdf_polygon({0.60f, 0.13f, 0.28f, 0.56f, 0.47f, 0.56f, 0.38f, 0.88f, 0.74f,
+                                   0.43f, 0.54f, 0.43f, 0.66f, 0.13f}));
     bad |= image_write_png(img, root + "/data/bonus_ball_oneshot.png");
     // Split: one ball becomes two.
     img = bonus_panel({0.2f, 0.45f, 0.95f});
@@ -151,7 +154,10 @@ static int write_bonuses(const std::string& root)
     // Traverse: an arrow straight through a brick.
     img = bonus_panel({1.0f, 0.6f, 0.1f});
     s_sdf brick = sdf_box(0.5f, 0.5f, 0.14f, 0.26f, 0.03f);
-    paint(img, [=](f32 x, f32 y) { return std::max(brick(x, y), -sdf_box(0.5f, 0.5f, 0.09f, 0.21f, 0.01f)(x, y)); },
+    paint(img,
+          [=](f32 x, f32 y) {
+              return std::max(brick(x, y), -sdf_box(0.5f, 0.5f, 0.09f, 0.21f, 0.01f)(x, y));
+          },
           {0.45f, 0.2f, 0.08f});
     paint_symbol(img, sdf_arrow(0.12f, 0.5f, 0.9f, 0.5f, 0.07f));
     bad |= image_write_png(img, root + "/data/bonus_ball_traverse.png");
@@ -206,7 +212,8 @@ static int write_balls(const std::string& root)
             f32 u = x / 128.0f, v = y / 64.0f;
             f32 n = noise_fbm(u * 6, v * 3, 6, 4, 23);
             f32 vein = 1.0f - smooth(0.0f, 0.06f, std::fabs(n - 0.5f));
-            s_rgb c = rgb_scale({0.22f, 0.2f, 0.22f}, 0.7f + 0.5f * noise_fbm(u * 16, v * 8, 16, 2, 5));
+            s_rgb c =
+                rgb_scale({0.22f, 0.2f, 0.22f}, 0.7f + 0.5f * noise_fbm(u * 16, v * 8, 16, 2, 5));
             image_set(img, x, y, rgb_mix(c, {1.0f, 0.45f, 0.05f}, vein));
         }
     bad |= image_write_png(img, root + "/data/ball_heavy.png");
@@ -265,9 +272,10 @@ struct s_brick_color {
 };
 
 static const s_brick_color BRICK_COLORS[] = {
-    {"red", {0.9f, 0.2f, 0.18f}},    {"orange", {1.0f, 0.55f, 0.12f}}, {"yellow", {0.98f, 0.85f, 0.2f}},
-    {"green", {0.3f, 0.8f, 0.25f}},  {"cyan", {0.2f, 0.8f, 0.85f}},    {"blue", {0.25f, 0.4f, 0.95f}},
-    {"purple", {0.6f, 0.3f, 0.9f}},  {"pink", {1.0f, 0.45f, 0.7f}},
+    {"red", {0.9f, 0.2f, 0.18f}},     {"orange", {1.0f, 0.55f, 0.12f}},
+    {"yellow", {0.98f, 0.85f, 0.2f}}, {"green", {0.3f, 0.8f, 0.25f}},
+    {"cyan", {0.2f, 0.8f, 0.85f}},    {"blue", {0.25f, 0.4f, 0.95f}},
+    {"purple", {0.6f, 0.3f, 0.9f}},   {"pink", {1.0f, 0.45f, 0.7f}},
 };
 
 static const int BRICK_STAGES = 5;
@@ -276,7 +284,8 @@ static const int BRICK_STAGES = 5;
 static void paint_cracks(s_image& img, int stage, u32 seed)
 {
     for (int crack = 0; crack < stage * 3; crack++) {
-        f32 x = 0.15f + 0.7f * noise_hash(crack, 1, seed), y = 0.2f + 0.6f * noise_hash(crack, 2, seed);
+        f32 x = 0.15f + 0.7f * noise_hash(crack, 1, seed),
+            y = 0.2f + 0.6f * noise_hash(crack, 2, seed);
         f32 angle = noise_hash(crack, 3, seed) * 2 * PI;
         int steps = 5 + (int)(noise_hash(crack, 4, seed) * 6);
         for (int s = 0; s < steps; s++) {
@@ -291,7 +300,9 @@ static void paint_cracks(s_image& img, int stage, u32 seed)
     }
     if (stage >= 4)
         for (int chip = 0; chip < 4; chip++)
-            paint(img, sdf_circle(noise_hash(chip, 20, seed), noise_hash(chip, 21, seed) * 0.3f + 0.7f * (chip % 2), 0.06f),
+            paint(img,
+                  sdf_circle(noise_hash(chip, 20, seed),
+                             noise_hash(chip, 21, seed) * 0.3f + 0.7f * (chip % 2), 0.06f),
                   {0.1f, 0.07f, 0.06f}, 0.85f);
 }
 
@@ -345,13 +356,18 @@ static int write_unbreakable(const std::string& root)
             s_rgb c = rgb_scale({0.62f, 0.65f, 0.7f}, 0.75f + 0.35f * brushed);
             bool border = u < 0.08f || u > 0.92f || v < 0.16f || v > 0.84f;
             if (border)
-                c = ((int)((x + y) / 8) % 2) ? s_rgb{0.95f, 0.75f, 0.1f} : s_rgb{0.12f, 0.12f, 0.12f};
+                c = ((int)((x + y) / 8) % 2) ? s_rgb{0.95f, 0.75f, 0.1f}
+                                             : s_rgb{0.12f, 0.12f, 0.12f};
             image_set(steel, x, y, c);
         }
     for (int i = 0; i < 4; i++) {
         f32 cx = i % 2 ? 0.84f : 0.16f, cy = i / 2 ? 0.68f : 0.32f;
-        paint(steel, [=](f32 x, f32 y) { return std::hypot((x - cx) * 2, y - cy) - 0.06f; }, {0.3f, 0.3f, 0.32f});
-        paint(steel, [=](f32 x, f32 y) { return std::hypot((x - cx + 0.01f) * 2, y - cy + 0.02f) - 0.025f; }, WHITE, 0.7f);
+        paint(steel, [=](f32 x, f32 y) { return std::hypot((x - cx) * 2, y - cy) - 0.06f; },
+              {0.3f, 0.3f, 0.32f});
+        paint(
+            steel,
+            [=](f32 x, f32 y) { return std::hypot((x - cx + 0.01f) * 2, y - cy + 0.02f) - 0.025f; },
+            WHITE, 0.7f);
     }
     bad |= image_write_png(steel, root + "/data/blocks/steel.png");
     for (f32& v : steel.rgb)
@@ -407,7 +423,8 @@ static int write_walls(const std::string& root)
             f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 128;
             int row = (int)(v * 4);
             f32 su = u * 2 + (row % 2) * 0.5f;
-            f32 mortar = std::min(std::fabs(su - std::round(su)) * 0.5f, std::fabs(v * 4 - std::round(v * 4)) * 0.25f);
+            f32 mortar = std::min(std::fabs(su - std::round(su)) * 0.5f,
+                                  std::fabs(v * 4 - std::round(v * 4)) * 0.25f);
             f32 n = noise_fbm(u * 8, v * 8, 8, 4, 61 + row);
             s_rgb c = rgb_scale({0.62f, 0.55f, 0.45f}, 0.65f + 0.45f * n);
             image_set(stone, x, y, rgb_mix({0.2f, 0.18f, 0.15f}, c, smooth(0.008f, 0.02f, mortar)));
@@ -477,7 +494,8 @@ static int write_backgrounds(const std::string& root)
             f32 u = (x + 0.5f) / S, v = (y + 0.5f) / S;
             f32 n = noise_fbm(u * 6, v * 6, 6, 3, 401);
             f32 caustic = 1 - smooth(0.0f, 0.05f, std::fabs(n - 0.5f));
-            s_rgb c = rgb_mix({0.02f, 0.12f, 0.25f}, {0.05f, 0.3f, 0.45f}, noise_fbm(u * 2, v * 2, 2, 3, 402));
+            s_rgb c = rgb_mix({0.02f, 0.12f, 0.25f}, {0.05f, 0.3f, 0.45f},
+                              noise_fbm(u * 2, v * 2, 2, 3, 402));
             image_set(img, x, y, rgb_mix(c, {0.55f, 0.9f, 1.0f}, caustic * 0.55f));
         }
     bad |= image_write_png(img, root + "/data/backgrounds/water.png");
@@ -501,10 +519,12 @@ static int write_backgrounds(const std::string& root)
             f32 fu = u - std::floor(u), fv = v - std::floor(v);
             f32 edge = std::min(std::min(fu, 1 - fu), std::min(fv, 1 - fv));
             f32 n = noise_fbm(u, v, 4, 4, 501 + ((int)u + (int)v * 4) % 3);
-            s_rgb c = rgb_scale(((int)u + (int)v) % 2 ? s_rgb{0.3f, 0.24f, 0.16f} : s_rgb{0.22f, 0.17f, 0.12f},
+            s_rgb c = rgb_scale(((int)u + (int)v) % 2 ? s_rgb{0.3f, 0.24f, 0.16f}
+                                                      : s_rgb{0.22f, 0.17f, 0.12f},
                                 0.7f + 0.5f * n);
             f32 diamond = std::fabs(fu - 0.5f) + std::fabs(fv - 0.5f);
-            c = rgb_mix(c, {0.7f, 0.55f, 0.2f}, (1 - smooth(0.0f, 0.02f, std::fabs(diamond - 0.3f))) * 0.6f);
+            c = rgb_mix(c, {0.7f, 0.55f, 0.2f},
+                        (1 - smooth(0.0f, 0.02f, std::fabs(diamond - 0.3f))) * 0.6f);
             image_set(img, x, y, rgb_mix({0.08f, 0.06f, 0.04f}, c, smooth(0.01f, 0.03f, edge)));
         }
     bad |= image_write_png(img, root + "/data/backgrounds/temple.png");
@@ -514,7 +534,8 @@ static int write_backgrounds(const std::string& root)
             f32 u = (x + 0.5f) / S - 0.5f, v = (y + 0.5f) / S - 0.5f;
             f32 r = std::hypot(u, v), a = std::atan2(v, u);
             f32 arm = 0.5f + 0.5f * std::cos(a * 6 + r * 40);
-            s_rgb c = rgb_mix({0.04f, 0.02f, 0.1f}, {0.2f, 0.1f, 0.5f}, arm * smooth(0.7f, 0.0f, r));
+            s_rgb c =
+                rgb_mix({0.04f, 0.02f, 0.1f}, {0.2f, 0.1f, 0.5f}, arm * smooth(0.7f, 0.0f, r));
             c = rgb_mix(c, {0.9f, 0.5f, 0.2f}, arm * arm * smooth(0.25f, 0.0f, r) * 0.7f);
             image_set(img, x, y, c);
         }

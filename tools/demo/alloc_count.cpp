@@ -26,7 +26,10 @@ void alloc_count_start()
     counting = true;
 }
 
-uint64_t alloc_count_read() { return counted; }
+uint64_t alloc_count_read()
+{
+    return counted;
+}
 
 #if defined(__SANITIZE_ADDRESS__)
 #define ALLOC_COUNT_SANITIZED 1
@@ -70,10 +73,28 @@ static void* alloc_count_new(size_t size, void* caller)
     return block;
 }
 
-void* operator new(size_t size) { return alloc_count_new(size, __builtin_return_address(0)); }
-void* operator new[](size_t size) { return alloc_count_new(size, __builtin_return_address(0)); }
-void operator delete(void* block) noexcept { free(block); }
-void operator delete[](void* block) noexcept { free(block); }
-void operator delete(void* block, size_t) noexcept { free(block); }
-void operator delete[](void* block, size_t) noexcept { free(block); }
+void* operator new(size_t size)
+{
+    return alloc_count_new(size, __builtin_return_address(0));
+}
+void* operator new[](size_t size)
+{
+    return alloc_count_new(size, __builtin_return_address(0));
+}
+void operator delete(void* block) noexcept
+{
+    free(block);
+}
+void operator delete[](void* block) noexcept
+{
+    free(block);
+}
+void operator delete(void* block, size_t) noexcept
+{
+    free(block);
+}
+void operator delete[](void* block, size_t) noexcept
+{
+    free(block);
+}
 #endif

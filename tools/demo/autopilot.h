@@ -6,14 +6,14 @@
 #include "shell/types.h"
 
 struct s_autopilot {
-    u32 random;          // its own generator, so the game's rand() sequence stays the game's
-    int keep_balls;      // balls to keep in play (0: play normally)
-    f32 error_scale;     // 1: the usual deliberate misses; 0: a player who never misses on purpose
-    int aim_slot;        // ball being steered for, -1 if none
-    f32 aim_error;       // deliberate miss distance for the current approach, level units
-    u8 charging;         // holding the button to kick the coming ball
-    u32 next_view;       // tick at which Space is pressed next
-    u32 next_insert;     // tick at which a stress ball may be added next
+    u32 random;       // its own generator, so the game's rand() sequence stays the game's
+    int keep_balls;   // balls to keep in play (0: play normally)
+    f32 error_scale;  // 1: the usual deliberate misses; 0: a player who never misses on purpose
+    int aim_slot;     // ball being steered for, -1 if none
+    f32 aim_error;    // deliberate miss distance for the current approach, level units
+    u8 charging;      // holding the button to kick the coming ball
+    u32 next_view;    // tick at which Space is pressed next
+    u32 next_insert;  // tick at which a stress ball may be added next
 };
 
 // Prepares the autopilot with its own random seed, the balls to keep in play and

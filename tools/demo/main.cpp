@@ -25,18 +25,19 @@ enum {
 
 struct s_demo_options {
     std::string level = "levels/default.map";
-    long frames = -1;        // frames to run; -1: run by seconds
-    double seconds = 20;     // simulated seconds to run when frames is -1
+    long frames = -1;     // frames to run; -1: run by seconds
+    double seconds = 20;  // simulated seconds to run when frames is -1
     bool seeded = false;
     u32 seed = 0;
-    u32 fixed_step = 0;      // ms per frame; 0: the real clock
-    std::string shots;       // directory for screenshots, empty: none
+    u32 fixed_step = 0;  // ms per frame; 0: the real clock
+    std::string shots;   // directory for screenshots, empty: none
     long shot_every = 100;
     bool overlay = false;
     int balls = 0;           // balls to keep in play; 0: play normally
     double aim_error = 1;    // scale of the autopilot's deliberate misses
     bool endurance = false;  // one more line on standard error: memory and position figures
-    long warmup = DEMO_WARMUP_FRAMES;  // frames before allocations, memory and particles count as steady
+    long warmup =
+        DEMO_WARMUP_FRAMES;  // frames before allocations, memory and particles count as steady
 };
 
 struct s_demo_figures {
@@ -48,9 +49,9 @@ struct s_demo_figures {
     long balls_launched, balls_lost;
     u32 particles_peak;
     u64 allocations;
-    long rss_warm_kib;             // resident size once warm
-    u32 particle_capacity_warm;    // particle group slots once warm
-    long nonfinite_positions;      // ball or bonus positions seen NaN or infinite, all frames
+    long rss_warm_kib;           // resident size once warm
+    u32 particle_capacity_warm;  // particle group slots once warm
+    long nonfinite_positions;    // ball or bonus positions seen NaN or infinite, all frames
 };
 
 static s_game demo_game;
@@ -273,7 +274,8 @@ int main(int argc, char** argv)
     }
 
     s_autopilot pilot;
-    autopilot_define(&pilot, options.seeded ? options.seed : 1, options.balls, (f32)options.aim_error);
+    autopilot_define(&pilot, options.seeded ? options.seed : 1, options.balls,
+                     (f32)options.aim_error);
     s_demo_figures* figures = &demo_figures;
     long blocks_at_start = demo_blocks_alive(game);
     i32 ball_states[16] = {}, bonus_states[16] = {};
@@ -296,7 +298,8 @@ int main(int argc, char** argv)
         if (options.overlay)
             demo_overlay(game);
         if (!options.shots.empty() && frame % options.shot_every == 0) {
-            snprintf(shot_path, sizeof shot_path, "%s/frame_%06ld.png", options.shots.c_str(), frame);
+            snprintf(shot_path, sizeof shot_path, "%s/frame_%06ld.png", options.shots.c_str(),
+                     frame);
             shot_write(shot_path, gl_vertex.width, gl_vertex.height);
         }
         demo_watch(game, ball_states, bonus_states, bonus_y, figures);
@@ -326,10 +329,12 @@ int main(int argc, char** argv)
     if (options.endurance) {
         // Growth is measured from the end of warm-up; a run too short to warm up reports 0.
         bool warm = figures->frames > options.warmup;
-        fprintf(stderr, "endurance: rss_growth_kib=%ld particle_capacity_growth=%ld nonfinite_positions=%ld\n",
-                warm ? demo_rss_kib() - figures->rss_warm_kib : 0,
-                warm ? (long)game->particles.group_capacity - (long)figures->particle_capacity_warm : 0,
-                figures->nonfinite_positions);
+        fprintf(
+            stderr,
+            "endurance: rss_growth_kib=%ld particle_capacity_growth=%ld nonfinite_positions=%ld\n",
+            warm ? demo_rss_kib() - figures->rss_warm_kib : 0,
+            warm ? (long)game->particles.group_capacity - (long)figures->particle_capacity_warm : 0,
+            figures->nonfinite_positions);
     }
     shot_stop();
     game_stop(game);

@@ -29,7 +29,8 @@ void shot_stop()
 int shot_write(const char* path, int width, int height)
 {
     if (width <= 0 || height <= 0 || (size_t)width * (size_t)height * 3 > shot_capacity) {
-        fprintf(stderr, "%s: window of %d x %d does not fit the screenshot buffer\n", path, width, height);
+        fprintf(stderr, "%s: window of %d x %d does not fit the screenshot buffer\n", path, width,
+                height);
         return 1;
     }
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -45,8 +45,9 @@ static int map_check(const char* path)
         if (!opened)
             notes.push_back({0, true, message});
     }
-    std::stable_sort(notes.begin(), notes.end(),
-                     [](const s_reader_note& a, const s_reader_note& b) { return a.line < b.line; });
+    std::stable_sort(
+        notes.begin(), notes.end(),
+        [](const s_reader_note& a, const s_reader_note& b) { return a.line < b.line; });
     int errors = 0, warnings = 0;
     for (const s_reader_note& note : notes) {
         if (note.line > 0)
@@ -62,9 +63,8 @@ static int map_check(const char* path)
     size_t blocks = 0;
     for (const s_block_group& group : map.groups)
         blocks += group.blocks.size();
-    std::cout << path << ": " << map.faces.size() << " faces, " << map.groups.size()
-              << " groups, " << blocks << " blocks, " << warnings << " warnings, " << errors
-              << " errors\n";
+    std::cout << path << ": " << map.faces.size() << " faces, " << map.groups.size() << " groups, "
+              << blocks << " blocks, " << warnings << " warnings, " << errors << " errors\n";
     return errors;
 }
 
