@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csetjmp>
@@ -486,6 +487,30 @@ int surface_load(s_surface* surface, const char* path, u32* texture)
     surface->error[0] = '\0';
     *texture = name;
     return 0;
+}
+
+void surface_prune(s_surface* surface, const u32* keep, u32 count)
+{
+    // Kept entries slide down in load order, and so do their paths: a path
+    // only ever moves toward the start of the pool, over ones already moved or dropped.
+    u32 kept = 0, length = 0;
+    for (u32 i = 0; i < surface->entry_count; i++) {
+        s_surface_entry entry = surface->entries[i];
+        if (std::find(keep, keep + count, entry.texture) == keep + count) {
+            GLuint name = entry.texture;
+            glDeleteTextures(1, &name);
+            continue;
+        }
+        const char* path = surface->names + entry.name_offset;
+        size_t size = strlen(path) + 1;
+        memmove(surface->names + length, path, size);
+        surface->entries[kept].name_offset = length;
+        surface->entries[kept].texture = entry.texture;
+        kept++;
+        length += (u32)size;
+    }
+    surface->entry_count = kept;
+    surface->names_length = length;
 }
 
 const char* surface_last_error(const s_surface* surface)

@@ -71,6 +71,9 @@ int surface_alpha_define(s_surface* surface, u8 red, u8 green, u8 blue, u8 alpha
 void surface_alpha_reset(s_surface* surface, u8 alpha_default);
 // Loads path (or finds it cached) and writes its texture name; 1 on failure, texture untouched.
 int surface_load(s_surface* surface, const char* path, u32* texture);
+// Deletes every texture whose name is not among keep[0 .. count - 1] and forgets its
+// path; the others keep their names and their paths stay cached.
+void surface_prune(s_surface* surface, const u32* keep, u32 count);
 // Message of the last failed surface_load or surface_alpha_define, "" if none.
 const char* surface_last_error(const s_surface* surface);
 // Deletes every texture of the store and releases its arrays; surface_init before reuse.

@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 #include <iostream>
+#include <utility>
 
 Map::Map()
 {
@@ -31,6 +32,21 @@ void Map::init()
                 std::cerr << "Could not load " << path << "." << std::endl;
         }
     }
+}
+
+void Map::replace(s_map& next)
+{
+    std::swap(map, next);
+    init();
+    std::vector<u32> named;
+    for (const s_face& face : map.faces)
+        named.insert(named.end(), face.texture_ids.begin(), face.texture_ids.end());
+    surface_prune(&surface, named.data(), (u32)named.size());
+}
+
+const s_surface* Map::getSurface() const
+{
+    return &surface;
 }
 
 // Runs the face's animations; each computes from the base state, so a face

@@ -20,6 +20,11 @@ public:
     void init();
     // Moves the living blocks, animates the faces drawn and draws the world, then the blocks.
     void render();
+    // Plays next instead (next receives the old level): loads its textures, then deletes
+    // those of the old level it does not name; shared ones keep their GL names.
+    void replace(s_map& next);
+    // The level's texture store, for looking at what it holds.
+    const s_surface* getSurface() const;
 
 private:
     s_map map;          // the level; empty until the reader fills it
