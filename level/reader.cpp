@@ -559,6 +559,19 @@ void Reader::requireLimits(const s_map& map)
             ": the world needs LIMITS with four numbers (left, right, bottom, top)";
 }
 
+int reader_load(const std::string& path, s_map& map, std::string* error)
+{
+    try {
+        Reader reader{path};
+        reader.read(map);
+        reader.requireLimits(map);
+    } catch (const std::string& message) {
+        *error = message;
+        return 1;
+    }
+    return 0;
+}
+
 void Reader::print(const s_map& map)
 {
     print(map, std::cout);

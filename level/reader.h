@@ -93,3 +93,7 @@ private:
                      const std::vector<int>& lines, std::vector<int>& indices, int count_line);
     void resolve(s_map& map);
 };
+
+// Reads the level at path into an empty map as the game plays it, four limits
+// required; 0, or 1 with the reader's one-line message in error.
+int reader_load(const std::string& path, s_map& map, std::string* error);
