@@ -24,9 +24,6 @@ static const f32 ball_list_weights[3] = {BALL_WEIGHT_HEAVY, BALL_WEIGHT_LIGHT, B
 void ball_list_define(s_ball_list* list, s_particle* particles, s_surface* surfaces,
                       GLUquadric* quadric, f32 left, f32 right, f32 bottom, f32 top)
 {
-    memset(list->balls, 0, sizeof(list->balls));
-    for (int i = 0; i < BALL_LIST_SIZE; i++)
-        list->states[i] = 0;
     CHD_LoadSound("data/sounds/ball_block_destroy.wav", 0, &list->sound_block_destroy);
     CHD_LoadSound("data/sounds/ball_block_hit.wav", 0, &list->sound_block_hit);
     CHD_LoadSound("data/sounds/ball_block_unbreakable.wav", 0, &list->sound_block_unbreakable);
@@ -36,9 +33,17 @@ void ball_list_define(s_ball_list* list, s_particle* particles, s_surface* surfa
         list->textures[t] = 0;  // a failed load binds "no texture"
         surface_load(surfaces, ball_list_texture_paths[t], &list->textures[t]);
     }
-    list->empty = 1;
     list->particles = particles;
     list->quadric = quadric;
+    ball_list_reset(list, left, right, bottom, top);
+}
+
+void ball_list_reset(s_ball_list* list, f32 left, f32 right, f32 bottom, f32 top)
+{
+    memset(list->balls, 0, sizeof(list->balls));
+    for (int i = 0; i < BALL_LIST_SIZE; i++)
+        list->states[i] = 0;
+    list->empty = 1;
     list->limits[0] = left;
     list->limits[1] = right;
     list->limits[2] = bottom;

@@ -37,6 +37,8 @@ struct s_ball_list {
 // Loads the shared sounds and textures and empties the list.
 void ball_list_define(s_ball_list* list, s_particle* particles, s_surface* surfaces,
                       GLUquadric* quadric, f32 left, f32 right, f32 bottom, f32 top);
+// Takes every ball out of play and sets new limits; sounds and textures stay loaded.
+void ball_list_reset(s_ball_list* list, f32 left, f32 right, f32 bottom, f32 top);
 // Puts a normal ball into play: at the lowest-numbered ball in play, else at (x, y). Full list: nothing.
 void ball_list_insert(s_ball_list* list, f32 x, f32 y);
 // ORs flags into the state of every ball in play.

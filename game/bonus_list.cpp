@@ -26,9 +26,6 @@ static const char* const bonus_list_sound_paths[BONUS_TYPE_COUNT] = {
 void bonus_list_define(s_bonus_list* list, s_particle* particles, s_surface* surfaces, f32 left,
                        f32 right, f32 bottom, f32 top)
 {
-    memset(list->bonuses, 0, sizeof(list->bonuses));
-    for (int i = 0; i < BONUS_LIST_SIZE; i++)
-        list->states[i] = 0;
     CHD_LoadSound("data/sounds/bonus_loot.wav", 0, &list->sound_loot);
     for (int k = 0; k < BONUS_TYPE_COUNT; k++)
         CHD_LoadSound(bonus_list_sound_paths[k], 0, &list->sounds[k]);
@@ -37,6 +34,14 @@ void bonus_list_define(s_bonus_list* list, s_particle* particles, s_surface* sur
         surface_load(surfaces, bonus_list_texture_paths[k], &list->textures[k]);
     }
     list->particles = particles;
+    bonus_list_reset(list, left, right, bottom, top);
+}
+
+void bonus_list_reset(s_bonus_list* list, f32 left, f32 right, f32 bottom, f32 top)
+{
+    memset(list->bonuses, 0, sizeof(list->bonuses));
+    for (int i = 0; i < BONUS_LIST_SIZE; i++)
+        list->states[i] = 0;
     list->limits[0] = left;
     list->limits[1] = right;
     list->limits[2] = bottom;

@@ -26,6 +26,8 @@ struct s_bonus_list {
 // Loads the sounds and textures of every kind and empties the list.
 void bonus_list_define(s_bonus_list* list, s_particle* particles, s_surface* surfaces, f32 left,
                        f32 right, f32 bottom, f32 top);
+// Takes every falling bonus away and sets new limits; sounds and textures stay loaded.
+void bonus_list_reset(s_bonus_list* list, f32 left, f32 right, f32 bottom, f32 top);
 // Drops a bonus of a random kind at (x, y); a full list does nothing and draws no random number.
 void bonus_list_insert(s_bonus_list* list, f32 x, f32 y);
 // Per-frame step of every falling bonus.

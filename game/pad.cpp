@@ -16,17 +16,26 @@ void pad_define(s_pad* pad, s_particle* particles, s_surface* surfaces, GLUquadr
     CHD_LoadSound("data/sounds/pad_release.wav", 0, &pad->sound_release);
     pad->texture = 0;  // a failed load binds "no texture"
     surface_load(surfaces, "data/pad.png", &pad->texture);
+    pad->particles = particles;
+    pad->quadric = quadric;
+    pad->state = PAD_STATE_IDLE;
+    pad_reset(pad, left, right, bottom);
+}
+
+void pad_reset(s_pad* pad, f32 left, f32 right, f32 bottom)
+{
+    if (pad->state == PAD_STATE_LOAD || pad->state == PAD_STATE_UNLOAD)
+        CHD_PlayStop(pad->sound_load);
     coord_set_pos(&pad->coord, (left + right) / 2, bottom, 0);
     coord_set_rot(&pad->coord, 0, 90, 0);
     pad->resizing = 0;
     pad->resize_next = 0;
     pad->length = 2;
     pad->half_length = 2 * PAD_STEP;
-    pad->particles = particles;
-    pad->quadric = quadric;
     pad->load_next = 0;
     pad->load_time = 0;
-    pad->state = PAD_STATE_IDLE;
+    // A click still held from the level before must not launch into this one.
+    pad->state = gl_vertex.key[VTX_MOUSE_LEFT] ? PAD_STATE_FIRED : PAD_STATE_IDLE;
     pad->limit_left = left;
     pad->limit_right = right;
     pad->target_x = pad->coord.x;

@@ -52,6 +52,9 @@ struct s_pad {
 // Loads sounds and texture and puts the pad midway between left and right on bottom.
 void pad_define(s_pad* pad, s_particle* particles, s_surface* surfaces, GLUquadric* quadric,
                 f32 left, f32 right, f32 bottom);
+// Puts the pad back to its start (middle of the new limits, length 2, nothing
+// charged) without loading anything again; a button still held must be let go first.
+void pad_reset(s_pad* pad, f32 left, f32 right, f32 bottom);
 // Length animation, launcher and mouse of one frame; may launch a ball into balls.
 void pad_loop(s_pad* pad, s_ball_list* balls);
 // Commits the target x.
