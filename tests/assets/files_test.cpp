@@ -138,29 +138,42 @@ TEST(AssetPictures, particle_is_a_bright_spot_fading_to_pure_black_at_the_edges)
             EXPECT_EQ(0, p.at(x, y)[0] | p.at(x, y)[1] | p.at(x, y)[2]) << x << ", " << y;
 }
 
-TEST(AssetPictures, font_has_dark_glyphs_for_printable_ascii_on_pure_white)
+TEST(AssetPictures, font_glyphs_are_light_ringed_in_dark_on_pure_white)
 {
     s_picture p;
     ASSERT_TRUE(load_picture(p, "data/font_texture_00.bmp"));
     ASSERT_EQ(p.image.width % 16, 0u);
     ASSERT_EQ(p.image.height % 16, 0u);
     u32 cw = p.image.width / 16, ch = p.image.height / 16;
+    // 'w' white (transparent), 'l' light glyph, 'd' dark outline, '?' a shade that would stay opaque.
+    auto kind = [&](int code, int x, int y) {
+        if (x < 0 || y < 0 || x >= (int)cw || y >= (int)ch)
+            return 'w';
+        // Column code % 16 from the left, row code / 16 from the top of the picture.
+        const u8* px = p.at((code % 16) * cw + x, p.image.height - 1 - ((code / 16) * ch + y));
+        if (px[0] == 255 && px[1] == 255 && px[2] == 255)
+            return 'w';
+        if (px[0] > 192 && px[1] > 192 && px[2] > 160)
+            return 'l';
+        return px[0] < 64 && px[1] < 64 && px[2] < 64 ? 'd' : '?';
+    };
     for (int code = 0; code < 256; code++) {
-        int dark = 0;
-        for (u32 y = 0; y < ch; y++)
-            for (u32 x = 0; x < cw; x++) {
-                // Column code % 16 from the left, row code / 16 from the top of the picture.
-                const u8* px =
-                    p.at((code % 16) * cw + x, p.image.height - 1 - ((code / 16) * ch + y));
-                bool white = px[0] == 255 && px[1] == 255 && px[2] == 255;
-                bool ink = px[0] < 64 && px[1] < 64 && px[2] < 64;
-                EXPECT_TRUE(white || ink)
-                    << "code " << code << ": a shade between would stay opaque";
-                dark += ink;
+        int light = 0, dark = 0;
+        for (int y = 0; y < (int)ch; y++)
+            for (int x = 0; x < (int)cw; x++) {
+                char k = kind(code, x, y);
+                ASSERT_NE(k, '?') << "code " << code << " at " << x << ", " << y;
+                light += k == 'l';
+                dark += k == 'd';
+                // Readable on any background: no light texel touches a transparent one.
+                for (int dy = -1; dy <= 1 && k == 'l'; dy++)
+                    for (int dx = -1; dx <= 1; dx++)
+                        ASSERT_NE(kind(code, x + dx, y + dy), 'w')
+                            << "code " << code << " at " << x << ", " << y;
             }
         bool printable = code > 32 && code < 127;
-        EXPECT_TRUE(printable ? dark > 4 : dark == 0)
-            << "code " << code << ": " << dark << " dark pixels";
+        EXPECT_TRUE(printable ? light > 4 && dark > 4 : light + dark == 0)
+            << "code " << code << ": " << light << " light, " << dark << " dark texels";
     }
 }
 

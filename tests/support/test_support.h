@@ -57,6 +57,7 @@ const char* const GAME_SOUNDS[] = {
     "bonus_take_ball_weight_light",
     "bonus_take_pad_dec",
     "bonus_take_pad_inc",
+    "level_clear",
 };
 
 // Writes bytes as the whole file at path; false if it cannot.

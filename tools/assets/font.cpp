@@ -1,5 +1,6 @@
-// The bitmap font: a 16 × 16 grid of 16-pixel cells, glyphs dark on pure white
-// (the game keys white to transparent), drawn from a 5 × 7 glyph table of our own.
+// The bitmap font: a 16 × 16 grid of 16-pixel cells on pure white (the game
+// keys white to transparent), drawn from a 5 × 7 glyph table of our own. Glyphs
+// are light with a dark outline, so text reads on dark and bright levels alike.
 #include "tools/assets/assets.h"
 
 // Rows of the printable ASCII glyphs (32 to 126), top row first, bit 4 the leftmost pixel.
@@ -56,22 +57,38 @@ static const u8 FONT_GLYPHS[95][7] = {
 
 static const int FONT_CELL = 16;  // pixels per cell side
 static const int FONT_SCALE = 2;  // each glyph pixel becomes a 2 × 2 square
+// Where a glyph's 10 × 14 texels start in its cell: one texel of outline then
+// fits on every side.
+static const int FONT_LEFT = 3;
+static const int FONT_TOP = 1;
+
+// Whether the glyph of code inks the cell texel (x, y), counted from the cell's top left.
+static bool font_ink(int code, int x, int y)
+{
+    int col = (x - FONT_LEFT) / FONT_SCALE, row = (y - FONT_TOP) / FONT_SCALE;
+    if (x < FONT_LEFT || y < FONT_TOP || col >= 5 || row >= 7)
+        return false;
+    return (FONT_GLYPHS[code - 32][row] & (0x10 >> col)) != 0;
+}
 
 int font_write(const std::string& root)
 {
     // Pure white everywhere but the glyphs: any other shade would stay opaque.
     s_image img = image_make(FONT_CELL * 16, FONT_CELL * 16, {1, 1, 1});
-    const s_rgb ink = {0.08f, 0.08f, 0.16f};
+    // Light but never pure white, which the game would make transparent.
+    const s_rgb light = {1.0f, 0.96f, 0.84f}, outline = {0.04f, 0.03f, 0.09f};
     for (int code = 32; code < 127; code++) {
-        int left = (code % 16) * FONT_CELL + 3, top = (code / 16) * FONT_CELL + 1;
-        for (int row = 0; row < 7; row++)
-            for (int col = 0; col < 5; col++) {
-                if (!(FONT_GLYPHS[code - 32][row] & (0x10 >> col)))
-                    continue;
-                for (int dy = 0; dy < FONT_SCALE; dy++)
-                    for (int dx = 0; dx < FONT_SCALE; dx++)
-                        image_set(img, left + col * FONT_SCALE + dx, top + row * FONT_SCALE + dy,
-                                  ink);
+        int left = (code % 16) * FONT_CELL, top = (code / 16) * FONT_CELL;
+        for (int y = 0; y < FONT_CELL; y++)
+            for (int x = 0; x < FONT_CELL; x++) {
+                bool near = false;
+                for (int dy = -1; dy <= 1; dy++)
+                    for (int dx = -1; dx <= 1; dx++)
+                        near = near || font_ink(code, x + dx, y + dy);
+                if (font_ink(code, x, y))
+                    image_set(img, left + x, top + y, light);
+                else if (near)
+                    image_set(img, left + x, top + y, outline);
             }
     }
     return image_write_bmp(img, root + "/data/font_texture_00.bmp");

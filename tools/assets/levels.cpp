@@ -410,6 +410,20 @@ static int level_nebula(const std::string& path)
     return level_finish(level, path);
 }
 
+// The pack's playing order, gentlest first, and the names shown as each level starts.
+static std::vector<u8> level_pack_list()
+{
+    std::string text = "# The level pack: one level a line, in playing order: the map file\n"
+                       "# (relative to this folder), then the name shown as the level starts.\n"
+                       "default.map   Foundry\n"
+                       "aquarium.map  Aquarium\n"
+                       "carousel.map  Carousel\n"
+                       "temple.map    Temple\n"
+                       "reactor.map   Reactor\n"
+                       "nebula.map    Nebula\n";
+    return std::vector<u8>(text.begin(), text.end());
+}
+
 int levels_write(const std::string& root)
 {
     int bad = 0;
@@ -419,5 +433,6 @@ int levels_write(const std::string& root)
     bad |= level_reactor(root + "/levels/reactor.map");
     bad |= level_temple(root + "/levels/temple.map");
     bad |= level_nebula(root + "/levels/nebula.map");
+    bad |= assets_write_file(root + "/levels/pack.txt", level_pack_list());
     return bad;
 }

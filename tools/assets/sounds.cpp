@@ -315,6 +315,20 @@ static std::vector<f32> sound_take_pad_inc()
     return s;
 }
 
+// The level's last block is gone: a rising arpeggio into a held major chord with a shimmer.
+static std::vector<f32> sound_level_clear()
+{
+    std::vector<f32> s;
+    const f32 notes[] = {523.3f, 659.3f, 784.0f, 1046.5f};
+    for (int k = 0; k < 4; k++)
+        add_tone(s, 0.08f * k, 0.22f, notes[k], notes[k], 0.45f, SHAPE_SQUARE, 0.07f);
+    for (f32 note : {523.3f, 659.3f, 784.0f, 1046.5f})
+        add_tone(s, 0.32f, 0.6f, note, note * 1.003f, 0.3f, SHAPE_TRIANGLE, 0.22f);
+    add_noise(s, 0.3f, 0.6f, 6000, 9000, 3, 0.2f, 0.2f, 111);
+    finish(s, 0.7f, true);
+    return s;
+}
+
 static const s_effect EFFECTS[] = {
     {"pad_ball", sound_pad_ball},
     {"pad_load", sound_pad_load},
@@ -332,6 +346,7 @@ static const s_effect EFFECTS[] = {
     {"bonus_take_ball_weight_light", sound_take_light},
     {"bonus_take_pad_dec", sound_take_pad_dec},
     {"bonus_take_pad_inc", sound_take_pad_inc},
+    {"level_clear", sound_level_clear},
 };
 
 int sounds_write(const std::string& root)
