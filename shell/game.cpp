@@ -30,16 +30,13 @@ static int game_internal_fail(s_game* game, const std::string& line)
     return 1;
 }
 
-// Reads the level; the reader reports every problem as a thrown text.
+// Reads the pack, then its first level into the map.
 static int game_internal_read(s_game* game, const char* map_path)
 {
-    try {
-        Reader reader{std::string(map_path)};
-        reader.read(*game->map.getMap());
-        reader.requireLimits(*game->map.getMap());
-    } catch (const std::string& message) {
+    std::string message;
+    if (pack_read(&game->pack, map_path, &message) != 0 ||
+        reader_load(game->pack.levels[0].path, *game->map.getMap(), &message) != 0)
         return game_internal_fail(game, message);
-    }
     return 0;
 }
 
@@ -80,6 +77,10 @@ int game_start(s_game* game, const char* map_path, const u32* seed)
                      bottom, top);
     bonus_list_define(&game->bonuses, &game->particles, &game->surfaces, left, right, bottom, top);
     pad_define(&game->pad, &game->particles, &game->surfaces, game->quadric, left, right, bottom);
+    progress_define(&game->progress);
+    progress_start(&game->progress, game->map.getMap());
+    hud_init(&game->hud);
+    hud_title(&game->hud, game->pack.levels[0].name.c_str());
 
     VTX_SetMouse(0, 1);
     VTX_SetWindow("Tumbrelix", nullptr);
@@ -127,6 +128,11 @@ static void game_internal_select(s_game* game)
         coord_set_rot(camera->item_target, -90, 0, 0);
         break;
     }
+}
+
+void game_view_refresh(s_game* game)
+{
+    game_internal_select(game);
 }
 
 void game_view(s_game* game)
@@ -186,6 +192,8 @@ void game_frame_update(s_game* game)
     ball_list_move(&game->balls);
     bonus_list_move(&game->bonuses);
     pad_move(&game->pad);
+    progress_loop(&game->progress, game->map.getMap(), &game->particles);
+    hud_loop(&game->hud, game->balls.empty && game->progress.state == PROGRESS_PLAYING);
 
     game_view(game);
     camera_begin(&game->camera);
@@ -193,22 +201,27 @@ void game_frame_update(s_game* game)
     ball_list_draw(&game->balls);
     bonus_list_draw(&game->bonuses);
     pad_draw(&game->pad);
+    hud_project(&game->hud, &game->pad);
     particle_draw(&game->particles);
     camera_stop();
+    hud_draw(&game->hud);
 }
 
 int game_frame(s_game* game)
 {
     if (game_frame_input(game))
         return 1;
+    progress_switch(game);
     game_frame_update(game);
     return 0;
 }
 
 void game_stop(s_game* game)
 {
-    if (game->stage >= GAME_STAGE_RUNNING)
+    if (game->stage >= GAME_STAGE_RUNNING) {
         music_free(&game->music);
+        hud_stop(&game->hud);
+    }
     if (game->quadric)
         gluDeleteQuadric(game->quadric);
     game->quadric = nullptr;

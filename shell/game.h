@@ -11,6 +11,9 @@
 #include "gfx/particle.h"
 #include "gfx/surface.h"
 #include "level/map.h"
+#include "shell/hud.h"
+#include "shell/pack.h"
+#include "shell/progress.h"
 #include "shell/types.h"
 
 #include <GL/glu.h>
@@ -26,7 +29,8 @@ enum e_game_stage {
 };
 
 struct s_game {
-    Map map;  // the level, read from the map file
+    s_pack pack;  // the levels of the run and the one being played
+    Map map;      // the level being played
     s_camera camera;
     s_surface surfaces;  // textures of the game's own sprites
     s_particle particles;
@@ -39,10 +43,13 @@ struct s_game {
     f32 field_width;      // right limit minus left limit
     int view_index;       // camera view 0 to 3; -1 before the first frame
     bool view_changed;    // a view is to be selected this frame
+    s_progress progress;  // the level's clearing, its celebration and the switch to the next
+    s_hud hud;            // title and launch hint
     e_game_stage stage;
 };
 
-// Runs the start-up sequence for the level at map_path; seed, when given,
+// Runs the start-up sequence for the level at map_path, or the pack in that
+// folder (its first level first); seed, when given,
 // replaces the first frame's tick count as the random seed. Returns 0 when the
 // game can run; otherwise writes one line to standard error naming what failed
 // and returns the process exit status to end with (everything started is stopped).
@@ -55,5 +62,7 @@ int game_frame_input(s_game* game);
 void game_frame_update(s_game* game);
 // Selects the camera view when due and sets the current view's targets.
 void game_view(s_game* game);
+// Sets the current view up again as on its selection, so the first view turns to a new field.
+void game_view_refresh(s_game* game);
 // Stops what game_start started, in the fixed shutdown order.
 void game_stop(s_game* game);

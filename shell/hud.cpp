@@ -1,0 +1,116 @@
+// Title and launch hint: light glyphs with a dark outline, so they read on
+// every background, placed from the window's size and the pad's projection.
+#include "shell/hud.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "gfx/fonts.h"
+#include "shell/vertex.h"
+
+static const f32 HUD_ADVANCE =
+    0.75f;  // glyph advance over glyph side: the glyphs fill 12 of 16 texels
+static const f32 HUD_TITLE_WIDTH = 0.9f;   // most of the window's width a title may take
+static const f32 HUD_TITLE_HEIGHT = 0.6f;  // height of a title's middle, over the window's
+static const f32 HUD_MARGIN = 4;           // pixels the hint keeps from the window's edges
+
+void hud_init(s_hud* hud)
+{
+    hud->font = font_init() == 0;
+    hud->title[0] = '\0';
+    hud->title_ms = HUD_TITLE_MS;
+    hud->hint_alpha = 1;
+    hud->pad_x = hud->pad_y = 0;
+    hud->pad_seen = 0;
+}
+
+void hud_title(s_hud* hud, const char* name)
+{
+    snprintf(hud->title, sizeof hud->title, "%s", name ? name : "");
+    hud->title_ms = 0;
+}
+
+void hud_loop(s_hud* hud, u8 hint)
+{
+    f32 ms = gl_vertex.frame_time;
+    if (hud->title_ms < HUD_TITLE_MS)
+        hud->title_ms += ms;
+    f32 alpha = hud->hint_alpha + (hint ? ms : -ms) / HUD_HINT_FADE_MS;
+    hud->hint_alpha = alpha < 0 ? 0 : alpha > 1 ? 1 : alpha;
+}
+
+void hud_project(s_hud* hud, const s_pad* pad)
+{
+    GLdouble model[16], projection[16], x = 0, y = 0, z = 0;
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // A depth outside 0 to 1 is a point behind the eye (the view from the pad).
+    hud->pad_seen = gluProject(pad->coord.x, pad->coord.y, pad->coord.z, model, projection,
+                               viewport, &x, &y, &z) == GL_TRUE &&
+                    z > 0 && z < 1 && std::isfinite(x) && std::isfinite(y);
+    hud->pad_x = hud->pad_seen ? (f32)x : 0;
+    hud->pad_y = hud->pad_seen ? (f32)y : 0;
+}
+
+static f32 hud_clamp(f32 value, f32 low, f32 high)
+{
+    return value > high ? high : value < low ? low : value;
+}
+
+static void hud_internal_title(const s_hud* hud)
+{
+    size_t count = strlen(hud->title);
+    if (hud->title_ms >= HUD_TITLE_MS || count == 0)
+        return;
+    f32 width = (f32)gl_vertex.width, size = HUD_TITLE_SIZE, advance = size * HUD_ADVANCE;
+    // A long name on a narrow window shrinks to fit rather than run off its sides.
+    if (count * advance > width * HUD_TITLE_WIDTH) {
+        advance = width * HUD_TITLE_WIDTH / (f32)count;
+        size = advance / HUD_ADVANCE;
+    }
+    f32 x = (width - ((f32)(count - 1) * advance + size)) / 2;
+    f32 y = (f32)gl_vertex.height * HUD_TITLE_HEIGHT - size / 2;
+    glColor4f(1, 1, 1, hud_clamp((HUD_TITLE_MS - hud->title_ms) / HUD_TITLE_FADE_MS, 0, 1));
+    PrintString(x, y, size, advance, 0, "%s", hud->title);
+}
+
+static void hud_internal_hint(const s_hud* hud)
+{
+    if (hud->hint_alpha <= 0)
+        return;
+    f32 size = HUD_HINT_SIZE, advance = size * HUD_ADVANCE;
+    f32 span = (f32)(strlen(HUD_HINT_TEXT) - 1) * advance + size;
+    f32 width = (f32)gl_vertex.width, height = (f32)gl_vertex.height;
+    // Where the pad is not in sight, the hint sits at the bottom middle.
+    f32 x = hud->pad_seen ? hud->pad_x - span / 2 : (width - span) / 2;
+    f32 y = hud->pad_seen ? hud->pad_y - HUD_HINT_DROP - size : HUD_MARGIN;
+    x = hud_clamp(x, HUD_MARGIN, width - span - HUD_MARGIN);
+    y = hud_clamp(y, HUD_MARGIN, height - size - HUD_MARGIN);
+    glColor4f(1, 1, 1, hud->hint_alpha);
+    PrintString(x, y, size, advance, 0, HUD_HINT_TEXT);
+}
+
+void hud_draw(const s_hud* hud)
+{
+    bool title = hud->title_ms < HUD_TITLE_MS && hud->title[0];
+    // A window squeezed to nothing has no screen projection to write in.
+    if (!hud->font || (!title && hud->hint_alpha <= 0) || gl_vertex.width < 1 ||
+        gl_vertex.height < 1)
+        return;
+    hud_internal_title(hud);
+    hud_internal_hint(hud);
+    glColor4f(1, 1, 1, 1);
+    VTX_ScrDimention(0);
+}
+
+void hud_stop(s_hud* hud)
+{
+    font_stop();
+    hud->font = 0;
+}

@@ -1,0 +1,40 @@
+// The words on screen: each level's title at its start and the launch hint
+// under the pad, in the bitmap font over the finished picture.
+#pragma once
+
+#include "game/pad.h"
+#include "shell/types.h"
+
+#define HUD_TITLE_MS      2000.0f  // game time a level's title shows
+#define HUD_TITLE_FADE_MS 500.0f   // the end of that time, over which it fades out
+#define HUD_HINT_FADE_MS  400.0f   // the launch hint fades out (and back in) over this much
+#define HUD_HINT_TEXT     "Click to launch"
+
+enum {
+    HUD_TITLE_SIZE = 32,  // glyph side of a title, pixels, where the window is wide enough
+    HUD_HINT_SIZE = 16,   // glyph side of the hint, pixels
+    HUD_HINT_DROP = 24,   // pixels from the pad's centre down to the top of the hint
+    HUD_TITLE_CAP = 64,   // bytes kept of a title, terminator included
+};
+
+struct s_hud {
+    u8 font;                    // the font loaded; without it nothing is written
+    char title[HUD_TITLE_CAP];  // the level's display name
+    f32 title_ms;               // game time the title has shown; from HUD_TITLE_MS on it is gone
+    f32 hint_alpha;             // opacity of the launch hint, 0 to 1
+    f32 pad_x, pad_y;           // the pad's centre in window pixels, origin at the bottom left
+    u8 pad_seen;                // this frame's pad centre lay in front of the eye
+};
+
+// Loads the font (a missing font leaves the game wordless, not broken); nothing to show yet. Needs GL.
+void hud_init(s_hud* hud);
+// Shows name as the title from now on for HUD_TITLE_MS of game time.
+void hud_title(s_hud* hud, const char* name);
+// Advances the title's time and fades the hint toward shown (hint non-zero) or hidden.
+void hud_loop(s_hud* hud, u8 hint);
+// Notes where the pad's centre shows in the window; call with the camera's view in place.
+void hud_project(s_hud* hud, const s_pad* pad);
+// Writes the title and the hint over the picture, then restores the perspective projection.
+void hud_draw(const s_hud* hud);
+// Releases the font. Needs GL.
+void hud_stop(s_hud* hud);
