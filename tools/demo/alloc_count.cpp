@@ -10,6 +10,7 @@
 extern "C" char __executable_start;
 extern "C" char etext;
 
+static std::atomic<bool> started{false};
 static std::atomic<bool> counting{false};
 static std::atomic<uint64_t> counted{0};
 
@@ -23,7 +24,13 @@ static inline void alloc_count_note(void* caller)
 void alloc_count_start()
 {
     counted = 0;
+    started = true;
     counting = true;
+}
+
+void alloc_count_hold(bool held)
+{
+    counting = started && !held;
 }
 
 uint64_t alloc_count_read()

@@ -7,5 +7,7 @@
 
 // Starts counting from zero.
 void alloc_count_start();
+// Holds the count (held non-zero) or lets it go on, for work deliberately left out.
+void alloc_count_hold(bool held);
 // Allocations counted since alloc_count_start (0 before it was called).
 uint64_t alloc_count_read();
