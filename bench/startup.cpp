@@ -8,10 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "shell/game.h"
+#include "shell/swap.h"
 #include "shell/vertex.h"
 
 extern char** environ;
@@ -82,5 +84,37 @@ void BM_WholeOneFrameRun(benchmark::State& state)
             state.SkipWithError("tumbrelix-demo --frames 1 failed");
 }
 BENCHMARK(BM_WholeOneFrameRun)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The bundled pack's levels replacing one another in playing order: read,
+// textures loaded and released, play objects reset. A switch happens between
+// two frames, so it must stay well under the 0.7 s of music the stream holds.
+void BM_LevelSwitch(benchmark::State& state)
+{
+    if (chdir(TUMBRELIX_SOURCE_DIR) != 0) {
+        state.SkipWithError("no source directory");
+        return;
+    }
+    s_game game;
+    if (game_start(&game, "levels") != 0) {
+        state.SkipWithError("the game did not start (no display?)");
+        return;
+    }
+    game_frame_update(&game);
+    std::string error;
+    double worst_ms = 0;
+    for (auto _ : state) {
+        auto begun = std::chrono::steady_clock::now();
+        game.pack.current = pack_next(&game.pack);
+        if (swap_level(&game, game.pack.levels[game.pack.current].path.c_str(), &error) != 0) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+        std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - begun;
+        worst_ms = std::max(worst_ms, took.count());
+    }
+    state.counters["worst_ms"] = worst_ms;
+    game_stop(&game);
+}
+BENCHMARK(BM_LevelSwitch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(24);
 
 }  // namespace
