@@ -48,13 +48,14 @@ struct s_game {
     e_game_stage stage;
 };
 
-// Runs the start-up sequence for the level at map_path, or the pack in that
-// folder (its first level first); seed, when given,
-// replaces the first frame's tick count as the random seed. Returns 0 when the
-// game can run; otherwise writes one line to standard error naming what failed
-// and returns the process exit status to end with (everything started is stopped).
+// Runs the start-up sequence for the level at map_path, or for the pack in that
+// folder from its first level; seed, when given, replaces the first frame's
+// tick count as the random seed. Returns 0 when the game can run; otherwise
+// writes one line to standard error naming what failed and returns the process
+// exit status to end with (everything started is stopped).
 int game_start(s_game* game, const char* map_path, const u32* seed = nullptr);
-// One whole frame in its fixed order; returns non-zero when the run should end.
+// One whole frame in its fixed order, a due level switch between input and
+// update; returns non-zero when the run should end.
 int game_frame(s_game* game);
 // The frame's opening: clock, events, the close and Escape tests. Non-zero: end the run.
 int game_frame_input(s_game* game);

@@ -26,7 +26,7 @@ struct s_hud {
     u8 pad_seen;                // this frame's pad centre lay in front of the eye
 };
 
-// Loads the font (a missing font leaves the game wordless, not broken); nothing to show yet. Needs GL.
+// Loads the font (without it the game runs wordless); nothing shows yet. Needs GL.
 void hud_init(s_hud* hud);
 // Shows name as the title from now on for HUD_TITLE_MS of game time.
 void hud_title(s_hud* hud, const char* name);
