@@ -44,6 +44,11 @@ press_escape_until_exit() {
   wait_exit "$pid" 1
 }
 
+# Prints the colour of one pixel of a picture as "r,g,b" (0 to 255).
+pixel() {
+  convert "$1" -crop "1x1+$2+$3" -depth 8 -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info: 2>/dev/null
+}
+
 finish() {
   [ "$failures" -eq 0 ] || { echo "$failures end-to-end check(s) failed"; exit 1; }
   exit 0

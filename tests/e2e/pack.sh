@@ -3,10 +3,6 @@
 # the demo plays the same pack without allocating once play resumes.
 source "$(dirname "$0")/lib.sh"
 
-pixel() {
-  convert "$1" -crop "1x1+$2+$3" -depth 8 -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info: 2>/dev/null
-}
-
 # Waits until the window's corner (world only) shows the colour given.
 wait_world() {
   for _ in $(seq $(($2 * 4))); do

@@ -2,11 +2,6 @@
 # the camera views, Escape; and the picture of a level of solid colours.
 source "$(dirname "$0")/lib.sh"
 
-# Prints the colour of one window pixel as "r,g,b" (0 to 255).
-pixel() {
-  convert "$1" -crop "1x1+$2+$3" -depth 8 -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info: 2>/dev/null
-}
-
 # Screenshot of the game's window into the given file.
 shot() {
   import -window "$win" "$1" 2>/dev/null

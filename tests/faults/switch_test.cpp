@@ -63,15 +63,11 @@ TEST_F(PackRun, cleared_level_gives_way_to_the_next_in_place_three_seconds_later
 
     EXPECT_STREQ(game_->hud.title, "Second");
     const f32 limits[4] = {-4, 8, -6, 6};
-    for (int i = 0; i < 4; i++) {
-        EXPECT_EQ(game_->balls.limits[i], limits[i]);
-        EXPECT_EQ(game_->bonuses.limits[i], limits[i]);
-    }
-    EXPECT_EQ(game_->pad.limit_left, -4);
-    EXPECT_EQ(game_->pad.limit_right, 8);
-    EXPECT_EQ(game_->pad.coord.y, -6);
-    EXPECT_EQ(balls_in_play(), 0);
-    EXPECT_TRUE(game_->balls.empty) << "the pad is ready to launch";
+    for (int i = 0; i < 4; i++)
+        EXPECT_TRUE(game_->balls.limits[i] == limits[i] && game_->bonuses.limits[i] == limits[i]);
+    EXPECT_TRUE(game_->pad.limit_left == -4 && game_->pad.limit_right == 8);
+    EXPECT_TRUE(game_->pad.coord.x == 2 && game_->pad.coord.y == -6);
+    EXPECT_TRUE(game_->balls.empty && balls_in_play() == 0) << "the pad is ready to launch";
     for (int slot = 0; slot < 16; slot++)
         EXPECT_EQ(game_->bonuses.states[slot], 0);
     EXPECT_EQ(game_->camera.view_target->x, 2);
