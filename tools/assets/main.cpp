@@ -1,4 +1,4 @@
-// tumbrelix-assets: writes every picture, sound, music track and level of
+// tumbrelix-assets: writes every picture, sound, music track, level and icon of
 // the game under one directory, the same bytes on every run.
 #include <getopt.h>
 
@@ -19,8 +19,8 @@ static const option assets_options[] = {
 static void assets_help(const char* name)
 {
     printf("Usage: %s [OPTION]... DIR\n"
-           "Write every picture, sound, music track and level of Tumbrelix under DIR\n"
-           "(DIR/data, DIR/levels), the same bytes on every run.\n"
+           "Write every picture, sound, music track, level and icon of Tumbrelix under DIR\n"
+           "(DIR/data, DIR/levels, DIR/dist/icons), the same bytes on every run.\n"
            "\n"
            "  -h, --help     display this help and exit\n"
            "      --version  output version information and exit\n",
@@ -53,5 +53,6 @@ int main(int argc, char** argv)
     bad |= sounds_write(root);
     bad |= music_write(root);
     bad |= levels_write(root);
+    bad |= icon_write(root);
     return bad ? 1 : 0;
 }
