@@ -17,7 +17,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
   && pass "control fields of $(basename "$deb")" || fail "control: $(dpkg-deb -I "$deb" | sed -n '/Package:/,$p')"
 # dpkg-shlibdeps finds what the programs link; a hand-written list would drift.
 for lib in libgl1 libsdl1.2debian libopenal1 libopenmpt0 libsndfile1 libpng16-16 libglu1-mesa; do
-  [[ ", $(field Depends)," =~ ,\ $lib[\ ,] ]] || fail "Depends lacks $lib: $(field Depends)"
+  [[ ", $(field Depends)," =~ ,\ ${lib}[\ ,] ]] || fail "Depends lacks $lib: $(field Depends)"
 done
 
 out=$(lintian --fail-on error,warning "$deb" 2>&1 | grep -v 'running with root privileges'; exit "${PIPESTATUS[0]}") \
