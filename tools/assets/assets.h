@@ -12,6 +12,7 @@ struct s_image {
     int width;
     int height;
     std::vector<f32> rgb;
+    std::vector<f32> alpha;  // one float per pixel in [0, 1]; empty: opaque
 };
 
 // A colour as three floats in [0, 1].
@@ -27,7 +28,8 @@ s_rgb image_get(const s_image& image, int x, int y);
 void image_set(s_image& image, int x, int y, s_rgb color);
 // Mixes colour into the pixel at (x, y) with weight alpha in [0, 1].
 void image_blend(s_image& image, int x, int y, s_rgb color, f32 alpha);
-// Writes an 8-bit RGB PNG without time or text chunks; 0 on success, 1 on failure.
+// Writes an 8-bit RGB PNG (RGBA when the picture has alpha) without time or
+// text chunks; 0 on success, 1 on failure.
 int image_write_png(const s_image& image, const std::string& path);
 // Writes an uncompressed 24-bit bottom-up BMP; 0 on success, 1 on failure.
 int image_write_bmp(const s_image& image, const std::string& path);
@@ -58,3 +60,5 @@ int sounds_write(const std::string& root);
 int music_write(const std::string& root);
 // Writes the level pack under root/levels.
 int levels_write(const std::string& root);
+// Writes the application icon in every hicolor size under root/dist/icons.
+int icon_write(const std::string& root);

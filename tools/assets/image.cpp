@@ -76,7 +76,8 @@ int image_write_png(const s_image& image, const std::string& path)
         return 1;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
-    std::vector<u8> row((size_t)image.width * 3);
+    bool alpha = image.alpha.size() == (size_t)image.width * image.height;
+    std::vector<u8> row((size_t)image.width * (alpha ? 4 : 3));
     if (!info || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, info ? &info : nullptr);
         fclose(file);
@@ -85,12 +86,19 @@ int image_write_png(const s_image& image, const std::string& path)
     }
     png_init_io(png, file);
     png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, image.width, image.height, 8,
+                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < image.height; y++) {
-        for (int i = 0; i < image.width * 3; i++)
-            row[i] = image_byte(image.rgb[(size_t)y * image.width * 3 + i]);
+        u8* out = row.data();
+        for (int x = 0; x < image.width; x++) {
+            size_t at = (size_t)y * image.width + x;
+            for (int c = 0; c < 3; c++)
+                *out++ = image_byte(image.rgb[at * 3 + c]);
+            if (alpha)
+                *out++ = image_byte(image.alpha[at]);
+        }
         png_write_row(png, row.data());
     }
     png_write_end(png, nullptr);

@@ -6,13 +6,34 @@
 #include <string>
 #include <vector>
 
-#include "level/reader.h"
+#include <getopt.h>
 
-static int map_usage(const char* self)
+#include "level/reader.h"
+#include "shell/options.h"
+
+enum { MAP_VERSION = 256 };  // long options without a short form
+
+static const option map_options[] = {
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, MAP_VERSION},
+    {nullptr, 0, nullptr, 0},
+};
+
+static void map_help(const char* name)
 {
-    std::cerr << "usage: " << self << " print FILE\n"
-              << "       " << self << " check FILE...\n";
-    return 2;
+    printf("Usage: %s check FILE...\n"
+           "  or:  %s print FILE\n"
+           "Read level map files as the game reads them.\n"
+           "\n"
+           "  check FILE...  report every problem of each FILE on its line, then a summary\n"
+           "                 line; exit with status 1 when any FILE has an error\n"
+           "  print FILE     write what the reader made of FILE\n"
+           "\n"
+           "  -h, --help     display this help and exit\n"
+           "      --version  output version information and exit\n"
+           "\n"
+           "TEXTURE paths are checked relative to the game's folder, as the game reads them.\n",
+           name, name);
 }
 
 // Writes the reader's description of one level; 1 if it cannot be read.
@@ -70,13 +91,33 @@ static int map_check(const char* path)
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && strcmp(argv[1], "print") == 0)
-        return map_print(argv[2]);
-    if (argc >= 3 && strcmp(argv[1], "check") == 0) {
-        int errors = 0;
-        for (int i = 2; i < argc; i++)
-            errors += map_check(argv[i]);
-        return errors ? 1 : 0;
+    const char* name = options_name(argc, argv, "tumbrelix-map");
+    for (int option; (option = getopt_long(argc, argv, "h", map_options, nullptr)) != -1;) {
+        if (option == 'h') {
+            map_help(name);
+            return 0;
+        }
+        if (option == MAP_VERSION) {
+            options_version("tumbrelix-map");
+            return 0;
+        }
+        return options_refuse(name, nullptr);
     }
-    return map_usage(argv[0]);
+    int files = argc - optind - 1;
+    const char* command = files >= 0 ? argv[optind] : "";
+    if (files < 0)
+        return options_refuse(name, "missing command: check or print");
+    if (strcmp(command, "print") == 0)
+        return files == 1 ? map_print(argv[optind + 1])
+                          : options_refuse(name, "print reads exactly one FILE");
+    if (strcmp(command, "check") != 0) {
+        std::string problem = "unknown command '" + std::string(command) + "': check or print";
+        return options_refuse(name, problem.c_str());
+    }
+    if (files == 0)
+        return options_refuse(name, "check: missing FILE");
+    int errors = 0;
+    for (int i = optind + 1; i < argc; i++)
+        errors += map_check(argv[i]);
+    return errors ? 1 : 0;
 }
