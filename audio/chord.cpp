@@ -8,6 +8,12 @@
 
 s_chd gl_chord;
 
+static_assert((int)CHD_MODE_LOOP == (int)SOUND_MODE_LOOP &&
+                  (int)CHD_MODE_NONBLOCKING == (int)SOUND_MODE_NONBLOCKING &&
+                  (int)CHD_OPEN_LOADING == (int)SOUND_OPEN_LOADING &&
+                  (int)CHD_OPEN_FAILED == (int)SOUND_OPEN_FAILED,
+              "modes and open states pass straight to the sound layer");
+
 int CHD_Init(int max_channels, u32 flags)
 {
     // A second init would otherwise lose the first system and its sounds.
@@ -42,6 +48,12 @@ int CHD_InternalAlloc(u32* handle)
     return 0;
 }
 
+// A handle never given out names no slot; every operation on it does nothing.
+static s_chd_slot* CHD_InternalSlot(u32 handle)
+{
+    return handle < gl_chord.count ? &gl_chord.slots[handle] : nullptr;
+}
+
 // The shared body of the two loads: the handle is spent even when the file is refused.
 static int CHD_InternalLoad(const char* name, u32 mode, u32* handle, bool stream)
 {
@@ -63,15 +75,32 @@ int CHD_LoadStream(const char* name, u32 mode, u32* handle)
     return CHD_InternalLoad(name, mode, handle, true);
 }
 
+int CHD_ReloadStream(u32 handle, const char* name, u32 mode)
+{
+    s_chd_slot* slot = CHD_InternalSlot(handle);
+    if (!slot)
+        return 1;
+    sound_release(slot->sound);
+    memset(slot, 0, sizeof *slot);
+    return sound_create_stream(gl_chord.system, name, mode, &slot->sound);
+}
+
+int CHD_GetOpenState(u32 handle)
+{
+    s_chd_slot* slot = CHD_InternalSlot(handle);
+    if (!slot)
+        return CHD_OPEN_FAILED;
+    int state = sound_open_state(slot->sound);
+    if (state == CHD_OPEN_FAILED) {
+        sound_release(slot->sound);
+        slot->sound = nullptr;
+    }
+    return state;
+}
+
 void CHD_Loop()
 {
     sound_system_update(gl_chord.system);
-}
-
-// A handle never given out names no slot; every operation on it does nothing.
-static s_chd_slot* CHD_InternalSlot(u32 handle)
-{
-    return handle < gl_chord.count ? &gl_chord.slots[handle] : nullptr;
 }
 
 void CHD_PlayStart(u32 handle, bool paused)
@@ -87,6 +116,12 @@ void CHD_PlayStop(u32 handle)
 {
     if (s_chd_slot* slot = CHD_InternalSlot(handle))
         sound_channel_stop(gl_chord.system, slot->channel);
+}
+
+bool CHD_IsPlaying(u32 handle)
+{
+    s_chd_slot* slot = CHD_InternalSlot(handle);
+    return slot && sound_channel_is_playing(gl_chord.system, slot->channel);
 }
 
 void CHD_SetFrequency(u32 handle, float value, bool relative)

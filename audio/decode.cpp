@@ -2,10 +2,13 @@
 #include "audio/decode.h"
 
 #include <libopenmpt/libopenmpt.h>
+#include <libopenmpt/libopenmpt_stream_callbacks_buffer.h>
+#include <libopenmpt/libopenmpt_stream_callbacks_file.h>
 #include <sndfile.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -107,30 +110,32 @@ static int decode_open_sndfile(s_decoder* decoder, const char* path, const char*
         return 1;
     }
     decoder->file = file;
-    if (decode_check_format(decoder, name, info.channels, info.samplerate))
-        return 1;
-    // Float data is scaled to the full 16-bit range instead of being clipped at +-1.
-    sf_command(file, SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
-    return 0;
+    return decode_check_format(decoder, name, info.channels, info.samplerate);
 }
 
-static int decode_open_module(s_decoder* decoder, const char* name)
+// Modules are read through libopenmpt's stream callbacks, so no copy of the
+// file stays in memory once the module is built.
+static int decode_open_module(s_decoder* decoder, const char* name,
+                              openmpt_stream_callbacks callbacks, void* stream)
 {
     // Loading tries every format and builds the mixer's tables, which is slow;
     // the header probe turns away what cannot be a module at a fraction of that.
-    int probe = openmpt_probe_file_header(OPENMPT_PROBE_FILE_HEADER_FLAGS_DEFAULT,
-                                          decoder->bytes.data(), decoder->bytes.size(),
-                                          decoder->bytes.size(), openmpt_log_func_silent, nullptr,
-                                          openmpt_error_func_ignore, nullptr, nullptr, nullptr);
+    int probe = openmpt_probe_file_header_from_stream(
+        OPENMPT_PROBE_FILE_HEADER_FLAGS_DEFAULT, callbacks, stream, openmpt_log_func_silent,
+        nullptr, openmpt_error_func_ignore, nullptr, nullptr, nullptr);
     if (probe == OPENMPT_PROBE_FILE_HEADER_RESULT_FAILURE) {
         decode_fail(decoder, "%s: not a tracker module this player reads", name);
         return 1;
     }
+    if (callbacks.seek(stream, 0, OPENMPT_STREAM_SEEK_SET) != 0) {
+        decode_fail(decoder, "%s: cannot go back to the start of the file", name);
+        return 1;
+    }
     int error = 0;
     const char* message = nullptr;
-    openmpt_module* module = openmpt_module_create_from_memory2(
-        decoder->bytes.data(), decoder->bytes.size(), openmpt_log_func_silent, nullptr,
-        openmpt_error_func_ignore, nullptr, &error, &message, nullptr);
+    openmpt_module* module =
+        openmpt_module_create2(callbacks, stream, openmpt_log_func_silent, nullptr,
+                               openmpt_error_func_ignore, nullptr, &error, &message, nullptr);
     if (!module) {
         decode_fail(decoder, "%s: not a tracker module this player reads (%s)", name,
                     message ? message : "unknown format");
@@ -144,8 +149,8 @@ static int decode_open_module(s_decoder* decoder, const char* name)
     return 0;
 }
 
-// Reads a whole file into decoder->bytes after checking its size.
-static int decode_slurp(s_decoder* decoder, const char* path)
+// libopenmpt reads what it needs of the file itself, once the file is known to be a plain one of a sane size.
+static int decode_open_module_file(s_decoder* decoder, const char* path)
 {
     FILE* file = fopen(path, "rb");
     if (!file) {
@@ -153,22 +158,15 @@ static int decode_slurp(s_decoder* decoder, const char* path)
         return 1;
     }
     struct stat info;
+    int failed = 1;
     if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_size > DECODE_MAX_FILE_BYTES) {
+        info.st_size > DECODE_MAX_FILE_BYTES)
         decode_fail(decoder, "%s: not a regular file of at most %d bytes", path,
                     (int)DECODE_MAX_FILE_BYTES);
-        fclose(file);
-        return 1;
-    }
-    decoder->bytes.resize((size_t)info.st_size);
-    size_t got =
-        decoder->bytes.empty() ? 0 : fread(decoder->bytes.data(), 1, decoder->bytes.size(), file);
+    else
+        failed = decode_open_module(decoder, path, openmpt_stream_get_file_callbacks(), file);
     fclose(file);
-    if (got != decoder->bytes.size()) {
-        decode_fail(decoder, "%s: read %zu of %zu bytes", path, got, decoder->bytes.size());
-        return 1;
-    }
-    return 0;
+    return failed;
 }
 
 static void decode_reset(s_decoder* decoder)
@@ -196,7 +194,7 @@ int decode_open_file(s_decoder* decoder, const char* path)
     decode_reset(decoder);
     int failed;
     if (decode_is_tracker_name(path))
-        failed = decode_slurp(decoder, path) || decode_open_module(decoder, path);
+        failed = decode_open_module_file(decoder, path);
     else
         failed = decode_open_sndfile(decoder, path, path);
     if (failed)
@@ -213,19 +211,49 @@ int decode_open_memory(s_decoder* decoder, const void* data, size_t size, bool t
         return 1;
     }
     decoder->bytes.assign((const u8*)data, (const u8*)data + size);
-    int failed =
-        tracker ? decode_open_module(decoder, name) : decode_open_sndfile(decoder, nullptr, name);
+    int failed;
+    if (tracker) {
+        openmpt_stream_buffer buffer;
+        openmpt_stream_buffer_init(&buffer, decoder->bytes.data(), (int64_t)decoder->bytes.size());
+        failed = decode_open_module(decoder, name, openmpt_stream_get_buffer_callbacks(), &buffer);
+    } else {
+        failed = decode_open_sndfile(decoder, nullptr, name);
+    }
     if (failed)
         decode_close_keeping_error(decoder);
     return failed;
 }
 
+// libsndfile's own 16-bit read wraps Vorbis and float data that overshoots full
+// scale, and its scaling option decodes the whole file at open to find the peak,
+// so frames come as floats and are clamped here.
+static u32 decode_read_sndfile(s_decoder* decoder, i16* out, u32 frames)
+{
+    u32 done = 0;
+    while (done < frames) {
+        u32 want =
+            frames - done < (u32)DECODE_CHUNK_FRAMES ? frames - done : (u32)DECODE_CHUNK_FRAMES;
+        sf_count_t got = sf_readf_float((SNDFILE*)decoder->file, decoder->chunk, want);
+        if (got <= 0)
+            break;
+        u32 values = (u32)got * decoder->channels;
+        i16* to = out + (size_t)done * decoder->channels;
+        for (u32 i = 0; i < values; i++) {
+            float v = decoder->chunk[i] * 32768.0f;
+            v = v > -32768.0f ? (v < 32767.0f ? v : 32767.0f) : (v == v ? -32768.0f : 0.0f);
+            to[i] = (i16)lrintf(v);
+        }
+        done += (u32)got;
+        if ((u32)got < want)
+            break;
+    }
+    return done;
+}
+
 u32 decode_read(s_decoder* decoder, i16* out, u32 frames)
 {
-    if (decoder->file) {
-        sf_count_t got = sf_readf_short((SNDFILE*)decoder->file, out, frames);
-        return got > 0 ? (u32)got : 0;
-    }
+    if (decoder->file)
+        return decode_read_sndfile(decoder, out, frames);
     if (decoder->module)
         return (u32)openmpt_module_read_interleaved_stereo((openmpt_module*)decoder->module,
                                                            DECODE_TRACKER_RATE, frames, out);

@@ -12,7 +12,8 @@ enum {
     DECODE_MIN_RATE = 1000,            // Hz; anything outside is a broken header
     DECODE_MAX_RATE = 384000,          // Hz
     DECODE_TRACKER_RATE = 44100,       // Hz at which modules are rendered
-    DECODE_MAX_FILE_BYTES = 64 << 20,  // modules are read whole; larger files are refused
+    DECODE_MAX_FILE_BYTES = 64 << 20,  // larger modules are refused
+    DECODE_CHUNK_FRAMES = 1024,        // frames read from libsndfile at a time
     DECODE_ERROR_SIZE = 512,
 };
 
@@ -20,11 +21,12 @@ enum {
 struct s_decoder {
     void* file;                     // SNDFILE*, or null
     void* module;                   // openmpt_module*, or null
-    std::vector<u8> bytes;          // the whole input when decoding from memory or a module
+    std::vector<u8> bytes;          // the whole input when decoding from memory
     size_t offset;                  // read position in bytes for libsndfile's virtual reader
     u32 channels;                   // 1 or 2
     u32 rate;                       // frames per second
     char error[DECODE_ERROR_SIZE];  // why the last open failed, naming the file
+    float chunk[DECODE_CHUNK_FRAMES * DECODE_MAX_CHANNELS];  // libsndfile's frames before 16 bits
 };
 
 // True when the path ends in one of the tracker extensions (case-insensitive).

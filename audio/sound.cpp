@@ -10,8 +10,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "audio/decode.h"
@@ -47,9 +51,13 @@ struct s_sound {
     ALuint buffers[SOUND_STREAM_BUFFERS];
     ALuint idle[SOUND_STREAM_BUFFERS];  // stream buffers not queued on any source
     u32 idle_count;
-    i16* pcm;    // one stream buffer's worth of frames
-    u32 voice;   // index + 1 of the voice streaming it, 0 if none
-    bool ended;  // the decoder has nothing more for this play
+    i16* pcm;         // one stream buffer's worth of frames
+    u32 voice;        // index + 1 of the voice streaming it, 0 if none
+    bool ended;       // the decoder has nothing more for this play
+    bool background;  // opened by the loader thread
+    int open_state;   // e_sound_open; changed under the system's lock while background
+    s_sound* queued;  // the next sound waiting for the loader
+    char path[SOUND_PATH_SIZE];
 };
 
 struct s_sound_system {
@@ -67,7 +75,17 @@ struct s_sound_system {
     sound_release_hook hook;
     void* hook_user;
     char error[DECODE_ERROR_SIZE];
+    // The loader opens files off the frame: building a module, or a Vorbis
+    // decoder's tables, takes milliseconds, tens of them for a large module.
+    std::thread loader;
+    std::mutex lock;
+    std::condition_variable changed;  // a sound was queued or opened, or the loader must stop
+    s_sound* waiting;                 // sounds queued for the loader, oldest first
+    bool quitting;
 };
+
+static void sound_loader_run(s_sound_system* system);
+static int sound_open_file(s_sound* sound);
 
 static u64 sound_now_ns()
 {
@@ -183,6 +201,11 @@ int sound_system_init(s_sound_system* system, int max_channels, u32 flags)
         return 1;
     }
     system->last_ns = sound_now_ns();
+    // Without the thread, files meant for it are opened on the spot.
+    try {
+        system->loader = std::thread(sound_loader_run, system);
+    } catch (const std::system_error&) {
+    }
     return 0;
 }
 
@@ -322,6 +345,14 @@ void sound_system_release(s_sound_system* system)
 {
     if (!system)
         return;
+    if (system->loader.joinable()) {
+        {
+            std::lock_guard<std::mutex> hold(system->lock);
+            system->quitting = true;
+        }
+        system->changed.notify_all();
+        system->loader.join();
+    }
     if (system->context) {
         for (u32 i = 0; i < system->voice_count; i++) {
             if (system->voices[i].sound)
@@ -366,8 +397,8 @@ int sound_render(s_sound_system* system, i16* out, u32 frames)
     return 0;
 }
 
-// Opens the decoder of a new sound, or records why it cannot be.
-static s_sound* sound_begin(s_sound_system* system, const char* path, u32 mode, bool stream)
+// A new sound's record, its file not opened yet; null with the reason noted as the system's error.
+static s_sound* sound_new(s_sound_system* system, const char* path, u32 mode, bool stream)
 {
     if (!system || !system->context) {
         if (system)
@@ -380,23 +411,87 @@ static s_sound* sound_begin(s_sound_system* system, const char* path, u32 mode, 
         snprintf(system->error, sizeof system->error, "(null): no file name");
         return nullptr;
     }
+    size_t length = strlen(path);
+    if (length >= SOUND_PATH_SIZE) {
+        snprintf(system->error, sizeof system->error, "%.64s...: a file name of over %d bytes",
+                 path, (int)SOUND_PATH_SIZE - 1);
+        return nullptr;
+    }
     s_sound* sound = new (std::nothrow) s_sound();
     if (!sound) {
         snprintf(system->error, sizeof system->error, "%s: out of memory", path);
         return nullptr;
     }
-    if (decode_open_file(&sound->decoder, path)) {
-        memcpy(system->error, sound->decoder.error, sizeof system->error);
-        delete sound;
-        return nullptr;
-    }
     sound->system = system;
     sound->stream = stream;
+    sound->loops = (mode & SOUND_MODE_LOOP) ? -1 : 0;
+    memcpy(sound->path, path, length + 1);
+    return sound;
+}
+
+// Opens the sound's file and takes its format; 0, or 1 with the reason in the decoder's error.
+static int sound_open_file(s_sound* sound)
+{
+    if (decode_open_file(&sound->decoder, sound->path))
+        return 1;
     sound->channels = sound->decoder.channels;
     sound->rate = sound->decoder.rate;
     sound->format = sound->channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
-    sound->loops = (mode & SOUND_MODE_LOOP) ? -1 : 0;
-    return sound;
+    return 0;
+}
+
+static void sound_loader_run(s_sound_system* system)
+{
+    std::unique_lock<std::mutex> hold(system->lock);
+    for (;;) {
+        system->changed.wait(hold, [system] { return system->quitting || system->waiting; });
+        if (system->quitting)
+            return;
+        s_sound* sound = system->waiting;
+        system->waiting = sound->queued;
+        sound->queued = nullptr;
+        // Nothing else touches a sound while it is loading, so the lock can go.
+        hold.unlock();
+        int state = sound_open_file(sound) ? SOUND_OPEN_FAILED : SOUND_OPEN_READY;
+        hold.lock();
+        sound->open_state = state;
+        system->changed.notify_all();
+    }
+}
+
+// The sound's opening once the loader is done with it; with cancel, a sound
+// still queued is taken off the queue instead and counts as failed.
+static int sound_loader_wait(s_sound* sound, bool cancel)
+{
+    if (!sound->background)
+        return SOUND_OPEN_READY;
+    s_sound_system* system = sound->system;
+    std::unique_lock<std::mutex> hold(system->lock);
+    for (s_sound** at = &system->waiting; cancel && *at; at = &(*at)->queued) {
+        if (*at == sound) {
+            *at = sound->queued;
+            sound->open_state = SOUND_OPEN_FAILED;
+            break;
+        }
+    }
+    system->changed.wait(hold, [sound] { return sound->open_state != SOUND_OPEN_LOADING; });
+    return sound->open_state;
+}
+
+int sound_open_state(s_sound* sound)
+{
+    if (!sound)
+        return SOUND_OPEN_FAILED;
+    if (!sound->background)
+        return SOUND_OPEN_READY;
+    int state;
+    {
+        std::lock_guard<std::mutex> hold(sound->system->lock);
+        state = sound->open_state;
+    }
+    if (state == SOUND_OPEN_FAILED)
+        memcpy(sound->system->error, sound->decoder.error, sizeof sound->system->error);
+    return state;
 }
 
 static int sound_fail(s_sound* sound, const char* problem)
@@ -412,9 +507,11 @@ static int sound_fail(s_sound* sound, const char* problem)
 int sound_create_sample(s_sound_system* system, const char* path, u32 mode, s_sound** out)
 {
     *out = nullptr;
-    s_sound* sound = sound_begin(system, path, mode, false);
+    s_sound* sound = sound_new(system, path, mode, false);
     if (!sound)
         return 1;
+    if (sound_open_file(sound))
+        return sound_fail(sound, sound->decoder.error);
     char problem[DECODE_ERROR_SIZE];
     std::vector<i16> pcm;
     size_t limit = SOUND_MAX_SAMPLE_BYTES / sizeof(i16);
@@ -454,11 +551,15 @@ int sound_create_sample(s_sound_system* system, const char* path, u32 mode, s_so
 int sound_create_stream(s_sound_system* system, const char* path, u32 mode, s_sound** out)
 {
     *out = nullptr;
-    s_sound* sound = sound_begin(system, path, mode, true);
+    s_sound* sound = sound_new(system, path, mode, true);
     if (!sound)
         return 1;
+    sound->background = (mode & SOUND_MODE_NONBLOCKING) && system->loader.joinable();
+    if (!sound->background && sound_open_file(sound))
+        return sound_fail(sound, sound->decoder.error);
     char problem[DECODE_ERROR_SIZE];
-    sound->pcm = new (std::nothrow) i16[(size_t)SOUND_STREAM_FRAMES * sound->channels];
+    // Stereo-sized, as a file the loader opens is not known yet.
+    sound->pcm = new (std::nothrow) i16[(size_t)SOUND_STREAM_FRAMES * DECODE_MAX_CHANNELS];
     if (!sound->pcm) {
         snprintf(problem, sizeof problem, "%s: out of memory", path);
         return sound_fail(sound, problem);
@@ -471,6 +572,15 @@ int sound_create_stream(s_sound_system* system, const char* path, u32 mode, s_so
     }
     memcpy(sound->idle, sound->buffers, sizeof sound->idle);
     sound->idle_count = SOUND_STREAM_BUFFERS;
+    if (sound->background) {
+        std::lock_guard<std::mutex> hold(system->lock);
+        sound->open_state = SOUND_OPEN_LOADING;
+        s_sound** end = &system->waiting;
+        while (*end)
+            end = &(*end)->queued;
+        *end = sound;
+        system->changed.notify_all();
+    }
     *out = sound;
     return 0;
 }
@@ -479,6 +589,7 @@ void sound_release(s_sound* sound)
 {
     if (!sound)
         return;
+    sound_loader_wait(sound, true);
     s_sound_system* system = sound->system;
     if (system->hook)
         system->hook(sound, system->hook_user);
@@ -533,7 +644,8 @@ static void sound_voice_apply_pan(s_sound_voice* voice, f32 pan)
 
 u32 sound_play(s_sound_system* system, s_sound* sound, bool paused)
 {
-    if (!system || !system->context || !sound)
+    if (!system || !system->context || !sound ||
+        sound_loader_wait(sound, false) != SOUND_OPEN_READY)
         return 0;
     // A stream has one decoder, so a new start takes over from the old one.
     if (sound->stream && sound->voice)

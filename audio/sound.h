@@ -10,6 +10,7 @@ struct s_sound;
 
 enum {
     SOUND_MODE_LOOP = 2,            // sound mode flag: loop without end unless a loop count is set
+    SOUND_MODE_NONBLOCKING = 4,     // stream mode flag: open the file on the loader thread
     SOUND_INIT_LOOPBACK = 0x10000,  // init flag: render only through sound_render (tests)
     SOUND_MAX_CHANNELS = 255,       // voices a system may have
     SOUND_OUTPUT_RATE = 44100,      // Hz of the loopback mix
@@ -17,6 +18,14 @@ enum {
     SOUND_STREAM_FRAMES = 8192,     // frames per stream buffer (about 186 ms at 44.1 kHz)
     SOUND_LOOPBACK_CAP_MS = 250,    // longest wall-time gap rendered by one update
     SOUND_MAX_SAMPLE_BYTES = 32 << 20,  // PCM size above which a sample must be streamed instead
+    SOUND_PATH_SIZE = 4096,             // bytes of a file name with its end, at most
+};
+
+// Where the opening of a sound's file stands.
+enum e_sound_open {
+    SOUND_OPEN_READY = 0,    // the sound can play
+    SOUND_OPEN_LOADING = 1,  // the loader thread is still opening the file
+    SOUND_OPEN_FAILED = 2,   // the file could not be opened; the system's error says why
 };
 
 // Called with each sound as it is released (tests follow the release order with it).
@@ -24,11 +33,12 @@ typedef void (*sound_release_hook)(const s_sound* sound, void* user);
 
 // Allocates a system object; 0 or 1.
 int sound_system_create(s_sound_system** system);
-// Opens the output (the default device, else a silent loopback) with max_channels voices; 0 or 1.
+// Opens the output (the default device, else a silent loopback) with max_channels voices and
+// starts the loader thread; 0 or 1.
 int sound_system_init(s_sound_system* system, int max_channels, u32 flags);
 // Per-frame work: reclaims ended voices, counts loops, refills streams, renders a silent loopback.
 void sound_system_update(s_sound_system* system);
-// Stops every voice and closes the output and the system object; null is harmless.
+// Stops the loader and every voice, and closes the output and the system object; null is harmless.
 void sound_system_release(s_sound_system* system);
 // True when the system mixes into a loopback device instead of a sound card.
 bool sound_system_is_loopback(const s_sound_system* system);
@@ -43,12 +53,17 @@ int sound_render(s_sound_system* system, i16* out, u32 frames);
 
 // Loads a whole file as a sample (mode 0: play once, SOUND_MODE_LOOP: loop); 0 or 1 (*sound null).
 int sound_create_sample(s_sound_system* system, const char* path, u32 mode, s_sound** sound);
-// Opens a file to be streamed while it plays; 0 or 1 (*sound null).
+// Opens a file to be streamed while it plays; 0 or 1 (*sound null). With SOUND_MODE_NONBLOCKING
+// only the stream's buffers are made here and the loader thread opens the file.
 int sound_create_stream(s_sound_system* system, const char* path, u32 mode, s_sound** sound);
-// Stops the voices playing the sound, detaches and frees its buffers; null is harmless.
+// Where the sound's opening stands (e_sound_open), a failure noted as the system's error; null: failed.
+int sound_open_state(s_sound* sound);
+// Stops the voices playing the sound, detaches and frees its buffers, after the loader is done with
+// it; null is harmless.
 void sound_release(s_sound* sound);
 
-// Starts the sound on a free voice; returns its channel handle, 0 if none (null sound, all busy).
+// Starts the sound on a free voice, once the loader has opened it; returns its channel handle,
+// 0 if none (null or unopenable sound, all voices busy).
 u32 sound_play(s_sound_system* system, s_sound* sound, bool paused);
 // The channel's frequency in Hz (file rate times pitch); 0 for a stale channel.
 f32 sound_channel_get_frequency(s_sound_system* system, u32 channel);

@@ -176,6 +176,7 @@ void game_view(s_game* game)
 void game_frame_update(s_game* game)
 {
     CHD_Loop();
+    music_loop(&game->music);
 
     // Step phase: every body proposes where it goes this frame.
     bonus_list_loop(&game->bonuses);
