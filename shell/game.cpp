@@ -3,12 +3,14 @@
 
 #include "audio/chord.h"
 #include "gfx/coord.h"
+#include "gfx/fonts.h"
 #include "level/reader.h"
 #include "shell/vertex.h"
 
 #include <SDL/SDL.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 enum {
@@ -19,6 +21,8 @@ enum {
     // step, and they would take as long to come back as the stall lasted;
     // below 10 frames per second the game slows down instead.
     GAME_FRAME_TIME_MAX = 100,
+    GAME_PAUSE_TITLE_PX = 32,  // glyph size of "Paused"
+    GAME_PAUSE_HINT_PX = 16,   // glyph size of the line below it
 };
 
 // Writes the one line that ends a failed start-up, stops what was started and
@@ -81,6 +85,10 @@ int game_start(s_game* game, const char* map_path, const u32* seed)
     bonus_list_define(&game->bonuses, &game->particles, &game->surfaces, left, right, bottom, top);
     pad_define(&game->pad, &game->particles, &game->surfaces, game->quadric, left, right, bottom);
 
+    // Without the font a pause still dims the picture, only without words.
+    font_init();
+    game->sounds_paused = false;
+    VTX_SetPausable(1);
     VTX_SetMouse(0, 1);
     VTX_SetWindow("Tumbrelix", nullptr);
     VTX_Loop(0);
@@ -167,9 +175,24 @@ void game_view(s_game* game)
     }
 }
 
-void game_frame_update(s_game* game)
+// Holds or releases the effects with the game clock; the music plays on.
+static void game_internal_pause_sounds(s_game* game)
 {
+    bool paused = gl_vertex.paused != 0;
+    if (paused == game->sounds_paused)
+        return;
+    game->sounds_paused = paused;
+    for (u32 handle = 0; handle < gl_chord.count; handle++)
+        if (!(game->music.playing && handle == game->music.sound))
+            CHD_SetPaused(handle, paused);
+}
+
+void game_frame_step(s_game* game)
+{
+    game_internal_pause_sounds(game);
     CHD_Loop();
+    if (gl_vertex.paused)
+        return;
 
     // Step phase: every body proposes where it goes this frame.
     bonus_list_loop(&game->bonuses);
@@ -188,6 +211,35 @@ void game_frame_update(s_game* game)
     pad_move(&game->pad);
 
     game_view(game);
+}
+
+// Draws one line of bitmap text centred on x, glyphs size pixels square.
+static void game_internal_centred(f32 x, f32 y, f32 size, const char* text)
+{
+    f32 spacing = size * 7 / 8;
+    PrintString(x - spacing * (f32)strlen(text) / 2, y, size, spacing, 0, "%s", text);
+}
+
+// The paused picture: the frozen scene dimmed, with the way back in words.
+static void game_internal_draw_pause()
+{
+    f32 width = (f32)gl_vertex.width, height = (f32)gl_vertex.height;
+    VTX_ScrDimention(1);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0, 0, 0, 0.6f);
+    glRectf(0, 0, width, height);
+    glDisable(GL_BLEND);
+    glColor4f(1, 1, 1, 1);
+    game_internal_centred(width / 2, height / 2, GAME_PAUSE_TITLE_PX, "Paused");
+    game_internal_centred(width / 2, height / 2 - 2 * GAME_PAUSE_HINT_PX, GAME_PAUSE_HINT_PX,
+                          "P or click to resume");
+    VTX_ScrDimention(0);
+}
+
+void game_frame_draw(s_game* game)
+{
     camera_begin(&game->camera);
     game->map.render();
     ball_list_draw(&game->balls);
@@ -195,6 +247,14 @@ void game_frame_update(s_game* game)
     pad_draw(&game->pad);
     particle_draw(&game->particles);
     camera_stop();
+    if (gl_vertex.paused)
+        game_internal_draw_pause();
+}
+
+void game_frame_update(s_game* game)
+{
+    game_frame_step(game);
+    game_frame_draw(game);
 }
 
 int game_frame(s_game* game)
@@ -216,6 +276,8 @@ void game_stop(s_game* game)
         particle_stop(&game->particles);
     if (game->stage >= GAME_STAGE_SURFACES)
         surface_stop(&game->surfaces);
+    if (game->stage >= GAME_STAGE_RUNNING)
+        font_stop();
     if (game->stage >= GAME_STAGE_SOUND)
         CHD_Stop();
     if (game->stage >= GAME_STAGE_WINDOW)
