@@ -10,6 +10,7 @@
 #include <GL/gl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -17,10 +18,29 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 enum {
-    DEMO_HISTOGRAM_BINS = 100000,  // frame times in steps of 10 µs, up to 1 s
-    DEMO_WARMUP_FRAMES = 200,      // frames before allocations and particles count as steady
+    DEMO_HISTOGRAM_BINS = 100000,     // frame times in steps of 10 µs, up to 1 s
+    DEMO_WARMUP_FRAMES = 200,         // frames before allocations and particles count as steady
+    DEMO_TIMED_FRAMES_MAX = 1000000,  // frames whose split --timings keeps; later ones go unsplit
+};
+
+// Wall time of one frame's parts, ms.
+enum e_demo_part {
+    DEMO_PART_INPUT,   // clock, events and the autopilot
+    DEMO_PART_UPDATE,  // sound, logic, collisions, motion
+    DEMO_PART_DRAW,    // camera and drawing
+    DEMO_PART_SWAP,    // buffer swap and clear
+    DEMO_PART_OTHER,   // screenshots and the demo's own bookkeeping
+    DEMO_PART_COUNT,
+};
+static const char* const demo_part_names[DEMO_PART_COUNT] = {"input", "update", "draw", "swap",
+                                                             "other"};
+
+struct s_demo_split {
+    f32 total;
+    f32 parts[DEMO_PART_COUNT];
 };
 
 struct s_demo_options {
@@ -36,6 +56,8 @@ struct s_demo_options {
     int balls = 0;           // balls to keep in play; 0: play normally
     double aim_error = 1;    // scale of the autopilot's deliberate misses
     bool endurance = false;  // one more line on standard error: memory and position figures
+    bool timings =
+        false;  // one more line: where the median and the slowest frames spend their time
     long warmup =
         DEMO_WARMUP_FRAMES;  // frames before allocations, memory and particles count as steady
 };
@@ -52,6 +74,8 @@ struct s_demo_figures {
     long rss_warm_kib;           // resident size once warm
     u32 particle_capacity_warm;  // particle group slots once warm
     long nonfinite_positions;    // ball or bonus positions seen NaN or infinite, all frames
+    s_demo_split* splits;        // one per frame with --timings, made before the first frame
+    long split_count;
 };
 
 static s_game demo_game;
@@ -70,7 +94,7 @@ static void demo_usage(const char* name)
 {
     printf("usage: %s [--level FILE] [--frames N | --seconds S] [--seed N] [--fixed-step MS]\n"
            "       [--shots DIR] [--shot-every N] [--overlay] [--balls N] [--endurance]\n"
-           "       [--warmup N] [--aim-error SCALE]\n",
+           "       [--warmup N] [--aim-error SCALE] [--timings]\n",
            name);
 }
 
@@ -100,6 +124,10 @@ static int demo_parse(int argc, char** argv, s_demo_options* options)
         }
         if (option == "--endurance") {
             options->endurance = true;
+            continue;
+        }
+        if (option == "--timings") {
+            options->timings = true;
             continue;
         }
         if (option == "--help" || option == "-h") {
@@ -159,6 +187,14 @@ static double demo_wall_now()
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return now.tv_sec + now.tv_nsec * 1e-9;
+}
+
+// Adds the wall time since the mark to a part, in ms, and moves the mark.
+static void demo_lap(double* mark, f32* part)
+{
+    double now = demo_wall_now();
+    *part += (f32)((now - *mark) * 1e3);
+    *mark = now;
 }
 
 // Frames per second at the given fraction of frames, slowest first.
@@ -239,6 +275,45 @@ static long demo_blocks_alive(s_game* game)
     return alive;
 }
 
+// Prints one band of frames, sorted by duration from first to last: the average
+// frame and the average of each part.
+static void demo_print_band(const s_demo_figures* figures, const std::vector<long>& order,
+                            const char* name, long first, long last)
+{
+    s_demo_split sum = {};
+    for (long i = first; i < last; i++) {
+        const s_demo_split& split = figures->splits[order[i]];
+        sum.total += split.total;
+        for (int part = 0; part < DEMO_PART_COUNT; part++)
+            sum.parts[part] += split.parts[part];
+    }
+    f32 count = (f32)(last - first);
+    printf(" %s: frames=%ld frame=%.3f", name, last - first, sum.total / count);
+    for (int part = 0; part < DEMO_PART_COUNT; part++)
+        printf(" %s=%.3f", demo_part_names[part], sum.parts[part] / count);
+}
+
+// Where the frames around the median and the slowest 1 % spend their time, in ms.
+static void demo_print_timings(const s_demo_figures* figures)
+{
+    long count = figures->split_count;
+    if (count == 0)
+        return;
+    std::vector<long> order((size_t)count);
+    for (long i = 0; i < count; i++)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [figures](long a, long b) {
+        return figures->splits[a].total < figures->splits[b].total;
+    });
+    long median = count / 2, slow = (long)ceil(count * 0.01);
+    long half_band = slow / 2;
+    printf("timings_ms:");
+    demo_print_band(figures, order, "median", median - half_band, median + half_band + 1);
+    printf(";");
+    demo_print_band(figures, order, "slowest_1pct", count - slow, count);
+    printf("\n");
+}
+
 static void demo_overlay(s_game* game)
 {
     PrintString(8, gl_vertex.height - 20, 12, 9, 0, "%d fps  balls %d  effects %d",
@@ -265,6 +340,8 @@ int main(int argc, char** argv)
     int status = game_start(game, options.level.c_str(), options.seeded ? &options.seed : nullptr);
     if (status != 0)
         return status;
+    // Nobody is there to resume a demo that a lost focus paused.
+    VTX_SetPausable(0);
     if (options.overlay && font_init() != 0)
         fprintf(stderr, "demo: no overlay: data/font_texture_00.bmp did not load\n");
     if (shot_init(2048, 2048) != 0) {
@@ -277,6 +354,14 @@ int main(int argc, char** argv)
     autopilot_define(&pilot, options.seeded ? options.seed : 1, options.balls,
                      (f32)options.aim_error);
     s_demo_figures* figures = &demo_figures;
+    if (options.timings) {
+        figures->splits = (s_demo_split*)calloc(DEMO_TIMED_FRAMES_MAX, sizeof(s_demo_split));
+        if (!figures->splits) {
+            fprintf(stderr, "demo: out of memory for the frame timings\n");
+            game_stop(game);
+            return 1;
+        }
+    }
     long blocks_at_start = demo_blocks_alive(game);
     i32 ball_states[16] = {}, bonus_states[16] = {};
     f32 bonus_y[16] = {};
@@ -291,12 +376,18 @@ int main(int argc, char** argv)
             figures->particle_capacity_warm = game->particles.group_capacity;
             alloc_count_start();
         }
+        s_demo_split split = {};
+        double mark = demo_wall_now();
         if (game_frame_input(game))
             break;
         autopilot_steer(&pilot, game);
-        game_frame_update(game);
+        demo_lap(&mark, &split.parts[DEMO_PART_INPUT]);
+        game_frame_step(game);
+        demo_lap(&mark, &split.parts[DEMO_PART_UPDATE]);
+        game_frame_draw(game);
         if (options.overlay)
             demo_overlay(game);
+        demo_lap(&mark, &split.parts[DEMO_PART_DRAW]);
         if (!options.shots.empty() && frame % options.shot_every == 0) {
             snprintf(shot_path, sizeof shot_path, "%s/frame_%06ld.png", options.shots.c_str(),
                      frame);
@@ -309,6 +400,16 @@ int main(int argc, char** argv)
         double now = demo_wall_now();
         long bin = (long)((now - last) * 1e5);
         figures->histogram[bin < DEMO_HISTOGRAM_BINS ? bin : DEMO_HISTOGRAM_BINS - 1]++;
+        if (figures->splits && figures->split_count < DEMO_TIMED_FRAMES_MAX) {
+            // The swap was timed inside the input step; the frame runs from one end to the next.
+            split.parts[DEMO_PART_SWAP] = gl_vertex.swap_ms;
+            split.parts[DEMO_PART_INPUT] -= gl_vertex.swap_ms;
+            split.total = (f32)((now - last) * 1e3);
+            split.parts[DEMO_PART_OTHER] = split.total;
+            for (int part = 0; part < DEMO_PART_OTHER; part++)
+                split.parts[DEMO_PART_OTHER] -= split.parts[part];
+            figures->splits[figures->split_count++] = split;
+        }
         last = now;
         sim_ms += gl_vertex.frame_time;
         figures->frames++;
@@ -325,6 +426,8 @@ int main(int argc, char** argv)
            demo_fps_at(figures, 0.01), figures->blocks_destroyed, blocks_remaining,
            figures->bonuses_dropped, figures->bonuses_caught, figures->balls_launched,
            figures->balls_lost, figures->particles_peak, (unsigned long long)figures->allocations);
+    if (options.timings)
+        demo_print_timings(figures);
     fflush(stdout);
     if (options.endurance) {
         // Growth is measured from the end of warm-up; a run too short to warm up reports 0.
@@ -336,6 +439,7 @@ int main(int argc, char** argv)
             warm ? (long)game->particles.group_capacity - (long)figures->particle_capacity_warm : 0,
             figures->nonfinite_positions);
     }
+    free(figures->splits);
     shot_stop();
     game_stop(game);
     return 0;
