@@ -47,6 +47,22 @@ static int game_internal_read(s_game* game, const char* map_path)
     return 0;
 }
 
+// Draws the level and the pad once before play and throws the picture away, so the
+// GL driver builds its programs for their states during start-up rather than in
+// the first frame of play (a software rasteriser takes a good tenth of a second).
+static void game_internal_warm_up(s_game* game)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glTranslatef(0, 0, -VIEW_DISTANCE);
+    game->map.render();
+    pad_draw(&game->pad);
+    glPopMatrix();
+    glFinish();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
 int game_start(s_game* game, const char* map_path, const u32* seed)
 {
     game->stage = GAME_STAGE_NONE;
@@ -85,6 +101,7 @@ int game_start(s_game* game, const char* map_path, const u32* seed)
     bonus_list_define(&game->bonuses, &game->particles, &game->surfaces, left, right, bottom, top);
     pad_define(&game->pad, &game->particles, &game->surfaces, game->quadric, left, right, bottom);
 
+    game_internal_warm_up(game);
     // Without the font a pause still dims the picture, only without words.
     font_init();
     game->sounds_paused = false;

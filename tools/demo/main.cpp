@@ -293,7 +293,8 @@ static void demo_print_band(const s_demo_figures* figures, const std::vector<lon
         printf(" %s=%.3f", demo_part_names[part], sum.parts[part] / count);
 }
 
-// Where the frames around the median and the slowest 1 % spend their time, in ms.
+// Where the first frame, the frames around the median and the slowest 1 % spend
+// their time, in ms.
 static void demo_print_timings(const s_demo_figures* figures)
 {
     long count = figures->split_count;
@@ -308,6 +309,10 @@ static void demo_print_timings(const s_demo_figures* figures)
     long median = count / 2, slow = (long)ceil(count * 0.01);
     long half_band = slow / 2;
     printf("timings_ms:");
+    // The first frame is where the driver meets most of the GL states for the first time.
+    std::vector<long> first = {0};
+    demo_print_band(figures, first, "first", 0, 1);
+    printf(";");
     demo_print_band(figures, order, "median", median - half_band, median + half_band + 1);
     printf(";");
     demo_print_band(figures, order, "slowest_1pct", count - slow, count);
