@@ -93,6 +93,8 @@ struct FrameGame {
         VTX_SetClock(frame_fixed_clock);
         u32 seed = 1;
         started = game_start(&game, map, &seed) == 0;
+        // Nobody is there to resume a benchmark that a lost focus paused.
+        VTX_SetPausable(0);
     }
     ~FrameGame()
     {

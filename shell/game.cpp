@@ -3,12 +3,14 @@
 
 #include "audio/chord.h"
 #include "gfx/coord.h"
+#include "gfx/fonts.h"
 #include "level/reader.h"
 #include "shell/vertex.h"
 
 #include <SDL/SDL.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 enum {
@@ -19,6 +21,8 @@ enum {
     // step, and they would take as long to come back as the stall lasted;
     // below 10 frames per second the game slows down instead.
     GAME_FRAME_TIME_MAX = 100,
+    GAME_PAUSE_TITLE_PX = 32,  // glyph size of "Paused"
+    GAME_PAUSE_HINT_PX = 16,   // glyph size of the line below it
 };
 
 // Writes the one line that ends a failed start-up, stops what was started and
@@ -38,6 +42,22 @@ static int game_internal_read(s_game* game, const char* map_path)
         reader_load(game->pack.levels[0].path, *game->map.getMap(), &message) != 0)
         return game_internal_fail(game, message);
     return 0;
+}
+
+// Draws the level and the pad once before play and throws the picture away, so the
+// GL driver builds its programs for their states during start-up rather than in
+// the first frame of play (a software rasteriser takes a good tenth of a second).
+static void game_internal_warm_up(s_game* game)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glTranslatef(0, 0, -VIEW_DISTANCE);
+    game->map.render();
+    pad_draw(&game->pad);
+    glPopMatrix();
+    glFinish();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 int game_start(s_game* game, const char* map_path, const u32* seed)
@@ -82,6 +102,9 @@ int game_start(s_game* game, const char* map_path, const u32* seed)
     hud_init(&game->hud);
     hud_title(&game->hud, game->pack.levels[0].name.c_str());
 
+    game_internal_warm_up(game);
+    game->sounds_paused = false;
+    VTX_SetPausable(1);
     VTX_SetMouse(0, 1);
     VTX_SetWindow("Tumbrelix", nullptr);
     VTX_Loop(0);
@@ -173,10 +196,27 @@ void game_view(s_game* game)
     }
 }
 
-void game_frame_update(s_game* game)
+// Holds or releases the effects with the game clock; the music plays on.
+static void game_internal_pause_sounds(s_game* game)
 {
+    bool paused = gl_vertex.paused != 0;
+    if (paused == game->sounds_paused)
+        return;
+    game->sounds_paused = paused;
+    // The next track waits on a paused channel of its own: resuming it here
+    // would start it over the playing one.
+    for (u32 handle = 0; handle < gl_chord.count; handle++)
+        if (handle != game->music.sound && handle != game->music.next_sound)
+            CHD_SetPaused(handle, paused);
+}
+
+void game_frame_step(s_game* game)
+{
+    game_internal_pause_sounds(game);
     CHD_Loop();
     music_loop(&game->music);
+    if (gl_vertex.paused)
+        return;
 
     // Step phase: every body proposes where it goes this frame.
     bonus_list_loop(&game->bonuses);
@@ -197,6 +237,35 @@ void game_frame_update(s_game* game)
     hud_loop(&game->hud, game->balls.empty && game->progress.state == PROGRESS_PLAYING);
 
     game_view(game);
+}
+
+// Draws one line of bitmap text centred on x, glyphs size pixels square.
+static void game_internal_centred(f32 x, f32 y, f32 size, const char* text)
+{
+    f32 spacing = size * 7 / 8;
+    PrintString(x - spacing * (f32)strlen(text) / 2, y, size, spacing, 0, "%s", text);
+}
+
+// The paused picture: the frozen scene dimmed, with the way back in words.
+static void game_internal_draw_pause()
+{
+    f32 width = (f32)gl_vertex.width, height = (f32)gl_vertex.height;
+    VTX_ScrDimention(1);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0, 0, 0, 0.6f);
+    glRectf(0, 0, width, height);
+    glDisable(GL_BLEND);
+    glColor4f(1, 1, 1, 1);
+    game_internal_centred(width / 2, height / 2, GAME_PAUSE_TITLE_PX, "Paused");
+    game_internal_centred(width / 2, height / 2 - 2 * GAME_PAUSE_HINT_PX, GAME_PAUSE_HINT_PX,
+                          "P or click to resume");
+    VTX_ScrDimention(0);
+}
+
+void game_frame_draw(s_game* game)
+{
     camera_begin(&game->camera);
     game->map.render();
     ball_list_draw(&game->balls);
@@ -206,6 +275,14 @@ void game_frame_update(s_game* game)
     particle_draw(&game->particles);
     camera_stop();
     hud_draw(&game->hud);
+    if (gl_vertex.paused)
+        game_internal_draw_pause();
+}
+
+void game_frame_update(s_game* game)
+{
+    game_frame_step(game);
+    game_frame_draw(game);
 }
 
 int game_frame(s_game* game)

@@ -45,6 +45,7 @@ struct s_game {
     bool view_changed;    // a view is to be selected this frame
     s_progress progress;  // the level's clearing, its celebration and the switch to the next
     s_hud hud;            // title and launch hint
+    bool sounds_paused;   // the effects are held for a pause
     e_game_stage stage;
 };
 
@@ -59,8 +60,12 @@ int game_start(s_game* game, const char* map_path, const u32* seed = nullptr);
 int game_frame(s_game* game);
 // The frame's opening: clock, events, the close and Escape tests. Non-zero: end the run.
 int game_frame_input(s_game* game);
-// The rest of the frame: sound, logic, collisions, motion, camera and drawing.
+// The rest of the frame: game_frame_step, then game_frame_draw.
 void game_frame_update(s_game* game);
+// Sound, logic, collisions, motion and the camera's targets; while paused only the sound.
+void game_frame_step(s_game* game);
+// Camera and drawing; while paused the picture is dimmed under the resume hint.
+void game_frame_draw(s_game* game);
 // Selects the camera view when due and sets the current view's targets.
 void game_view(s_game* game);
 // Sets the current view up again as on its selection, so the first view turns to a new field.

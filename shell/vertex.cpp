@@ -1,4 +1,5 @@
-// The window module: SDL 1.2 window, GL context, projection, frame clock and input table.
+// The window module: SDL 1.2 window, GL context, projection, frame and game
+// clocks, pause, full screen and the input table.
 #include "shell/vertex.h"
 
 #include <SDL/SDL.h>
@@ -6,30 +7,103 @@
 #include <GL/glu.h>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+
+// Video mode flags: the window may be resized; the full-screen mode keeps its size.
+static const Uint32 VTX_FLAGS_WINDOW = 0x20000017u;
+static const Uint32 VTX_FLAGS_FULLSCREEN = 0xA0000007u;
+static const u32 VTX_IDLE_STEP_MS = 10;  // poll period of a paused frame's sleep
+
+// What the events of the current frame leave for the end of the frame, and the
+// bookkeeping that lets a short tap read as held for one frame.
+struct s_vtx_input {
+    u8 down[512];                   // held state as the events tell it
+    u32 pressed_frame[512];         // frame of each key's latest press
+    u16 release_due[VTX_TAPS_MAX];  // keys released in the frame of their press
+    u32 release_count;
+    u32 frame;         // frames begun since VTX_Init, 0 before the first
+    u32 advance;       // ms the game clock moved at the start of this frame
+    u32 quiet_frames;  // frames whose mouse motion is still to be dropped
+    u8 focus_lost;     // the input focus is gone, as the events of this frame tell it
+    u8 focus_event;    // a focus loss was seen this frame
+    u8 toggle_due;     // F11 was pressed this frame
+    u8 resize_due;     // the window was resized this frame
+    int resize_width, resize_height;
+    u8 warp_due;  // the pointer was sent to (warp_x, warp_y); that motion is no move
+    int warp_x, warp_y;
+};
+
+// The window's modes: the desktop's size, the window size to return to and the GL options.
+struct s_vtx_window {
+    int desktop_width, desktop_height;
+    int window_width, window_height;
+    u8 vsync;
+    u8 grabbed;  // the input is grabbed and the pointer kept inside the window
+};
 
 s_vertex gl_vertex;
 
 static vtx_clock vtx_now = SDL_GetTicks;
+static s_vtx_input vtx_input;
+static s_vtx_window vtx_window = {0, 0, 0, 0, 1, 0};
+
+// Sets the video mode with the surface's own depth: any other depth makes SDL's X11
+// driver build a new window, and with it a new GL context without our textures.
+// 0 on success; on failure the previous mode is set again.
+static int vtx_internal_mode(int width, int height, u8 fullscreen)
+{
+    int bpp = gl_vertex.screen ? gl_vertex.screen->format->BitsPerPixel : 0;
+    Uint32 flags = fullscreen ? VTX_FLAGS_FULLSCREEN : VTX_FLAGS_WINDOW;
+    SDL_Surface* screen =
+        SDL_SetVideoMode(width < 1 ? 1 : width, height < 1 ? 1 : height, bpp, flags);
+    if (screen) {
+        gl_vertex.screen = screen;
+        return 0;
+    }
+    Uint32 previous = gl_vertex.fullscreen ? VTX_FLAGS_FULLSCREEN : VTX_FLAGS_WINDOW;
+    gl_vertex.screen = SDL_SetVideoMode(gl_vertex.width < 1 ? 1 : gl_vertex.width,
+                                        gl_vertex.height < 1 ? 1 : gl_vertex.height, bpp, previous);
+    // Without any window there is nothing left to play in.
+    if (!gl_vertex.screen)
+        gl_vertex.quit = 1;
+    return 1;
+}
 
 int VTX_Init(int width, int height, int bits_per_pixel, u8 fullscreen)
 {
     memset(&gl_vertex, 0, sizeof gl_vertex);
+    memset(&vtx_input, 0, sizeof vtx_input);
     // Only the X11 driver gives SDL 1.2 an OpenGL context here; without this a
     // failed X connection falls through to text-mode drivers that print to the terminal.
     setenv("SDL_VIDEODRIVER", "x11", 0);
+    // SDL's own relative mouse mode waits inside its event pump for the motion of
+    // each pointer warp it makes, and waits for good when the warp cannot move the
+    // pointer (a window shrunk under the grabbed pointer): the window module keeps
+    // the pointer near the centre itself (vtx_internal_recentre).
+    setenv("SDL_MOUSE_RELATIVE", "0", 1);
     if (SDL_Init(SDL_INIT_VIDEO) < 0)
         return 1;
-    if (!SDL_GetVideoInfo()) {
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    if (!info) {
         SDL_Quit();
         return 1;
     }
-    // The window may be resized; the full-screen mode keeps its size.
-    Uint32 flags = fullscreen ? 0xA0000007u : 0x20000017u;
-    gl_vertex.screen = SDL_SetVideoMode(width, height, bits_per_pixel, flags);
+    // Only before the first mode is set does the video information tell the desktop's size.
+    vtx_window.desktop_width = info->current_w > 0 ? info->current_w : width;
+    vtx_window.desktop_height = info->current_h > 0 ? info->current_h : height;
+    vtx_window.window_width = width;
+    vtx_window.window_height = height;
+    vtx_window.grabbed = 0;
+    const char* no_vsync = getenv("TUMBRELIX_NO_VSYNC");
+    bool vsync = vtx_window.vsync && !(no_vsync && strcmp(no_vsync, "1") == 0);
+    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, vsync ? 1 : 0);
+    gl_vertex.screen = SDL_SetVideoMode(width, height, bits_per_pixel,
+                                        fullscreen ? VTX_FLAGS_FULLSCREEN : VTX_FLAGS_WINDOW);
     if (!gl_vertex.screen) {
         SDL_Quit();
         return 1;
     }
+    gl_vertex.fullscreen = fullscreen != 0;
     VTX_InternalReset();
     VTX_ScrResize(width, height);
     gl_vertex.time_scale = 1.0f;
@@ -75,26 +149,127 @@ void VTX_ScrDimention(int dimension)
     glLoadIdentity();
 }
 
+int VTX_SetFullscreen(u8 fullscreen)
+{
+    fullscreen = fullscreen != 0;
+    if (!gl_vertex.ready || fullscreen == gl_vertex.fullscreen)
+        return 0;
+    if (fullscreen) {
+        vtx_window.window_width = gl_vertex.width;
+        vtx_window.window_height = gl_vertex.height;
+    }
+    int width = fullscreen ? vtx_window.desktop_width : vtx_window.window_width;
+    int height = fullscreen ? vtx_window.desktop_height : vtx_window.window_height;
+    if (vtx_internal_mode(width, height, fullscreen) != 0)
+        return 1;
+    gl_vertex.fullscreen = fullscreen;
+    // The driver may have picked the closest size it has.
+    VTX_ScrResize(gl_vertex.screen->w, gl_vertex.screen->h);
+    // Setting the mode lets go of the pointer for a moment; its return is no motion.
+    vtx_input.quiet_frames = VTX_QUIET_FRAMES;
+    return 0;
+}
+
+// Pauses or resumes. A pause found by this frame's events takes this frame's
+// step of the game clock back, so game time stops where the last frame played.
+static void vtx_internal_pause(u8 paused)
+{
+    if (paused == gl_vertex.paused)
+        return;
+    gl_vertex.paused = paused;
+    if (paused) {
+        gl_vertex.ticks -= vtx_input.advance;
+        vtx_input.advance = 0;
+        gl_vertex.frame_time = 0;
+        // Nothing but Escape stays held across a pause: the releases may go to
+        // another window.
+        u8 escape = vtx_input.down[VTX_KEY_ESCAPE];
+        memset(gl_vertex.key, 0, sizeof gl_vertex.key);
+        memset(vtx_input.down, 0, sizeof vtx_input.down);
+        gl_vertex.key[VTX_KEY_ESCAPE] = vtx_input.down[VTX_KEY_ESCAPE] = escape;
+        vtx_input.release_count = 0;
+        gl_vertex.mouse_dx = gl_vertex.mouse_dy = 0;
+    }
+    vtx_input.quiet_frames = VTX_QUIET_FRAMES;
+    VTX_SetMouse(paused, !paused);
+}
+
+// A key or button goes down: it reads held from this frame on. While paused only
+// Escape counts; P resumes, and so does the left button, whose press is spent on it.
+static void vtx_internal_press(int index)
+{
+    if (gl_vertex.pausable && index == VTX_KEY_P) {
+        vtx_internal_pause(!gl_vertex.paused);
+        return;
+    }
+    if (index == VTX_KEY_F11) {
+        vtx_input.toggle_due = !vtx_input.toggle_due;
+        return;
+    }
+    if (gl_vertex.paused) {
+        if (index == VTX_MOUSE_LEFT)
+            vtx_internal_pause(0);
+        if (index != VTX_KEY_ESCAPE)
+            return;
+    }
+    vtx_input.down[index] = 1;
+    vtx_input.pressed_frame[index] = vtx_input.frame;
+    gl_vertex.key[index] = 1;
+}
+
+// A key or button goes up. Released in the very frame of its press, it stays held
+// until the next frame, so the game sees every tap.
+static void vtx_internal_release(int index)
+{
+    vtx_input.down[index] = 0;
+    bool tapped = gl_vertex.key[index] && vtx_input.pressed_frame[index] == vtx_input.frame;
+    if (tapped && vtx_input.release_count < VTX_TAPS_MAX)
+        vtx_input.release_due[vtx_input.release_count++] = (u16)index;
+    else
+        gl_vertex.key[index] = 0;
+}
+
 // Applies one window event to gl_vertex.
 static void vtx_internal_event(const SDL_Event& event)
 {
     switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-        if ((unsigned)event.key.keysym.sym < sizeof gl_vertex.key)
-            gl_vertex.key[event.key.keysym.sym] = event.type == SDL_KEYDOWN;
+        if ((unsigned)event.key.keysym.sym < sizeof gl_vertex.key) {
+            if (event.type == SDL_KEYDOWN)
+                vtx_internal_press(event.key.keysym.sym);
+            else
+                vtx_internal_release(event.key.keysym.sym);
+        }
         break;
     case SDL_MOUSEMOTION:
-        // The last motion of the frame counts, not the sum.
-        gl_vertex.mouse_dx = event.motion.xrel;
-        gl_vertex.mouse_dy = event.motion.yrel;
+        if (vtx_input.warp_due && event.motion.x == vtx_input.warp_x &&
+            event.motion.y == vtx_input.warp_y) {
+            vtx_input.warp_due = 0;
+            break;
+        }
+        // A fast hand sends several motions per frame: all of them count.
+        if (!gl_vertex.paused && vtx_input.quiet_frames == 0) {
+            gl_vertex.mouse_dx += event.motion.xrel;
+            gl_vertex.mouse_dy += event.motion.yrel;
+        }
         break;
     case SDL_MOUSEBUTTONDOWN:
+        vtx_internal_press(event.button.button);
+        break;
     case SDL_MOUSEBUTTONUP:
-        gl_vertex.key[event.button.button] = event.type == SDL_MOUSEBUTTONDOWN;
+        vtx_internal_release(event.button.button);
+        break;
+    case SDL_ACTIVEEVENT:
+        if (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) {
+            vtx_input.focus_lost = !event.active.gain;
+            vtx_input.focus_event |= !event.active.gain;
+        }
         break;
     case SDL_VIDEORESIZE:
-        VTX_ScrResize(event.resize.w, event.resize.h);
+        vtx_input.resize_due = 1;
+        vtx_input.resize_width = event.resize.w;
+        vtx_input.resize_height = event.resize.h;
         break;
     case SDL_QUIT:
         gl_vertex.quit = 1;
@@ -102,34 +277,132 @@ static void vtx_internal_event(const SDL_Event& event)
     }
 }
 
-i8 VTX_Loop(u32 min_frame_ms)
+// Wall clock in ms for measuring, finer than SDL's ticks.
+static f64 vtx_internal_wall_ms()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec * 1e-6;
+}
+
+// Waits while paused: the loop need not spin for a still picture.
+static void vtx_internal_idle()
+{
+    for (u32 waited = 0; waited < VTX_PAUSED_FRAME_MS && !SDL_PollEvent(nullptr);
+         waited += VTX_IDLE_STEP_MS)
+        SDL_Delay(VTX_IDLE_STEP_MS);
+}
+
+// Reads the frame clock and moves the game clock by the frame's duration unless paused.
+static void vtx_internal_clock(u32 min_frame_ms)
 {
     u32 now = vtx_now();
-    if (gl_vertex.ticks != 0) {
-        // Unsigned differences keep the wrap of the tick counter harmless.
-        while (now - gl_vertex.ticks < min_frame_ms)
-            now = vtx_now();
-        gl_vertex.frame_time = (f32)(now - gl_vertex.ticks) * gl_vertex.time_scale;
-    } else {
+    if (vtx_input.frame == 0) {
+        gl_vertex.ticks = now;
+        gl_vertex.wall_ticks = now;
         gl_vertex.frame_time = 0;
+        return;
     }
+    // Unsigned differences keep the wrap of the tick counter harmless.
+    while (now - gl_vertex.wall_ticks < min_frame_ms)
+        now = vtx_now();
+    u32 elapsed = now - gl_vertex.wall_ticks;
+    gl_vertex.wall_ticks = now;
+    vtx_input.advance = gl_vertex.paused ? 0 : elapsed;
+    gl_vertex.ticks += vtx_input.advance;
+    gl_vertex.frame_time = (f32)vtx_input.advance * gl_vertex.time_scale;
+}
+
+// Starts a frame's input: taps of the previous frame end, the motion starts from zero.
+static void vtx_internal_input_begin()
+{
+    for (u32 i = 0; i < vtx_input.release_count; i++) {
+        u16 index = vtx_input.release_due[i];
+        gl_vertex.key[index] = vtx_input.down[index];
+    }
+    vtx_input.release_count = 0;
+    if (vtx_input.quiet_frames > 0)
+        vtx_input.quiet_frames--;
     gl_vertex.mouse_dx = 0;
     gl_vertex.mouse_dy = 0;
-    gl_vertex.ticks = now;
+    vtx_input.focus_event = 0;
+    vtx_input.toggle_due = 0;
+    vtx_input.resize_due = 0;
+    vtx_input.frame++;
+}
 
+// What the events asked for once they are all read: a focus lost and not regained
+// within the frame pauses, and a mode changes once per frame however many events
+// asked for it.
+static void vtx_internal_input_end()
+{
+    if (vtx_input.focus_event && vtx_input.focus_lost && gl_vertex.pausable)
+        vtx_internal_pause(1);
+    if (vtx_input.toggle_due)
+        VTX_SetFullscreen(!gl_vertex.fullscreen);
+    else if (vtx_input.resize_due && !gl_vertex.fullscreen) {
+        if (vtx_internal_mode(vtx_input.resize_width, vtx_input.resize_height, 0) == 0)
+            VTX_ScrResize(vtx_input.resize_width, vtx_input.resize_height);
+        vtx_input.quiet_frames = VTX_QUIET_FRAMES;
+    }
+}
+
+// Sends a grabbed pointer that strayed from the middle of the window back to it, so
+// the next motions are not stopped by the window's edge; the motion of the warp
+// itself is dropped when it arrives.
+static void vtx_internal_recentre()
+{
+    if (!vtx_window.grabbed || !gl_vertex.screen)
+        return;
+    int x = 0, y = 0;
+    SDL_GetMouseState(&x, &y);
+    int centre_x = gl_vertex.screen->w / 2, centre_y = gl_vertex.screen->h / 2;
+    if (abs(x - centre_x) <= centre_x / 2 && abs(y - centre_y) <= centre_y / 2)
+        return;
+    SDL_WarpMouse((Uint16)centre_x, (Uint16)centre_y);
+    vtx_input.warp_due = 1;
+    vtx_input.warp_x = centre_x;
+    vtx_input.warp_y = centre_y;
+}
+
+i8 VTX_Loop(u32 min_frame_ms)
+{
+    if (gl_vertex.paused)
+        vtx_internal_idle();
+    vtx_internal_clock(min_frame_ms);
+    vtx_internal_input_begin();
     SDL_Event event;
     while (SDL_PollEvent(&event))
         vtx_internal_event(event);
+    vtx_internal_input_end();
+    vtx_internal_recentre();
 
-    SDL_GL_SwapBuffers();
+    f64 swap_start = vtx_internal_wall_ms();
+    if (gl_vertex.screen)
+        SDL_GL_SwapBuffers();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl_vertex.swap_ms = (f32)(vtx_internal_wall_ms() - swap_start);
     return gl_vertex.quit;
+}
+
+void VTX_SetPausable(u8 pausable)
+{
+    gl_vertex.pausable = pausable != 0;
+}
+
+void VTX_SetVsync(u8 vsync)
+{
+    vtx_window.vsync = vsync != 0;
 }
 
 void VTX_SetMouse(u8 show_cursor, u8 grab)
 {
     SDL_ShowCursor(show_cursor != 0);
     SDL_WM_GrabInput(grab != 0 ? SDL_GRAB_ON : SDL_GRAB_OFF);
+    // A grab pulls the pointer into the window: that jump is no move of the player's.
+    if (grab && !vtx_window.grabbed)
+        vtx_input.quiet_frames = VTX_QUIET_FRAMES;
+    vtx_window.grabbed = grab != 0;
 }
 
 void VTX_SetWindow(const char* title, const char* icon_title)

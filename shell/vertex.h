@@ -1,6 +1,7 @@
 // The window module: one SDL window with its GL context, the projection, the
-// frame clock and the table of held keys. Everything it learns each frame lands
-// in gl_vertex, which the rest of the game reads directly.
+// frame clock, the game clock that stops while paused and the table of held
+// keys. Everything it learns each frame lands in gl_vertex, which the rest of
+// the game reads directly.
 #pragma once
 
 #include "shell/types.h"
@@ -15,21 +16,37 @@ enum {
     VTX_KEY_ESCAPE = 27,
     VTX_KEY_SPACE = 32,
     VTX_KEY_B = 'b',
+    VTX_KEY_P = 'p',    // pauses and resumes
+    VTX_KEY_F11 = 292,  // toggles full screen
+};
+
+enum {
+    VTX_PAUSED_FRAME_MS = 100,  // longest sleep of a paused frame; an event ends it sooner
+    VTX_QUIET_FRAMES = 2,  // frames whose mouse motion is dropped after a resume or a mode change
+    VTX_TAPS_MAX = 32,     // keys per frame whose release can wait for the next frame
 };
 
 struct s_vertex {
-    u8 key[512];          // 1 while a key (by SDL key symbol) or mouse button (1 to 5) is held
-    i32 mouse_dx;         // relative motion of the frame's last motion event, 0 if none
+    u8 key[512];          // 1 while a key (by SDL key symbol) or mouse button (1 to 5) is held;
+                          // a key pressed during a frame reads 1 for that whole frame
+    i32 mouse_dx;         // relative motion summed over the frame's motion events, 0 if none
     i32 mouse_dy;         // positive downwards
     SDL_Surface* screen;  // the video surface of the window
     int dimension;        // 0: perspective with depth test, other: 2-D orthographic
     int height;           // window size in pixels
     int width;
-    u32 ticks;       // clock in ms at the start of the current frame; 0 before the first frame
+    u32 ticks;       // game clock in ms at the start of the current frame; stands still while
+                     // paused; 0 before the first frame
     f32 time_scale;  // factor on elapsed milliseconds, 1.0
-    f32 frame_time;  // duration of the previous frame in ms (scaled); 0 on the first frame
+    f32 frame_time;  // game time of the previous frame in ms (scaled); 0 on the first frame and
+                     // while paused
     u8 quit;         // 1 once a close was requested; never cleared
     u8 ready;        // 1 between a successful VTX_Init and VTX_Stop
+    u8 paused;       // 1 while the game is paused; changed only by the window's events
+    u8 pausable;     // 1 when P and a lost focus pause the game (VTX_SetPausable)
+    u8 fullscreen;   // 1 while the window covers the desktop
+    u32 wall_ticks;  // frame clock in ms at the start of the current frame, paused or not
+    f32 swap_ms;     // wall time the last buffer swap and clear took, ms
 };
 
 extern s_vertex gl_vertex;
@@ -41,12 +58,22 @@ typedef u32 (*vtx_clock)(void);
 int VTX_Init(int width, int height, int bits_per_pixel, u8 fullscreen);
 // Sets the fixed GL state the game relies on.
 void VTX_InternalReset();
-// One frame: clock, events, buffer swap and clear; returns the quit flag.
+// One frame: clock, events, buffer swap and clear; returns the quit flag. While paused it
+// first sleeps until an event arrives or VTX_PAUSED_FRAME_MS pass.
 i8 VTX_Loop(u32 min_frame_ms);
 // Records a new window size and rebuilds viewport and projection.
 void VTX_ScrResize(int width, int height);
 // Selects perspective (0) or pixel-exact orthographic (other) projection.
 void VTX_ScrDimention(int dimension);
+// Switches between the window and full screen at the desktop's size, keeping the GL
+// context; back in the window the previous window size returns. 0 on success, 1 on failure
+// (the previous mode is kept).
+int VTX_SetFullscreen(u8 fullscreen);
+// Lets P and a lost input focus pause the game (1), or ignores them (0, after VTX_Init).
+void VTX_SetPausable(u8 pausable);
+// Asks for vertical sync (1, the default) or not at the next VTX_Init; TUMBRELIX_NO_VSYNC=1
+// in the environment turns it off as well.
+void VTX_SetVsync(u8 vsync);
 // Shows or hides the cursor and grabs or releases the input.
 void VTX_SetMouse(u8 show_cursor, u8 grab);
 // Sets the window caption.

@@ -1,5 +1,6 @@
 # Playing the real game with the mouse and keyboard: launch, loss, relaunch,
-# the camera views, Escape; and the picture of a level of solid colours.
+# the camera views, resizing, full screen, pause, Escape; and the picture of a
+# level of solid colours.
 source "$(dirname "$0")/lib.sh"
 
 # Screenshot of the game's window into the given file.
@@ -35,7 +36,45 @@ wait_still() {
 }
 
 # The game grabs the pointer, so buttons and motion reach it wherever they are.
-click() { xdotool mousedown 1; sleep 0.2; xdotool mouseup 1; }
+# A click lasts a millisecond, far less than a frame.
+click() { xdotool click 1; }
+
+# View 0 looks at (0, 0, 0) from 30 units, 45 degrees of vertical field of view
+# over the drawable's height h: f = h / 2 / tan(22.5 degrees) pixels per unit at
+# unit distance. Prints the pixels of the block's face (z 0.5) centred on (5, 4)
+# and of the world (z 0) at (-5, 3) for a drawable of w x h.
+field_points() {
+  python3 -c '
+import math, sys
+w, h = int(sys.argv[1]), int(sys.argv[2])
+f = h / 2 / math.tan(math.radians(22.5))
+print(round(w / 2 + 5 * f / 29.5), round(h / 2 - 4 * f / 29.5), round(w / 2 - 5 * f / 30), round(h / 2 - 3 * f / 30))' "$1" "$2"
+}
+
+# Checks a w x h picture: the block red and the world green where the projection
+# puts them, and the world's green in the far corners (the drawable fills it).
+check_field() {
+  local file=$1 w=$2 h=$3 what=$4 bx by wx wy got
+  read -r bx by wx wy < <(field_points "$w" "$h")
+  got="$(pixel "$file" "$bx" "$by") $(pixel "$file" "$wx" "$wy") $(pixel "$file" 2 2) $(pixel "$file" $((w - 3)) $((h - 3)))"
+  [ "$got" = "255,0,0 0,255,0 0,255,0 0,255,0" ] && pass "$what: the whole field in place ($w x $h)" \
+    || fail "$what: block ($bx, $by), world ($wx, $wy) and corners of $w x $h are $got"
+}
+
+# The pad's centre column in the row through it (y 395 in 640 x 480): the middle of
+# the pixels that are not the world's green.
+pad_x() {
+  convert "$1" -crop 640x1+0+395 -depth 8 txt:- | python3 -c '
+import re, sys
+xs = [int(m[1]) for m in re.finditer(r"^(\d+),\d+: \((\d+),(\d+),(\d+)", sys.stdin.read(), re.M)
+      if not (int(m[2]) < 60 and int(m[3]) > 200 and int(m[4]) < 60)]
+print((min(xs) + max(xs)) / 2 if xs else -1)'
+}
+
+# Geometry of the game's window as "width x height".
+geometry() {
+  xwininfo -id "$win" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'
+}
 
 # Ten relative mouse motions of dx, dy pixels.
 move() {
@@ -105,36 +144,78 @@ if [ -n "${win:-}" ]; then
   sleep 2
   wait_still 10 || fail "solid level: the picture never settles"
   shot "$work/solid.png"
-  # View 0: eye 30 units in front of (0, 0, 0), 45 degrees of vertical field of
-  # view over 480 pixels: f = 240 / tan(22.5 degrees) pixels per unit at unit
-  # distance. The block's face (z 0.5) centred on (5, 4) lands at
-  # (320 + 5f / 29.5, 240 - 4f / 29.5); the world (z 0) at (-5, 3) at
-  # (320 - 5f / 30, 240 - 3f / 30).
-  read -r bx by wx wy < <(python3 -c '
-import math
-f = 240 / math.tan(math.radians(22.5))
-print(round(320 + 5 * f / 29.5), round(240 - 4 * f / 29.5), round(320 - 5 * f / 30), round(240 - 3 * f / 30))')
-  block=$(pixel "$work/solid.png" "$bx" "$by")
-  world=$(pixel "$work/solid.png" "$wx" "$wy")
-  [ "$block" = "255,0,0" ] && pass "the block's colour at ($bx, $by)" || fail "block pixel ($bx, $by) is $block"
-  [ "$world" = "0,255,0" ] && pass "the world's colour at ($wx, $wy)" || fail "world pixel ($wx, $wy) is $world"
+  check_field "$work/solid.png" 640 480 "view 0"
+  read -r bx by wx wy < <(field_points 640 480)
   # Edges: just inside and just outside the block's right edge (x = 6.5).
   inside=$(python3 -c 'import math; f=240/math.tan(math.radians(22.5)); print(math.floor(320+6.5*f/29.5)-2)')
   [ "$(pixel "$work/solid.png" "$inside" "$by")" = "255,0,0" ] && \
     [ "$(pixel "$work/solid.png" $((inside + 5)) "$by")" = "0,255,0" ] && pass "the block ends where view 0 puts its edge" \
     || fail "block edge near x $inside: $(pixel "$work/solid.png" "$inside" "$by") / $(pixel "$work/solid.png" $((inside + 5)) "$by")"
 
+  # A resize sets the drawable to the window's size, there and back again.
+  for size in 1000x700 640x480; do
+    xdotool windowsize "$win" ${size/x/ }
+    sleep 1
+    wait_still 10 && shot "$work/sized.png"
+    check_field "$work/sized.png" ${size/x/ } "resized to $size"
+  done
+  # F11: full screen at the screen's size, then the window's size again.
+  read -r sw sh < <(xwininfo -root | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w, h}')
+  xdotool key F11
+  sleep 1
+  [ "$(geometry)" = "${sw}x${sh}" ] && pass "F11: full screen" || fail "F11: window $(geometry), screen ${sw}x${sh}"
+  import -window root "$work/full.png"
+  check_field "$work/full.png" "$sw" "$sh" "full screen"
+  xdotool key F11
+  sleep 1
+  [ "$(geometry)" = 640x480 ] && pass "F11 again: the window" || fail "F11 again: window $(geometry)"
+  wait_still 10 && shot "$work/back.png"
+  check_field "$work/back.png" 640 480 "back from full screen"
+
   # A click launches a ball from the pad in the middle; the pad then moves
   # aside, and the ball, left alone, falls past it and is lost.
   click
   wait_change "$work/solid.png" 5 && pass "a click launches a ball that shows" || fail "nothing moved after the click"
+  # P freezes the flying ball under a dimmed picture; P again lets it fly on.
+  xdotool key p
+  sleep 0.5
+  shot "$work/p1.png"
+  sleep 0.5
+  shot "$work/p2.png"
+  [ "$(compare -metric AE "$work/p1.png" "$work/p2.png" null: 2>&1)" = 0 ] && pass "P: the picture stands still" \
+    || fail "P: the picture moved while paused"
+  dim=$(pixel "$work/p1.png" "$bx" "$by")
+  [ "${dim%%,*}" -gt 40 ] && [ "${dim%%,*}" -lt 160 ] && pass "P: the picture is dimmed" || fail "P: block pixel $dim"
+  xdotool mousemove --window "$win" 320 240 key p
   move 40 0
   wait_still 30 && pass "left alone the ball is lost (the picture comes to rest)" \
     || fail "the picture never came to rest after the launch"
   shot "$work/lost.png"
+  # Twenty motions of 6 pixels to the left sent at once, many within one frame,
+  # move the pad by their sum: 1.2 units, 1.2 f / 30 pixels at 640 x 480.
+  xdotool $(for _ in $(seq 20); do echo mousemove_relative -- -6 0; done)
+  wait_still 10 && shot "$work/burst.png"
+  moved=$(python3 -c "import math; print(round(($(pad_x "$work/lost.png")) - ($(pad_x "$work/burst.png")) - 1.2 * 240 / math.tan(math.radians(22.5)) / 30))")
+  [ "${moved#-}" -le 3 ] && pass "a burst of motions moves the pad by their sum" || fail "the pad's move is off its sum by $moved pixels"
+
+  # Another window taking the focus pauses; a click on the window resumes and
+  # launches nothing.
+  xmessage -geometry +700+600 away &
+  other=$!
+  xdotool search --sync --name '^xmessage$' windowfocus --sync
+  sleep 0.5
+  shot "$work/away.png"
+  dim=$(pixel "$work/away.png" "$bx" "$by")
+  [ "${dim%%,*}" -gt 40 ] && [ "${dim%%,*}" -lt 160 ] && pass "lost focus pauses" || fail "lost focus: block pixel $dim"
+  kill $other
+  xdotool mousemove --window "$win" 320 240 click 1
+  sleep 1
+  shot "$work/resumed.png"
+  [ "$(compare -metric AE -fuzz 5% "$work/burst.png" "$work/resumed.png" null: 2>&1)" = 0 ] \
+    && pass "a click resumes and launches nothing" || fail "the resuming click: the picture changed"
   # With no ball in play the next click launches another.
   click
-  wait_change "$work/lost.png" 5 && pass "a second click launches another ball" || fail "the second click did nothing"
+  wait_change "$work/resumed.png" 5 && pass "a second click launches another ball" || fail "the second click did nothing"
   wait_still 30 || fail "the second ball was never lost"
 
   # The right button held while the mouse moves tilts the view.

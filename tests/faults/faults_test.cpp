@@ -114,25 +114,6 @@ TEST_F(Play, window_squeezed_to_one_pixel_to_height_zero_and_back_plays_on)
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
-TEST_F(Play, keys_and_buttons_pressed_and_released_within_one_frame_do_nothing)
-{
-    int view = game_->view_index;
-    push_key(SDLK_ESCAPE, true);
-    push_key(SDLK_ESCAPE, false);
-    push_key(SDLK_SPACE, true);
-    push_key(SDLK_SPACE, false);
-    for (int button = 1; button <= 5; button++) {
-        push_button(button, true);
-        push_button(button, false);
-    }
-    EXPECT_EQ(0, frame()) << "an Escape tap inside one frame is never held";
-    for (int i = 0; i < 10; i++)
-        ASSERT_EQ(0, frame());
-    EXPECT_EQ(game_->view_index, view);
-    EXPECT_EQ(balls_in_play(), 0);
-    EXPECT_EQ(game_->pad.state, PAD_STATE_IDLE);
-}
-
 TEST_F(Play, thousands_of_pixels_of_motion_in_one_frame_keep_pad_and_camera_sane)
 {
     click();

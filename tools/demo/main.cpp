@@ -12,6 +12,7 @@
 #include <getopt.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -19,10 +20,29 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 enum {
-    DEMO_HISTOGRAM_BINS = 100000,  // frame times in steps of 10 µs, up to 1 s
-    DEMO_WARMUP_FRAMES = 200,      // frames before allocations and particles count as steady
+    DEMO_HISTOGRAM_BINS = 100000,     // frame times in steps of 10 µs, up to 1 s
+    DEMO_WARMUP_FRAMES = 200,         // frames before allocations and particles count as steady
+    DEMO_TIMED_FRAMES_MAX = 1000000,  // frames whose split --timings keeps; later ones go unsplit
+};
+
+// Wall time of one frame's parts, ms.
+enum e_demo_part {
+    DEMO_PART_INPUT,   // clock, events and the autopilot
+    DEMO_PART_UPDATE,  // sound, logic, collisions, motion
+    DEMO_PART_DRAW,    // camera and drawing
+    DEMO_PART_SWAP,    // buffer swap and clear
+    DEMO_PART_OTHER,   // screenshots and the demo's own bookkeeping
+    DEMO_PART_COUNT,
+};
+static const char* const demo_part_names[DEMO_PART_COUNT] = {"input", "update", "draw", "swap",
+                                                             "other"};
+
+struct s_demo_split {
+    f32 total;
+    f32 parts[DEMO_PART_COUNT];
 };
 
 struct s_demo_options {
@@ -38,8 +58,10 @@ struct s_demo_options {
     int balls = 0;           // balls to keep in play; 0: play normally
     double aim_error = 1;    // scale of the autopilot's deliberate misses
     bool endurance = false;  // one more line on standard error: memory and position figures
-    long warmup =
-        DEMO_WARMUP_FRAMES;  // frames before allocations, memory and particles count as steady
+    // One more line: where the median and the slowest frames spend their time.
+    bool timings = false;
+    // Frames before allocations, memory and particles count as steady.
+    long warmup = DEMO_WARMUP_FRAMES;
 };
 
 struct s_demo_figures {
@@ -54,6 +76,8 @@ struct s_demo_figures {
     long rss_warm_kib;           // resident size once warm
     u32 particle_capacity_warm;  // particle group slots once warm
     long nonfinite_positions;    // ball or bonus positions seen NaN or infinite, all frames
+    s_demo_split* splits;        // one per frame with --timings, made before the first frame
+    long split_count;
 };
 
 static s_game demo_game;
@@ -82,6 +106,7 @@ enum e_demo_option {
     DEMO_AIM_ERROR,
     DEMO_ENDURANCE,
     DEMO_WARMUP,
+    DEMO_TIMINGS,
     DEMO_VERSION,
 };
 
@@ -98,6 +123,7 @@ static const option demo_options[] = {
     {"aim-error", required_argument, nullptr, DEMO_AIM_ERROR},
     {"endurance", no_argument, nullptr, DEMO_ENDURANCE},
     {"warmup", required_argument, nullptr, DEMO_WARMUP},
+    {"timings", no_argument, nullptr, DEMO_TIMINGS},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, DEMO_VERSION},
     {nullptr, 0, nullptr, 0},
@@ -126,6 +152,8 @@ static void demo_help(const char* name)
            "                           standard error\n"
            "      --warmup N         frames before allocations, memory and particles count\n"
            "                           as steady (default %d)\n"
+           "      --timings          add a line splitting the median and the slowest 1 %%\n"
+           "                           of frames into input, update, draw and swap\n"
            "  -h, --help             display this help and exit\n"
            "      --version          output version information and exit\n",
            name, (int)DEMO_WARMUP_FRAMES);
@@ -161,6 +189,9 @@ static int demo_option(int code, const char* flag, const char* value, s_demo_opt
         return 0;
     case DEMO_ENDURANCE:
         options->endurance = true;
+        return 0;
+    case DEMO_TIMINGS:
+        options->timings = true;
         return 0;
     case DEMO_FRAMES:
         if (demo_number(flag, value, 1, 1e9, &number))
@@ -242,6 +273,14 @@ static double demo_wall_now()
     return now.tv_sec + now.tv_nsec * 1e-9;
 }
 
+// Adds the wall time since the mark to a part, in ms, and moves the mark.
+static void demo_lap(double* mark, f32* part)
+{
+    double now = demo_wall_now();
+    *part += (f32)((now - *mark) * 1e3);
+    *mark = now;
+}
+
 // Frames per second at the given fraction of frames, slowest first.
 static double demo_fps_at(const s_demo_figures* figures, double fraction)
 {
@@ -320,6 +359,50 @@ static long demo_blocks_alive(s_game* game)
     return alive;
 }
 
+// Prints one band of frames, sorted by duration from first to last: the average
+// frame and the average of each part.
+static void demo_print_band(const s_demo_figures* figures, const std::vector<long>& order,
+                            const char* name, long first, long last)
+{
+    s_demo_split sum = {};
+    for (long i = first; i < last; i++) {
+        const s_demo_split& split = figures->splits[order[i]];
+        sum.total += split.total;
+        for (int part = 0; part < DEMO_PART_COUNT; part++)
+            sum.parts[part] += split.parts[part];
+    }
+    f32 count = (f32)(last - first);
+    printf(" %s: frames=%ld frame=%.3f", name, last - first, sum.total / count);
+    for (int part = 0; part < DEMO_PART_COUNT; part++)
+        printf(" %s=%.3f", demo_part_names[part], sum.parts[part] / count);
+}
+
+// Where the first frame, the frames around the median and the slowest 1 % spend
+// their time, in ms.
+static void demo_print_timings(const s_demo_figures* figures)
+{
+    long count = figures->split_count;
+    if (count == 0)
+        return;
+    std::vector<long> order((size_t)count);
+    for (long i = 0; i < count; i++)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [figures](long a, long b) {
+        return figures->splits[a].total < figures->splits[b].total;
+    });
+    long median = count / 2, slow = (long)ceil(count * 0.01);
+    long half_band = slow / 2;
+    printf("timings_ms:");
+    // The first frame is where the driver meets most of the GL states for the first time.
+    std::vector<long> first = {0};
+    demo_print_band(figures, first, "first", 0, 1);
+    printf(";");
+    demo_print_band(figures, order, "median", median - half_band, median + half_band + 1);
+    printf(";");
+    demo_print_band(figures, order, "slowest_1pct", count - slow, count);
+    printf("\n");
+}
+
 static void demo_overlay(s_game* game)
 {
     PrintString(8, gl_vertex.height - 20, 12, 9, 0, "%d fps  balls %d  effects %d",
@@ -347,6 +430,8 @@ int main(int argc, char** argv)
     status = game_start(game, options.level.c_str(), options.seeded ? &options.seed : nullptr);
     if (status != 0)
         return status;
+    // Nobody is there to resume a demo that a lost focus paused.
+    VTX_SetPausable(0);
     if (options.overlay && font_init() != 0)
         fprintf(stderr, "demo: no overlay: data/font_texture_00.bmp did not load\n");
     if (shot_init(2048, 2048) != 0) {
@@ -359,6 +444,14 @@ int main(int argc, char** argv)
     autopilot_define(&pilot, options.seeded ? options.seed : 1, options.balls,
                      (f32)options.aim_error);
     s_demo_figures* figures = &demo_figures;
+    if (options.timings) {
+        figures->splits = (s_demo_split*)calloc(DEMO_TIMED_FRAMES_MAX, sizeof(s_demo_split));
+        if (!figures->splits) {
+            fprintf(stderr, "demo: out of memory for the frame timings\n");
+            game_stop(game);
+            return 1;
+        }
+    }
     long blocks_alive = demo_blocks_alive(game);
     i32 ball_states[16] = {}, bonus_states[16] = {};
     f32 bonus_y[16] = {};
@@ -373,6 +466,8 @@ int main(int argc, char** argv)
             figures->particle_capacity_warm = game->particles.group_capacity;
             alloc_count_start();
         }
+        s_demo_split split = {};
+        double mark = demo_wall_now();
         if (game_frame_input(game))
             break;
         // A level load allocates by nature (the new level's records and
@@ -387,9 +482,13 @@ int main(int argc, char** argv)
             blocks_alive = demo_blocks_alive(game);
         }
         autopilot_steer(&pilot, game);
-        game_frame_update(game);
+        demo_lap(&mark, &split.parts[DEMO_PART_INPUT]);
+        game_frame_step(game);
+        demo_lap(&mark, &split.parts[DEMO_PART_UPDATE]);
+        game_frame_draw(game);
         if (options.overlay)
             demo_overlay(game);
+        demo_lap(&mark, &split.parts[DEMO_PART_DRAW]);
         if (!options.shots.empty() && frame % options.shot_every == 0) {
             snprintf(shot_path, sizeof shot_path, "%s/frame_%06ld.png", options.shots.c_str(),
                      frame);
@@ -405,6 +504,16 @@ int main(int argc, char** argv)
         double now = demo_wall_now();
         long bin = (long)((now - last) * 1e5);
         figures->histogram[bin < DEMO_HISTOGRAM_BINS ? bin : DEMO_HISTOGRAM_BINS - 1]++;
+        if (figures->splits && figures->split_count < DEMO_TIMED_FRAMES_MAX) {
+            // The swap was timed inside the input step; the frame runs from one end to the next.
+            split.parts[DEMO_PART_SWAP] = gl_vertex.swap_ms;
+            split.parts[DEMO_PART_INPUT] -= gl_vertex.swap_ms;
+            split.total = (f32)((now - last) * 1e3);
+            split.parts[DEMO_PART_OTHER] = split.total;
+            for (int part = 0; part < DEMO_PART_OTHER; part++)
+                split.parts[DEMO_PART_OTHER] -= split.parts[part];
+            figures->splits[figures->split_count++] = split;
+        }
         last = now;
         sim_ms += gl_vertex.frame_time;
         figures->frames++;
@@ -420,6 +529,8 @@ int main(int argc, char** argv)
            demo_fps_at(figures, 0.01), figures->blocks_destroyed, blocks_remaining,
            figures->bonuses_dropped, figures->bonuses_caught, figures->balls_launched,
            figures->balls_lost, figures->particles_peak, (unsigned long long)figures->allocations);
+    if (options.timings)
+        demo_print_timings(figures);
     fflush(stdout);
     if (options.endurance) {
         // Growth is measured from the end of warm-up; a run too short to warm up reports 0.
@@ -431,6 +542,7 @@ int main(int argc, char** argv)
             warm ? (long)game->particles.group_capacity - (long)figures->particle_capacity_warm : 0,
             figures->nonfinite_positions);
     }
+    free(figures->splits);
     shot_stop();
     game_stop(game);
     return 0;
