@@ -1,5 +1,7 @@
 // Sound effects synthesised from oscillators, noise and filters, written as
 // 16-bit 44.1 kHz mono WAV files; pad_load.wav is an exact one-second loop.
+#include <sndfile.h>
+
 #include <cmath>
 #include <cstdio>
 
@@ -102,33 +104,34 @@ static void finish(std::vector<f32>& s, f32 peak, bool fade)
     }
 }
 
-static void put_le(std::vector<u8>& out, u32 value, int bytes)
-{
-    for (int i = 0; i < bytes; i++)
-        out.push_back((u8)(value >> (8 * i)));
-}
-
+// Samples are rounded to 16 bits here rather than by libsndfile, so the
+// rounding (half away from zero) and the clamp stay ours and the bytes never
+// change with the library's version.
 static int write_wav(const std::string& path, const std::vector<f32>& s)
 {
-    std::vector<u8> out;
-    u32 data = (u32)s.size() * 2;
-    out.insert(out.end(), {'R', 'I', 'F', 'F'});
-    put_le(out, 36 + data, 4);
-    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put_le(out, 16, 4);
-    put_le(out, 1, 2);  // PCM
-    put_le(out, 1, 2);  // mono
-    put_le(out, RATE, 4);
-    put_le(out, RATE * 2, 4);  // bytes per second
-    put_le(out, 2, 2);         // bytes per frame
-    put_le(out, 16, 2);
-    out.insert(out.end(), {'d', 'a', 't', 'a'});
-    put_le(out, data, 4);
-    for (f32 v : s) {
-        f32 c = v > 1 ? 1 : (v < -1 ? -1 : v);
-        put_le(out, (u32)(i32)std::lround(c * 32767.0f) & 0xffff, 2);
+    std::vector<i16> pcm(s.size());
+    for (size_t i = 0; i < s.size(); i++) {
+        f32 c = s[i] > 1 ? 1 : (s[i] < -1 ? -1 : s[i]);
+        pcm[i] = (i16)std::lround(c * 32767.0f);
     }
-    return assets_write_file(path, out);
+    if (assets_make_dirs(path) != 0)
+        return 1;
+    SF_INFO info = {};
+    info.samplerate = RATE;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file) {
+        fprintf(stderr, "%s: cannot write: %s\n", path.c_str(), sf_strerror(nullptr));
+        return 1;
+    }
+    sf_count_t written = sf_write_short(file, pcm.data(), (sf_count_t)pcm.size());
+    int closed = sf_close(file);
+    if (written != (sf_count_t)pcm.size() || closed != 0) {
+        fprintf(stderr, "%s: cannot write all %zu samples\n", path.c_str(), pcm.size());
+        return 1;
+    }
+    return 0;
 }
 
 // The charge hum: every component has a whole number of cycles per second,
