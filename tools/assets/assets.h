@@ -52,6 +52,8 @@ int assets_write_file(const std::string& path, const std::vector<u8>& bytes);
 
 // Writes the game's sprites and the level textures under root/data.
 int textures_write(const std::string& root);
+// Writes the level textures (backgrounds, walls, blocks) under root/data.
+int level_textures_write(const std::string& root);
 // Writes data/font_texture_00.bmp under root.
 int font_write(const std::string& root);
 // Writes the sound effects under root/data/sounds.
