@@ -42,7 +42,7 @@ void autopilot_define(s_autopilot* pilot, u32 seed, int keep_balls, f32 error_sc
 int autopilot_balls_in_play(const s_game* game)
 {
     int count = 0;
-    for (int slot = 0; slot < 16; slot++)
+    for (int slot = 0; slot < BALL_LIST_SIZE; slot++)
         count += game->balls.states[slot] == 1;
     return count;
 }
@@ -87,7 +87,7 @@ void autopilot_steer(s_autopilot* pilot, s_game* game)
     // its landing is worthless: the pad waits under the lowest rising ball instead.
     int soonest = -1, lowest = -1;
     f32 soonest_t = 0, aim_x = pad->coord.x;
-    for (int slot = 0; slot < 16; slot++) {
+    for (int slot = 0; slot < BALL_LIST_SIZE; slot++) {
         if (game->balls.states[slot] != 1)
             continue;
         const s_ball* ball = &game->balls.balls[slot];

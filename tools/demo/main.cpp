@@ -231,7 +231,7 @@ static int demo_option(int code, const char* flag, const char* value, s_demo_opt
         options->aim_error = number;
         return 0;
     case DEMO_BALLS:
-        if (demo_number(flag, value, 0, 16, &number))
+        if (demo_number(flag, value, 0, BALL_LIST_SIZE, &number))
             return 1;
         options->balls = (int)number;
         return 0;
@@ -301,14 +301,15 @@ static void demo_watch(s_game* game, i32* ball_states, i32* bonus_states, f32* b
                        s_demo_figures* figures)
 {
     f32 bottom = game->map.getMap()->world.limits[2];
-    for (int slot = 0; slot < 16; slot++) {
+    for (int slot = 0; slot < BALL_LIST_SIZE; slot++) {
         i32 ball = game->balls.states[slot] == 1;
         if (ball && !ball_states[slot])
             figures->balls_launched++;
         if (!ball && ball_states[slot])
             figures->balls_lost++;
         ball_states[slot] = ball;
-
+    }
+    for (int slot = 0; slot < BONUS_LIST_SIZE; slot++) {
         i32 bonus = game->bonuses.states[slot] == 1;
         if (bonus && !bonus_states[slot])
             figures->bonuses_dropped++;
@@ -338,10 +339,12 @@ static long demo_rss_kib()
 static long demo_nonfinite(s_game* game)
 {
     long count = 0;
-    for (int slot = 0; slot < 16; slot++) {
+    for (int slot = 0; slot < BALL_LIST_SIZE; slot++) {
         const s_coord& ball = game->balls.balls[slot].coord;
         if (game->balls.states[slot] == 1 && !(std::isfinite(ball.x) && std::isfinite(ball.y)))
             count++;
+    }
+    for (int slot = 0; slot < BONUS_LIST_SIZE; slot++) {
         const s_coord& bonus = game->bonuses.bonuses[slot].coord;
         if (game->bonuses.states[slot] == 1 && !(std::isfinite(bonus.x) && std::isfinite(bonus.y)))
             count++;
@@ -453,8 +456,8 @@ int main(int argc, char** argv)
         }
     }
     long blocks_alive = demo_blocks_alive(game);
-    i32 ball_states[16] = {}, bonus_states[16] = {};
-    f32 bonus_y[16] = {};
+    i32 ball_states[BALL_LIST_SIZE] = {}, bonus_states[BONUS_LIST_SIZE] = {};
+    f32 bonus_y[BONUS_LIST_SIZE] = {};
     double started = demo_wall_now(), sim_ms = 0, last = started;
     char shot_path[4096];
 
