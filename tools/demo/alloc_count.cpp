@@ -1,7 +1,7 @@
 // Allocation counter: wraps malloc and operator new and counts only the calls
 // whose immediate caller lies in this executable, where the game's code is
 // linked statically. Sanitizer builds keep their own allocator untouched.
-#include "alloc_count.h"
+#include "tools/demo/alloc_count.h"
 
 #include <atomic>
 #include <cstdlib>

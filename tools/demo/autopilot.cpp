@@ -1,6 +1,6 @@
 // The demo's autopilot: predicts where each falling ball meets the pad line
 // and moves the pad there through the same mouse input a player gives.
-#include "autopilot.h"
+#include "tools/demo/autopilot.h"
 
 #include "shell/vertex.h"
 

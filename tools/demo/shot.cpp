@@ -1,5 +1,5 @@
 // Screenshots: reads the back buffer once the frame is drawn and writes it with libpng.
-#include "shot.h"
+#include "tools/demo/shot.h"
 
 #include <GL/gl.h>
 #include <png.h>
