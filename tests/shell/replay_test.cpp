@@ -7,7 +7,7 @@
 namespace {
 
 const std::string HEADER =
-    "tumbrelix replay 1\nmap levels/default.map\nhash 0a313bac93d485d2\nseed 1\nticks 1010\n";
+    "tumbrelix replay 1\nmap levels/default.map\nhash 6ce1317744a66d94\nseed 1\nticks 1010\n";
 
 TEST(ReplayRead, playback_meets_each_frame_as_written_with_its_checksum)
 {
