@@ -692,7 +692,8 @@ int replay_record_open(s_replay* replay, const char* path, const char* map_path,
         *error = std::string(path) + ": cannot be written (" + strerror(errno) + ")";
         return 1;
     }
-    // Buffered in a block of our own, so recording allocates nothing as it goes.
+    // Buffered in a block of our own, so recording allocates nothing as it
+    // goes; a process records one game at a time.
     static char buffer[REPLAY_WRITE_BUFFER];
     setvbuf(replay->file, buffer, _IOFBF, sizeof buffer);
     return 0;
