@@ -77,14 +77,15 @@ void music_internal_gather(const char* directory, std::vector<std::string>* cand
 
 void music_play_random(s_music* music, const char* directory)
 {
+    // The one draw from rand() comes at a fixed point of start-up, tracks or
+    // none, so a game (and its replay) does not depend on the music folder.
+    // Later tracks change on the sound card's clock, not on frames, so they are
+    // picked by the player's own generator, seeded with this draw.
+    u32 draw = (u32)rand();
     std::vector<std::string> tracks;
     music_internal_gather(directory, &tracks);
     if (tracks.empty())
         return;
-    // The one draw from rand() comes at a fixed point of start-up. Later tracks
-    // change on the sound card's clock, not on frames, so they are picked by the
-    // player's own generator, seeded with this draw.
-    u32 draw = (u32)rand();
     int first = (int)(draw % tracks.size());
     music_play_defined(music, tracks[first].c_str());
     music->tracks.swap(tracks);

@@ -40,7 +40,7 @@ int music_init(s_music* music);
 // Stops any track, forgets the directory's tracks and streams the file once through the player's slot.
 void music_play_defined(s_music* music, const char* path);
 // Plays a file of the directory picked with rand(), then the others in random order; nothing if
-// none qualifies.
+// none qualifies. Draws one rand() either way.
 void music_play_random(s_music* music, const char* directory);
 // Per-frame step: prepares the following track a step a frame and starts it when the playing one ends.
 void music_loop(s_music* music);

@@ -5,6 +5,7 @@
 #include "gfx/coord.h"
 #include "gfx/fonts.h"
 #include "level/reader.h"
+#include "shell/replay.h"
 #include "shell/vertex.h"
 
 #include <SDL/SDL.h>
@@ -289,9 +290,15 @@ int game_frame(s_game* game)
 {
     if (game_frame_input(game))
         return 1;
+    // The replay sets the clock before the switch: a level read takes its
+    // movements' start from it.
+    if (game->replay && replay_frame_time(game->replay))
+        return 1;
     progress_switch(game);
+    if (game->replay)
+        replay_frame_input(game->replay);
     game_frame_update(game);
-    return 0;
+    return game->replay && replay_frame_check(game->replay, game);
 }
 
 void game_stop(s_game* game)

@@ -18,6 +18,8 @@
 
 #include <GL/glu.h>
 
+struct s_replay;
+
 // How far start-up got, so shutdown stops exactly what was started.
 enum e_game_stage {
     GAME_STAGE_NONE = 0,
@@ -47,6 +49,7 @@ struct s_game {
     s_hud hud;            // title and launch hint
     bool sounds_paused;   // the effects are held for a pause
     e_game_stage stage;
+    s_replay* replay = nullptr;  // records the run or plays one back; null: neither
 };
 
 // Runs the start-up sequence for the level at map_path, or for the pack in that
@@ -56,7 +59,8 @@ struct s_game {
 // exit status to end with (everything started is stopped).
 int game_start(s_game* game, const char* map_path, const u32* seed = nullptr);
 // One whole frame in its fixed order, a due level switch between input and
-// update; returns non-zero when the run should end.
+// update, the replay's steps around them; returns non-zero when the run should
+// end (also when playback ends or diverges).
 int game_frame(s_game* game);
 // The frame's opening: clock, events, the close and Escape tests. Non-zero: end the run.
 int game_frame_input(s_game* game);

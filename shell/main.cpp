@@ -2,6 +2,7 @@
 // window is closed or Escape is held.
 #include "shell/game.h"
 #include "shell/options.h"
+#include "shell/replay.h"
 #include "shell/vertex.h"
 
 #include <getopt.h>
@@ -10,36 +11,86 @@
 enum {
     MAIN_VERSION = 256,  // long options without a short form
     MAIN_NO_VSYNC,
+    MAIN_RECORD,
+    MAIN_REPLAY,
 };
 
 static const option main_options[] = {
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, MAIN_VERSION},
     {"no-vsync", no_argument, nullptr, MAIN_NO_VSYNC},
+    {"record", required_argument, nullptr, MAIN_RECORD},
+    {"replay", required_argument, nullptr, MAIN_REPLAY},
     {nullptr, 0, nullptr, 0},
 };
 
 static void main_help(const char* name)
 {
     printf("Usage: %s [OPTION]... MAP|FOLDER\n"
+           "  or:  %s [OPTION]... --replay FILE\n"
            "Play the level of the map file MAP, or every level of the pack in FOLDER in\n"
            "turn, in a window: steer the pad with the mouse, launch a ball with the left\n"
            "button, tilt the view with the right button and the mouse, change the view\n"
            "with Space, pause with P, switch to full screen with F11, and hold Escape to\n"
            "quit.\n"
            "\n"
-           "  -h, --help      display this help and exit\n"
-           "      --no-vsync  do not wait for the screen's refresh between frames\n"
-           "      --version   output version information and exit\n"
+           "  -h, --help         display this help and exit\n"
+           "      --no-vsync     do not wait for the screen's refresh between frames\n"
+           "      --record FILE  record the game into the replay FILE\n"
+           "      --replay FILE  play the replay FILE back on the map it names; the mouse\n"
+           "                       and keys are ignored but for P and Escape; ends with\n"
+           "                       status 1 when the game no longer follows the replay\n"
+           "      --version      output version information and exit\n"
            "\n"
            "Pictures, sounds and music are read from data/ under the working directory.\n",
-           name);
+           name, name);
+}
+
+// Plays the game, recording it or playing a replay back when asked; returns the exit status.
+static int main_play(const char* map_path, const char* record_path, const char* replay_path)
+{
+    static s_game game;
+    static s_replay replay;
+    std::string error;
+    const u32* seed = nullptr;
+    if (replay_path) {
+        if (replay_load(&replay, replay_path, &error) != 0) {
+            fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        map_path = replay.map_path.c_str();
+        seed = &replay.seed;
+    }
+    if (record_path && replay_record_open(&replay, record_path, map_path, &error) != 0) {
+        fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    int status = game_start(&game, map_path, seed);
+    if (status == 0 && record_path && replay_record_start(&replay, gl_vertex.ticks, &error)) {
+        fprintf(stderr, "%s\n", error.c_str());
+        game_stop(&game);
+        status = 1;
+    }
+    if (status != 0) {
+        replay_stop(&replay);
+        return status;
+    }
+    if (replay_path)
+        replay_play_start(&replay, 1);
+    if (record_path || replay_path)
+        game.replay = &replay;
+    while (!game_frame(&game)) {
+    }
+    game_stop(&game);
+    status = replay.diverged ? 1 : 0;
+    return replay_stop(&replay) != 0 ? 1 : status;
 }
 
 int main(int argc, char** argv)
 {
     const char* self = argc > 0 ? argv[0] : "tumbrelix";
     const char* name = options_name(argc, argv, "tumbrelix");
+    const char *record_path = nullptr, *replay_path = nullptr;
     for (int option; (option = getopt_long(argc, argv, "h", main_options, nullptr)) != -1;) {
         if (option == 'h') {
             main_help(name);
@@ -53,19 +104,20 @@ int main(int argc, char** argv)
             VTX_SetVsync(0);
             continue;
         }
+        if (option == MAIN_RECORD || option == MAIN_REPLAY) {
+            (option == MAIN_RECORD ? record_path : replay_path) = optarg;
+            continue;
+        }
         return options_refuse(name, nullptr);
     }
-    if (optind >= argc) {
+    if (record_path && replay_path)
+        return options_refuse(name, "--record and --replay cannot go together");
+    if (replay_path && optind < argc)
+        return options_refuse(name, "--replay plays the map its replay names: give no map");
+    if (optind >= argc && !replay_path) {
         printf("usage: %s <map file>\n", self);
         fflush(stdout);
         return 0;
     }
-    static s_game game;
-    int status = game_start(&game, argv[optind]);
-    if (status != 0)
-        return status;
-    while (!game_frame(&game)) {
-    }
-    game_stop(&game);
-    return 0;
+    return main_play(replay_path ? nullptr : argv[optind], record_path, replay_path);
 }

@@ -426,6 +426,11 @@ void VTX_Stop()
     gl_vertex.ready = 0;
 }
 
+void VTX_Delay(u32 ms)
+{
+    SDL_Delay(ms);
+}
+
 void VTX_SetClock(vtx_clock clock)
 {
     vtx_now = clock ? clock : SDL_GetTicks;

@@ -82,5 +82,7 @@ void VTX_SetWindow(const char* title, const char* icon_title);
 f32 VTX_GetFps();
 // Closes the window and shuts SDL down; does nothing unless open.
 void VTX_Stop();
+// Sleeps ms milliseconds without spinning.
+void VTX_Delay(u32 ms);
 // Replaces the frame clock (tests and fixed-step runs); null restores SDL_GetTicks.
 void VTX_SetClock(vtx_clock clock);

@@ -2,6 +2,7 @@
 // autopilot in the player's seat, takes screenshots and reports figures.
 #include "gfx/fonts.h"
 #include "shell/game.h"
+#include "shell/replay.h"
 #include "shell/vertex.h"
 #include "tools/demo/alloc_count.h"
 #include "tools/demo/autopilot.h"
@@ -16,7 +17,12 @@
 #include <cstdlib>
 #include <cstring>
 
+// Drawing size of an unwatched playback, pixels: the level must still be drawn,
+// as drawing moves its blocks, but no rule of play depends on the picture's size.
+static const int DEMO_REPLAY_VIEW_WIDTH = 80, DEMO_REPLAY_VIEW_HEIGHT = 60;
+
 static s_game demo_game;
+static s_replay demo_replay;
 static s_demo_figures demo_figures;
 static u32 demo_clock_now;
 static u32 demo_clock_step;
@@ -26,6 +32,43 @@ static u32 demo_fixed_clock()
 {
     demo_clock_now += demo_clock_step;
     return demo_clock_now;
+}
+
+// Loads the replay to play back, or opens the one to record, as the options ask.
+// 0, or 1 with the message written.
+static int demo_replay_open(const s_demo_options* options, s_replay* replay)
+{
+    std::string error;
+    if (!options->replay.empty() && replay_load(replay, options->replay.c_str(), &error) != 0) {
+        fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    if (!options->record.empty() &&
+        replay_record_open(replay, options->record.c_str(), options->level.c_str(), &error) != 0) {
+        fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// Starts recording or playback once the game runs. Playback keeps no wall-clock
+// pace and, unless pictures are asked for, draws in a small corner: a demo
+// plays back as fast as it can. 0, or 1 with the message written.
+static int demo_replay_start(const s_demo_options* options, s_replay* replay)
+{
+    std::string error;
+    if (replay->mode == REPLAY_PLAY) {
+        replay_play_start(replay, 0);
+        if (options->shots.empty() && !options->overlay)
+            VTX_ScrResize(DEMO_REPLAY_VIEW_WIDTH, DEMO_REPLAY_VIEW_HEIGHT);
+    } else if (!options->record.empty() &&
+               replay_record_start(replay, options->seeded ? options->seed : gl_vertex.ticks,
+                                   &error) != 0) {
+        fprintf(stderr, "%s\n", error.c_str());
+        replay_stop(replay);
+        return 1;
+    }
+    return 0;
 }
 
 static void demo_overlay(s_game* game)
@@ -52,9 +95,20 @@ int main(int argc, char** argv)
     }
 
     s_game* game = &demo_game;
-    status = game_start(game, options.level.c_str(), options.seeded ? &options.seed : nullptr);
-    if (status != 0)
+    s_replay* replay = &demo_replay;
+    if (demo_replay_open(&options, replay) != 0)
+        return 1;
+    bool playing = replay->mode == REPLAY_PLAY;
+    const u32* seed = playing ? &replay->seed : options.seeded ? &options.seed : nullptr;
+    status = game_start(game, playing ? replay->map_path.c_str() : options.level.c_str(), seed);
+    if (status != 0) {
+        replay_stop(replay);
         return status;
+    }
+    if (demo_replay_start(&options, replay) != 0) {
+        game_stop(game);
+        return 1;
+    }
     // Nobody is there to resume a demo that a lost focus paused.
     VTX_SetPausable(0);
     if (options.overlay && font_init() != 0)
@@ -84,7 +138,9 @@ int main(int argc, char** argv)
     char shot_path[4096];
 
     for (long frame = 0;; frame++) {
-        if (options.frames >= 0 ? frame >= options.frames : sim_ms >= options.seconds * 1000)
+        // A replay runs to its end unless told how many frames to play.
+        if (options.frames >= 0 ? frame >= options.frames
+                                : !playing && sim_ms >= options.seconds * 1000)
             break;
         if (frame == options.warmup) {
             figures->rss_warm_kib = demo_rss_kib();
@@ -93,7 +149,7 @@ int main(int argc, char** argv)
         }
         s_demo_split split = {};
         double mark = demo_wall_now();
-        if (game_frame_input(game))
+        if (game_frame_input(game) || replay_frame_time(replay))
             break;
         // A level load allocates by nature (the new level's records and
         // textures): the count is of play, so the load itself is left out.
@@ -106,7 +162,9 @@ int main(int argc, char** argv)
             memset(bonus_states, 0, sizeof bonus_states);
             blocks_alive = demo_blocks_alive(game);
         }
-        autopilot_steer(&pilot, game);
+        if (!playing)
+            autopilot_steer(&pilot, game);
+        replay_frame_input(replay);
         demo_lap(&mark, &split.parts[DEMO_PART_INPUT]);
         game_frame_step(game);
         demo_lap(&mark, &split.parts[DEMO_PART_UPDATE]);
@@ -120,6 +178,10 @@ int main(int argc, char** argv)
             shot_write(shot_path, gl_vertex.width, gl_vertex.height);
         }
         demo_watch(game, ball_states, bonus_states, bonus_y, figures);
+        if (replay_frame_check(replay, game)) {
+            status = 1;
+            break;
+        }
         long alive = demo_blocks_alive(game);
         figures->blocks_destroyed += blocks_alive - alive;
         blocks_alive = alive;
@@ -170,5 +232,7 @@ int main(int argc, char** argv)
     free(figures->splits);
     shot_stop();
     game_stop(game);
-    return 0;
+    if (replay_stop(replay) != 0)
+        status = 1;
+    return status;
 }

@@ -26,6 +26,8 @@ enum e_demo_option {
     DEMO_WARMUP,
     DEMO_TIMINGS,
     DEMO_VERSION,
+    DEMO_RECORD,
+    DEMO_REPLAY,
 };
 
 static const option demo_options[] = {
@@ -42,6 +44,8 @@ static const option demo_options[] = {
     {"endurance", no_argument, nullptr, DEMO_ENDURANCE},
     {"warmup", required_argument, nullptr, DEMO_WARMUP},
     {"timings", no_argument, nullptr, DEMO_TIMINGS},
+    {"record", required_argument, nullptr, DEMO_RECORD},
+    {"replay", required_argument, nullptr, DEMO_REPLAY},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, DEMO_VERSION},
     {nullptr, 0, nullptr, 0},
@@ -72,6 +76,11 @@ static void demo_help(const char* name)
            "                           as steady (default %d)\n"
            "      --timings          add a line splitting the median and the slowest 1 %%\n"
            "                           of frames into input, update, draw and swap\n"
+           "      --record FILE      record the run into the replay FILE\n"
+           "      --replay FILE      play the replay FILE back instead of the autopilot,\n"
+           "                           on the map and seed it names, to its end (or\n"
+           "                           --frames), drawn small unless --shots or --overlay;\n"
+           "                           status 1 when the game departs from it\n"
            "  -h, --help             display this help and exit\n"
            "      --version          output version information and exit\n",
            name, (int)DEMO_WARMUP_FRAMES);
@@ -98,6 +107,13 @@ static int demo_option(int code, const char* flag, const char* value, s_demo_opt
     switch (code) {
     case DEMO_LEVEL:
         options->level = value;
+        options->level_given = true;
+        return 0;
+    case DEMO_RECORD:
+        options->record = value;
+        return 0;
+    case DEMO_REPLAY:
+        options->replay = value;
         return 0;
     case DEMO_SHOTS:
         options->shots = value;
@@ -180,5 +196,12 @@ int demo_parse(int argc, char** argv, s_demo_options* options)
         std::string problem = "unexpected argument '" + std::string(argv[optind]) + "'";
         return options_refuse(name, problem.c_str());
     }
+    if (!options->replay.empty() &&
+        (!options->record.empty() || options->level_given || options->seeded || options->balls))
+        return options_refuse(name, "--replay takes its map and seed from the replay and plays "
+                                    "its input: no --record, --level, --seed or --balls");
+    // Stress balls come in behind the player's back, where no replay can see them.
+    if (!options->record.empty() && options->balls)
+        return options_refuse(name, "--record cannot keep balls in play (--balls)");
     return -1;
 }

@@ -11,6 +11,7 @@ enum {
 
 struct s_demo_options {
     std::string level = "levels/default.map";
+    bool level_given = false;
     long frames = -1;     // frames to run; -1: run by seconds
     double seconds = 20;  // simulated seconds to run when frames is -1
     bool seeded = false;
@@ -26,6 +27,8 @@ struct s_demo_options {
     bool timings = false;
     // Frames before allocations, memory and particles count as steady.
     long warmup = DEMO_WARMUP_FRAMES;
+    std::string record;  // replay file to record the run into, empty: none
+    std::string replay;  // replay file to play back instead of the autopilot, empty: none
 };
 
 // Reads the command line into options; -1 to run, else the status to end with at once

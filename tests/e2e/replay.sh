@@ -1,0 +1,56 @@
+# A game played with the mouse and keys and recorded, then played back in the
+# window while the mouse and keys do something else; a replay with one input
+# changed is caught at the checksum after it, one on another map at once.
+source "$(dirname "$0")/lib.sh"
+cd "$TUMBRELIX_SOURCE_DIR"
+replay="$work/game.replay"
+
+"$game" --record "$replay" levels/default.map >"$work/out" 2>&1 &
+pid=$!
+wait_window 20 >/dev/null || fail "record: no window; $(cat "$work/out")"
+sleep 1
+xdotool click 1
+for dx in 30 -30 -30 30 20 -20; do
+  for _ in $(seq 5); do xdotool mousemove_relative -- "$dx" 0; sleep 0.05; done
+done
+xdotool key space mousedown 3 mousemove_relative -- 0 20 mouseup 3
+sleep 2
+press_escape_until_exit $pid 10
+checks=$(grep -c '^c ' "$replay")
+[ "$status" -eq 0 ] && [ "$checks" -ge 3 ] && grep -q '^end ' "$replay" \
+  && pass "recorded a game with $checks checksums" || fail "record: status $status, $checks checksums; $(cat "$work/out")"
+
+# Playback ends by itself with status 0; what the mouse does meanwhile is ignored.
+"$game" --replay "$replay" >"$work/out" 2>&1 &
+pid=$!
+wait_window 20 >/dev/null
+sleep 1
+xdotool click 1 mousemove_relative -- 200 0 key space
+wait_exit $pid 60
+grep -q ": [0-9]* frames played back, $checks checksums matched" "$work/out" && [ "$status" -eq 0 ] \
+  && pass "played back in the window: $(tail -n 1 "$work/out")" || fail "playback: status $status; $(cat "$work/out")"
+
+# The first mouse motion a unit larger: the pad, and with it the checksum,
+# differs from that frame on; prints the frame of the first checksum after it.
+python3 - "$replay" "$work/tampered" >"$work/expected" <<'EOF'
+import re, sys
+lines, frames, tampered = open(sys.argv[1]).read().split("\n"), 0, False
+for i, line in enumerate(lines[5:], 5):
+    if line.startswith("c ") and tampered:
+        print(frames)
+        break
+    frames += int(line[2:]) if line.startswith("* ") else 0 if line.startswith("c ") else 1
+    motion = re.search(r"x(-?\d+)", line)
+    if motion and not tampered:
+        lines[i], tampered = line[:motion.start()] + "x%d" % (int(motion[1]) + 100) + line[motion.end():], True
+open(sys.argv[2], "w").write("\n".join(lines))
+EOF
+err=$("$game" --replay "$work/tampered" 2>&1 >/dev/null); status=$?
+[ "$status" -eq 1 ] && [[ "$err" == *"replay diverged at frame $(cat "$work/expected") "* ]] \
+  && pass "a changed motion: diverged at frame $(cat "$work/expected")" || fail "tampered: status $status, '$err'"
+
+sed 's/^hash .*/hash 0123456789abcdef/' "$replay" >"$work/other"
+err=$("$game" --replay "$work/other" 2>&1 >/dev/null); status=$?
+[ "$status" -eq 1 ] && [ "$err" = "$work/other: the map levels/default.map differs from the one this replay was recorded on" ] \
+  && pass "another map is refused before play" || fail "map hash: status $status, '$err'"
+finish
