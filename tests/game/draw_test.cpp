@@ -1,87 +1,85 @@
-// Drawing of the pad, balls and bonuses in a real GL context, read back as pixels.
+// Drawing of the pad and of the balls and bonuses in play, read back as pixels.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "game/ball.h"
-#include "game/bonus.h"
-#include "game/pad.h"
 #include "game_fixture.h"
 
 namespace {
 
-// An orthographic view of x -10..10, y -7.5..7.5: 32 pixels per unit, origin at the centre.
-class Draw : public ::testing::Test {
+using namespace game_test;
+
+// An orthographic view of x -10..10, y -7.5..7.5 in a 640 x 480 window: 32
+// pixels per unit, origin at the centre. A free slot left at the origin must not show.
+class drawing : public play_field {
 protected:
     void SetUp() override
     {
-        if (!game_test::gl_ready())
-            GTEST_SKIP() << "no GL window";
+        play_field::SetUp();
+        ASSERT_TRUE(open_window(640, 480, 24));
         quadric = gluNewQuadric();
-        gluQuadricNormals(quadric, GLU_SMOOTH);
         gluQuadricTexture(quadric, GL_TRUE);
         glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
         glOrtho(-10, 10, -7.5, 7.5, -20, 20);
         glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
         glDisable(GL_LIGHTING);
-        glDisable(GL_TEXTURE_2D);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
     }
-
-    // The object left no transform or texturing behind.
+    // Nothing left behind: no transform, no texturing, no error.
     void TearDown() override
     {
-        if (!quadric)
-            return;
         gluDeleteQuadric(quadric);
         GLint depth = -1;
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
         EXPECT_EQ(1, depth);
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
         EXPECT_EQ((GLenum)GL_NO_ERROR, glGetError());
+        play_field::TearDown();
     }
-
-    // Pixels at world (x, y) that must be lit (red above 200) or black.
+    // World points that must be lit or black.
     void expect_pixels(std::initializer_list<std::pair<f32, f32>> lit,
                        std::initializer_list<std::pair<f32, f32>> dark)
     {
         for (auto [x, y] : lit)
-            EXPECT_GT(game_test::red_at(320 + (int)(x * 32), 240 + (int)(y * 32)), 200)
+            EXPECT_GT(read_pixel(320 + (int)(x * 32), 240 + (int)(y * 32))[0], 200)
                 << x << ", " << y;
         for (auto [x, y] : dark)
-            EXPECT_EQ(0, game_test::red_at(320 + (int)(x * 32), 240 + (int)(y * 32)))
-                << x << ", " << y;
+            EXPECT_EQ(0, read_pixel(320 + (int)(x * 32), 240 + (int)(y * 32))[0]) << x << ", " << y;
     }
-
     GLUquadric* quadric = nullptr;
 };
 
-TEST_F(Draw, PadCapsuleLiesAlongXAndIsTwoHalfLengthsPlusOneLong)
+// Seen from the front and from above, the capsule is one unit thick and two
+// half-lengths plus one long.
+TEST_F(drawing, pad_capsule_lies_along_x_and_is_round)
 {
-    s_pad pad = {};
-    coord_set_rot(&pad.coord, 0, 90, 0);
-    pad.half_length = 1.5f;
     pad.quadric = quadric;
-    pad_draw(&pad);
-    expect_pixels({{0, 0}, {1.9f, 0}, {-1.9f, 0}}, {{2.2f, 0}, {-2.2f, 0}, {0, 0.7f}});
+    park_pad(0);
+    for (f32 tilt : {0, 90}) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        glLoadIdentity();
+        glRotatef(tilt, 1, 0, 0);
+        pad_draw(&pad);
+        expect_pixels({{0, 0}, {1.9f, 0}, {-1.9f, 0}},
+                      {{2.2f, 0}, {-2.2f, 0}, {0, 0.7f}, {1.5f, 0.9f}, {1.5f, -0.9f}});
+    }
 }
 
-TEST_F(Draw, BallIsASphereOfHalfAUnitAtItsPosition)
+TEST_F(drawing, balls_are_spheres_of_half_a_unit_and_bonuses_unit_cubes)
 {
-    s_ball ball = {};
-    coord_set_pos(&ball.coord, 5, 3, 0);
-    coord_set_rot(&ball.coord, 30, 40, 0);
-    ball.quadric = quadric;
-    ball_draw(&ball);
-    expect_pixels({{5, 3}, {5.4f, 3}}, {{5.6f, 3}, {0, 0}});
-}
-
-TEST_F(Draw, BonusIsAUnitCube)
-{
-    s_bonus bonus = {};
-    coord_set_pos(&bonus.coord, -5, -3, 0);
-    bonus_draw(&bonus);
-    expect_pixels({{-5, -3}, {-5.45f, -3.45f}}, {{-5.6f, -3}});
+    place_ball(3, 5, 3, 5, 3, UP)->quadric = quadric;
+    coord_set_rot(&balls.balls[3].coord, 30, 40, 0);
+    place_bonus(2, BONUS_PAD_INC, -5, -3, -5, -3, UP);
+    bonuses.bonuses[2].coord = {-5, -3, 0, 0, 0, 0};
+    ball_list_draw(&balls);
+    bonus_list_draw(&bonuses);
+    expect_pixels({{5, 3}, {5.4f, 3}, {-5, -3}, {-5.45f, -3.45f}, {-4.55f, -2.55f}},
+                  {{5.6f, 3}, {-5.6f, -3}, {0, 0}});
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
-// Shared by the gameplay tests: a cleared GL window, a driven clock, and a play
-// field over limits 0..20 x 0..30 whose sounds go through the real sound module
-// on the loopback device.
+// Shared by the gameplay tests: a driven clock and a play field over limits
+// 0..20 x 0..30 whose sounds go through the real sound module on the loopback device.
 #pragma once
 
 #include <gtest/gtest.h>
-
-#include <GL/gl.h>
 
 #include <filesystem>
 #include <string>
@@ -26,8 +23,7 @@ namespace game_test {
 
 using namespace test_support;
 
-const f32 UP = 1.5707964f;
-const f32 DOWN = -1.5707964f;
+const f32 UP = 1.5707964f, DOWN = -1.5707964f, PI = 3.1415927f;
 
 inline void set_clock(u32 ticks, f32 frame_time)
 {
@@ -35,29 +31,7 @@ inline void set_clock(u32 ticks, f32 frame_time)
     gl_vertex.frame_time = frame_time;
 }
 
-// Opens the one window of the test program (kept open until exit) and clears
-// it to black with identity matrices.
-inline bool gl_ready()
-{
-    if (!open_window(640, 480, 24))
-        return false;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    return true;
-}
-
-// Red channel of the back buffer at window pixel (x, y).
-inline int red_at(int x, int y)
-{
-    return read_pixel(x, y)[0];
-}
-
-class PlayField : public ::testing::Test {
+class play_field : public ::testing::Test {
 protected:
     static constexpr f32 LEFT = 0, RIGHT = 20, BOTTOM = 0, TOP = 30;
 
@@ -68,14 +42,16 @@ protected:
             ASSERT_TRUE(write_tone("data/sounds/" + std::string(name) + ".wav", WAV, 22050, 1,
                                    {{2.0, 441}}));
         ASSERT_EQ(0, CHD_Init(100, SOUND_INIT_LOOPBACK));
-        particles = {};
-        particles.textures = (u32*)calloc(PARTICLE_TYPE_COUNT, sizeof(u32));
         surface_init(&surfaces);
         clear_input();
         set_clock(1000, 10);
         ball_list_define(&balls, &particles, &surfaces, nullptr, LEFT, RIGHT, BOTTOM, TOP);
         bonus_list_define(&bonuses, &particles, &surfaces, LEFT, RIGHT, BOTTOM, TOP);
         pad_define(&pad, &particles, &surfaces, nullptr, LEFT, RIGHT, BOTTOM);
+        // As if every picture had loaded: a slot search running past the
+        // states would now read these instead of stopping at a zero.
+        for (u32 t = 0; t < 3; t++)
+            balls.textures[t] = 101 + t;
         mark();
     }
 
@@ -89,8 +65,8 @@ protected:
 
     static void clear_input()
     {
-        for (int k = 0; k < 512; k++)
-            gl_vertex.key[k] = 0;
+        for (u8& key : gl_vertex.key)
+            key = 0;
         gl_vertex.mouse_dx = gl_vertex.mouse_dy = 0;
     }
 
@@ -100,13 +76,11 @@ protected:
         channels.assign(gl_chord.slots, gl_chord.slots + gl_chord.count);
         group_mark = particles.group_count;
     }
-
     bool started(u32 handle) const
     {
         return handle < gl_chord.count && gl_chord.slots[handle].channel != 0 &&
                gl_chord.slots[handle].channel != channels[handle].channel;
     }
-
     int started_count() const
     {
         int n = 0;
@@ -114,12 +88,10 @@ protected:
             n += started(h) ? 1 : 0;
         return n;
     }
-
     bool playing(u32 handle) const
     {
         return sound_channel_is_playing(gl_chord.system, gl_chord.slots[handle].channel);
     }
-
     u32 new_effects() const
     {
         return particles.group_count - group_mark;
@@ -144,16 +116,14 @@ protected:
         balls.empty = 0;
         return ball;
     }
-
     s_bonus* place_bonus(int i, int type, f32 x0, f32 y0, f32 x1, f32 y1, f32 angle)
     {
         s_bonus* bonus = &bonuses.bonuses[i];
-        bonus_define(bonus, x0, y0, type, bonuses.textures[type]);
+        bonus_define(bonus, x0, y0, type, 0);
         mobile_define(&bonus->mobile, x1, y1, angle, 0.01f);
         bonuses.states[i] = 1;
         return bonus;
     }
-
     void park_pad(f32 x)
     {
         pad.coord.x = pad.target_x = x;
@@ -168,17 +138,17 @@ protected:
         group.sizes[0][1] = 1;
         group.sizes[1][0] = -0.5f;
         group.sizes[1][1] = 0.5f;
-        for (auto& p : at) {
+        for (auto& [x, y] : at) {
             s_block block;
-            block.origin.x = block.position.x = p.first;
-            block.origin.y = block.position.y = p.second;
+            block.origin.x = block.position.x = x;
+            block.origin.y = block.position.y = y;
             group.blocks.push_back(block);
         }
         return group;
     }
 
     TempCwd dir;
-    s_particle particles;
+    s_particle particles = {};
     s_surface surfaces;
     s_ball_list balls;
     s_bonus_list bonuses;
