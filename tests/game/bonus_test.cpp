@@ -12,18 +12,7 @@ namespace {
 
 using namespace game_test;
 
-class bonus_play : public play_field {
-protected:
-    // Drops a bonus of the kind onto the pad, dx off its centre, and runs the catch.
-    void catch_bonus(int kind, f32 dx = 0)
-    {
-        mark();
-        place_bonus(0, kind, pad.coord.x + dx, 1.2f, pad.coord.x + dx, 0.9f, DOWN);
-        bonus_list_collide(&bonuses, &pad, &balls);
-    }
-};
-
-TEST_F(bonus_play, full_list_drops_nothing_and_draws_no_random_number)
+TEST_F(play_field, full_bonus_list_drops_nothing_and_draws_no_random_number)
 {
     std::fill(bonuses.states, bonuses.states + BONUS_LIST_SIZE, 1);
     srand(77);
@@ -34,23 +23,28 @@ TEST_F(bonus_play, full_list_drops_nothing_and_draws_no_random_number)
     EXPECT_EQ(0, started_count());
 }
 
-TEST_F(bonus_play, drops_are_of_every_kind_launched_upward_and_spinning_on_every_axis)
+// Launches spread over a sixteenth of a turn each side of vertical; spins reach
+// a tenth of a degree per ms either way on every axis.
+TEST_F(play_field, drops_are_of_every_kind_launched_upward_and_spinning_on_every_axis)
 {
     srand(31);
     std::set<int> kinds;
-    f32 fastest[3] = {0, 0, 0};
-    for (int i = 0; i < 300; i++) {
+    f32 low = UP, high = UP, fastest[3] = {0, 0, 0};
+    for (int i = 0; i < 300; i++, bonuses.states[0] = 0) {
         bonus_list_insert(&bonuses, 5, 7);
         const s_bonus& b = bonuses.bonuses[0];
-        kinds.insert(b.type);
         EXPECT_TRUE(i > 0 || started(bonuses.sound_loot));
-        EXPECT_NEAR(UP, b.mobile.angle, 0.19635f);
+        kinds.insert(b.type);
+        low = std::min(low, b.mobile.angle);
+        high = std::max(high, b.mobile.angle);
         EXPECT_EQ(0.01f, b.mobile.speed);
         for (int k = 0; k < 3; k++)
             fastest[k] = std::max(fastest[k], std::fabs(b.spin[k]));
-        bonuses.states[0] = 0;
     }
     EXPECT_EQ(7u, kinds.size());
+    EXPECT_NEAR(UP - 0.19635f, low, 2e-3);
+    EXPECT_NEAR(UP + 0.19635f, high, 2e-3);
+    EXPECT_LT(high, UP + 0.19635f);
     for (f32 spin : fastest)
         EXPECT_NEAR(0.0995, spin, 0.0005) << "degrees per ms";
 }
@@ -58,7 +52,7 @@ TEST_F(bonus_play, drops_are_of_every_kind_launched_upward_and_spinning_on_every
 // From (5, 10) on 10 ms frames: it tumbles by its spins, sheds falling
 // particles every 25 ms (every third frame), rises about five units and is
 // lost once its committed position is below the bottom minus five.
-TEST_F(bonus_play, drop_rises_five_units_tumbles_falls_and_is_lost_below_bottom_minus_five)
+TEST_F(play_field, drop_rises_five_units_tumbles_falls_and_is_lost_below_bottom_minus_five)
 {
     park_pad(19.5f);
     s_bonus* b = place_bonus(0, BONUS_PAD_INC, 5, 10, 5, 10, UP);
@@ -85,99 +79,85 @@ TEST_F(bonus_play, drop_rises_five_units_tumbles_falls_and_is_lost_below_bottom_
     EXPECT_EQ((u32)PARTICLE_BONUS_FALL, last_effect().type);
 }
 
-TEST_F(bonus_play, side_wall_turns_a_bonus_silently_only_when_its_centre_passes_the_limit)
+// Unlike a ball, the bonus's centre must pass the limit; it turns silently.
+TEST_F(play_field, side_wall_turns_a_bonus_only_when_its_centre_passes_the_limit)
 {
-    const struct {
-        const char* name;
-        f32 x0, x1, angle, expected;
-    } rows[] = {
-        {"edge over the right limit only", RIGHT - 0.4f, RIGHT - 0.3f, 0.2f, 0.2f},
-        {"centre past the right limit", RIGHT - 0.1f, RIGHT + 0.1f, 0.2f, PI - 0.2f},
-        {"centre past the left limit", LEFT - 0.1f, LEFT - 0.2f, 2.9f, PI - 2.9f},
-        {"past the left limit, heading back in", LEFT - 0.2f, LEFT - 0.1f, 0.2f, 0.2f},
+    const f32 rows[][4] = {
+        {19.6f, 19.7f, 0.2f, 0.2f},       // edge over the right limit only
+        {19.9f, 20.1f, 0.2f, PI - 0.2f},  // centre past the right limit
+        {-0.1f, -0.2f, 2.9f, PI - 2.9f},  // centre past the left limit
+        {-0.2f, -0.1f, 0.2f, 0.2f},       // past the left limit, heading back in
     };
     park_pad(10);
-    for (const auto& r : rows) {
-        s_bonus* b = place_bonus(0, BONUS_PAD_INC, r.x0, 10, r.x1, 10, r.angle);
+    for (const auto& [x0, x1, angle, expected] : rows) {
+        s_bonus* b = place_bonus(0, BONUS_PAD_INC, x0, 10, x1, 10, angle);
         bonus_list_collide(&bonuses, &pad, &balls);
-        EXPECT_FLOAT_EQ(r.expected, b->mobile.angle) << r.name;
+        EXPECT_FLOAT_EQ(expected, b->mobile.angle) << "from " << x0 << " to " << x1;
     }
     EXPECT_EQ(0, started_count());
 }
 
-// The pad at x 10 spans 8 to 12 at length 2; a bonus is one unit wide.
-TEST_F(bonus_play, catch_sounds_sparkles_and_changes_the_length_within_one_to_ten)
+// The pad at x 10 spans 8 to 12 at length 2; a bonus is one unit wide. Balls
+// are in play in slots 0 (at x 3, with both powers) and 5, or in every slot.
+TEST_F(play_field, catch_sounds_sparkles_and_applies_the_kind_to_the_pad_or_the_balls_in_play)
 {
+    const u32 N = BALL_LIST_SIZE;
+    const f32 NORMAL = BALL_WEIGHT_NORMAL;
     const struct {
         const char* name;
         int kind, length_before;
         f32 dx;
-        int length;
+        u32 in_play_before;
+        int length, state;
+        f32 weight;
+        u32 texture, in_play;
     } rows[] = {
-        {"longer", BONUS_PAD_INC, 2, 0, 3},
-        {"shorter", BONUS_PAD_DEC, 2, 0, 1},
-        {"no longer than 10", BONUS_PAD_INC, 10, 0, 10},
-        {"no shorter than 1", BONUS_PAD_DEC, 1, 0, 1},
-        {"by its right edge", BONUS_PAD_INC, 2, -2.4f, 3},
-        {"by its left edge", BONUS_PAD_INC, 2, 2.4f, 3},
-        {"missed beside the pad", BONUS_PAD_INC, 2, -2.6f, 2},
+        {"longer", BONUS_PAD_INC, 2, 0, 2, 3, 0, NORMAL, 103, 2},
+        {"shorter", BONUS_PAD_DEC, 2, 0, 2, 1, 0, NORMAL, 103, 2},
+        {"no longer than 10", BONUS_PAD_INC, 10, 0, 2, 10, 0, NORMAL, 103, 2},
+        {"no shorter than 1", BONUS_PAD_DEC, 1, 0, 2, 1, 0, NORMAL, 103, 2},
+        {"by its right edge", BONUS_PAD_INC, 2, -2.4f, 2, 3, 0, NORMAL, 103, 2},
+        {"by its left edge", BONUS_PAD_INC, 2, 2.4f, 2, 3, 0, NORMAL, 103, 2},
+        {"missed beside the pad", BONUS_PAD_INC, 2, -2.6f, 2, 2, 0, NORMAL, 103, 2},
+        {"oneshot", BONUS_BALL_ONESHOT, 2, 0, 2, 2, BALL_STATE_ONESHOT, NORMAL, 103, 2},
+        {"traverse", BONUS_BALL_TRAVERSE, 2, 0, 2, 2, BALL_STATE_TRAVERSE, NORMAL, 103, 2},
+        {"heavy", BONUS_BALL_TYPE_HEAVY, 2, 0, 2, 2, 0, BALL_WEIGHT_HEAVY, 101, 2},
+        {"light", BONUS_BALL_TYPE_LIGHT, 2, 0, 2, 2, 0, BALL_WEIGHT_LIGHT, 102, 2},
+        {"split", BONUS_BALL_SPLIT, 2, 0, 2, 2, 0, NORMAL, 103, 3},
+        {"split with sixteen balls", BONUS_BALL_SPLIT, 2, 0, N, 2, 0, NORMAL, 103, N},
+        {"unknown kind", BONUS_TYPE_COUNT, 2, 0, 2, 2, 0, NORMAL, 103, 2},
     };
     park_pad(10);
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        pad.length = r.length_before;
-        catch_bonus(r.kind, r.dx);
-        bool caught = std::fabs(r.dx) < 2.5f;
-        EXPECT_EQ(r.length, pad.length);
-        EXPECT_EQ(caught ? 0 : 1, bonuses.states[0]);
-        EXPECT_EQ(caught, started(bonuses.sounds[r.kind]));
-        EXPECT_EQ(caught ? 1 : 0, started_count());
-        ASSERT_EQ(caught ? 1u : 0u, new_effects());
-        EXPECT_EQ(caught ? 5u : 0u, caught ? last_effect().color : 0u);
-    }
-}
-
-// Balls in play in slots 0 (at x 3) and 5 when the bonus is caught.
-TEST_F(bonus_play, ball_kinds_act_on_the_balls_in_play_only)
-{
-    const struct {
-        const char* name;
-        int kind, full, state;
-        f32 weight;
-        u32 texture, in_play;
-    } rows[] = {
-        {"oneshot", BONUS_BALL_ONESHOT, 0, BALL_STATE_ONESHOT, BALL_WEIGHT_NORMAL, 103, 2},
-        {"traverse", BONUS_BALL_TRAVERSE, 0, BALL_STATE_TRAVERSE, BALL_WEIGHT_NORMAL, 103, 2},
-        {"heavy", BONUS_BALL_TYPE_HEAVY, 0, 0, BALL_WEIGHT_HEAVY, 101, 2},
-        {"light", BONUS_BALL_TYPE_LIGHT, 0, 0, BALL_WEIGHT_LIGHT, 102, 2},
-        {"split", BONUS_BALL_SPLIT, 0, 0, BALL_WEIGHT_NORMAL, 103, 3},
-        {"split with sixteen balls", BONUS_BALL_SPLIT, 1, 0, BALL_WEIGHT_NORMAL, 103, 16},
-        {"unknown kind", BONUS_TYPE_COUNT, 0, 0, BALL_WEIGHT_NORMAL, 103, 2},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.name);
         ball_list_reset(&balls, LEFT, RIGHT, BOTTOM, TOP);
-        for (int i = 0; i < BALL_LIST_SIZE; i++)
-            if (i == 0 || i == 5 || r.full)
+        for (u32 i = 0; i < N; i++)
+            if (i == 0 || i == 5 || r.in_play_before == N)
                 place_ball(i, 3 + i, 10, 3 + i, 10, UP);
         balls.balls[0].state = BALL_STATE_ONESHOT | BALL_STATE_TRAVERSE;
-        catch_bonus(r.kind);
+        pad.length = r.length_before;
+        mark();
+        place_bonus(0, r.kind, 10 + r.dx, 1.2f, 10 + r.dx, 0.9f, DOWN);
+        bonus_list_collide(&bonuses, &pad, &balls);
+        bool caught = std::fabs(r.dx) < 2.5f, known = r.kind < BONUS_TYPE_COUNT;
+        EXPECT_EQ(caught ? 0 : 1, bonuses.states[0]);
+        EXPECT_EQ(caught && known, started(bonuses.sounds[std::min(r.kind, 6)]));
+        EXPECT_EQ(caught && known ? 1 : 0, started_count());
+        EXPECT_EQ(caught ? 5u : 0u, new_effects() ? particles.groups[group_mark].color : 0u);
+        EXPECT_EQ(r.length, pad.length);
         EXPECT_EQ(r.state, balls.balls[5].state);
         EXPECT_EQ(r.weight, balls.balls[5].weight);
         EXPECT_EQ(r.texture, balls.balls[5].texture);
-        EXPECT_EQ(r.in_play, std::count(balls.states, balls.states + BALL_LIST_SIZE, 1));
-        EXPECT_EQ(r.kind == BONUS_TYPE_COUNT ? 0 : 1, started_count());
-        EXPECT_EQ(0, bonuses.states[0]);
+        EXPECT_EQ(r.in_play, std::count(balls.states, balls.states + N, 1));
         // A split ball appears at the lowest-numbered ball, fresh and normal.
-        EXPECT_EQ(r.in_play == 3 ? 3 : 0, balls.states[1] && !r.full ? balls.balls[1].coord.x : 0);
-        EXPECT_EQ(0, r.full ? 0 : balls.balls[1].state);
+        EXPECT_EQ(r.in_play == 3 ? 3 : 0, r.in_play == 3 ? balls.balls[1].coord.x : 0);
+        EXPECT_EQ(0, r.in_play == 3 ? balls.balls[1].state : 0);
     }
 }
 
-TEST_F(bonus_play, pad_catches_what_it_sweeps_over_but_not_a_bonus_dropped_this_frame)
+TEST_F(play_field, pad_catches_what_it_sweeps_over_but_not_a_bonus_dropped_this_frame)
 {
-    // A block lying on the pad is destroyed with the B key held.
-    groups.push_back(make_group(1, {{10, 0.8f}}));
+    add_group(1, {{10, 0.8f}});  // a block lying on the pad, destroyed with B held
     gl_vertex.key[VTX_KEY_B] = 1;
     park_pad(10);
     place_ball(0, 10, -0.4f, 10, -0.1f, UP);
@@ -185,8 +165,6 @@ TEST_F(bonus_play, pad_catches_what_it_sweeps_over_but_not_a_bonus_dropped_this_
     ASSERT_EQ(1, bonuses.states[0]);
     bonus_list_collide(&bonuses, &pad, &balls);
     EXPECT_EQ(1, bonuses.states[0]);
-    EXPECT_EQ(2, pad.length);
-
     pad.coord.x = 4;
     pad.target_x = 12;
     place_bonus(0, BONUS_PAD_INC, 8, 1.05f, 8, 0.95f, DOWN);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,8 +14,6 @@
 #include "game/ball_list.h"
 #include "game/bonus_list.h"
 #include "game/pad.h"
-#include "gfx/particle.h"
-#include "gfx/surface.h"
 #include "level/level.h"
 #include "shell/vertex.h"
 #include "tests/support/test_support.h"
@@ -43,31 +42,23 @@ protected:
                                    {{2.0, 441}}));
         ASSERT_EQ(0, CHD_Init(100, SOUND_INIT_LOOPBACK));
         surface_init(&surfaces);
-        clear_input();
         set_clock(1000, 10);
         ball_list_define(&balls, &particles, &surfaces, nullptr, LEFT, RIGHT, BOTTOM, TOP);
         bonus_list_define(&bonuses, &particles, &surfaces, LEFT, RIGHT, BOTTOM, TOP);
         pad_define(&pad, &particles, &surfaces, nullptr, LEFT, RIGHT, BOTTOM);
         // As if every picture had loaded: a slot search running past the
-        // states would now read these instead of stopping at a zero.
+        // states would read these instead of stopping at a zero.
         for (u32 t = 0; t < 3; t++)
             balls.textures[t] = 101 + t;
         mark();
     }
-
     void TearDown() override
     {
         CHD_Stop();
         particle_stop(&particles);
         surface_stop(&surfaces);
-        clear_input();
-    }
-
-    static void clear_input()
-    {
-        for (u8& key : gl_vertex.key)
-            key = 0;
-        gl_vertex.mouse_dx = gl_vertex.mouse_dy = 0;
+        std::fill(std::begin(gl_vertex.key), std::end(gl_vertex.key), 0);
+        gl_vertex.mouse_dx = 0;
     }
 
     // Remembers every sound's latest channel and the effect count, to tell what started later.
@@ -85,12 +76,8 @@ protected:
     {
         int n = 0;
         for (u32 h = 0; h < gl_chord.count; h++)
-            n += started(h) ? 1 : 0;
+            n += started(h);
         return n;
-    }
-    bool playing(u32 handle) const
-    {
-        return sound_channel_is_playing(gl_chord.system, gl_chord.slots[handle].channel);
     }
     u32 new_effects() const
     {
@@ -100,7 +87,6 @@ protected:
     {
         return particles.groups[particles.group_count - 1];
     }
-
     void collide()
     {
         ball_list_collide(&balls, &pad, groups, &bonuses);
@@ -109,42 +95,34 @@ protected:
     // Puts a ball into slot i, committed at (x0, y0) and proposed at (x1, y1).
     s_ball* place_ball(int i, f32 x0, f32 y0, f32 x1, f32 y1, f32 angle, f32 speed = 0.01f)
     {
-        s_ball* ball = &balls.balls[i];
-        ball_define(ball, x0, y0, BALL_WEIGHT_NORMAL, balls.textures[BALL_TYPE_NORMAL], nullptr);
-        mobile_define(&ball->mobile, x1, y1, angle, speed);
+        ball_define(&balls.balls[i], x0, y0, BALL_WEIGHT_NORMAL, 103, nullptr);
+        mobile_define(&balls.balls[i].mobile, x1, y1, angle, speed);
         balls.states[i] = 1;
         balls.empty = 0;
-        return ball;
+        return &balls.balls[i];
     }
     s_bonus* place_bonus(int i, int type, f32 x0, f32 y0, f32 x1, f32 y1, f32 angle)
     {
-        s_bonus* bonus = &bonuses.bonuses[i];
-        bonus_define(bonus, x0, y0, type, 0);
-        mobile_define(&bonus->mobile, x1, y1, angle, 0.01f);
+        bonus_define(&bonuses.bonuses[i], x0, y0, type, 0);
+        mobile_define(&bonuses.bonuses[i].mobile, x1, y1, angle, 0.01f);
         bonuses.states[i] = 1;
-        return bonus;
+        return &bonuses.bonuses[i];
     }
     void park_pad(f32 x)
     {
         pad.coord.x = pad.target_x = x;
     }
-
     // A group of blocks spanning x ±1 and y ±0.5 around each position.
-    static s_block_group make_group(int lives, std::initializer_list<std::pair<f32, f32>> at)
+    void add_group(int lives, std::initializer_list<std::pair<f32, f32>> at)
     {
-        s_block_group group;
-        group.lives = lives;
-        group.sizes[0][0] = -1;
-        group.sizes[0][1] = 1;
-        group.sizes[1][0] = -0.5f;
-        group.sizes[1][1] = 0.5f;
-        for (auto& [x, y] : at) {
-            s_block block;
-            block.origin.x = block.position.x = x;
-            block.origin.y = block.position.y = y;
-            group.blocks.push_back(block);
-        }
-        return group;
+        groups.push_back({});
+        groups.back().lives = lives;
+        groups.back().sizes[0][0] = -1;
+        groups.back().sizes[0][1] = 1;
+        groups.back().sizes[1][0] = -0.5f;
+        groups.back().sizes[1][1] = 0.5f;
+        for (auto [x, y] : at)
+            groups.back().blocks.push_back({true, 0, {x, y}, {x, y}});
     }
 
     TempCwd dir;
