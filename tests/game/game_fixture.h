@@ -4,18 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "audio/chord.h"
 #include "audio/sound.h"
 #include "game/ball_list.h"
 #include "game/bonus_list.h"
 #include "game/pad.h"
-#include "level/level.h"
-#include "shell/vertex.h"
 #include "tests/support/test_support.h"
 
 namespace game_test {
@@ -115,12 +108,7 @@ protected:
     // A group of blocks spanning x ±1 and y ±0.5 around each position.
     void add_group(int lives, std::initializer_list<std::pair<f32, f32>> at)
     {
-        groups.push_back({});
-        groups.back().lives = lives;
-        groups.back().sizes[0][0] = -1;
-        groups.back().sizes[0][1] = 1;
-        groups.back().sizes[1][0] = -0.5f;
-        groups.back().sizes[1][1] = 0.5f;
+        groups.push_back({{}, {}, {}, lives, {}, 0, {{-1, 1}, {-0.5f, 0.5f}, {0, 0}}});
         for (auto [x, y] : at)
             groups.back().blocks.push_back({true, 0, {x, y}, {x, y}});
     }
