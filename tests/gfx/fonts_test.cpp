@@ -5,9 +5,11 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "tests/gfx/gfx_fixtures.h"
+#include "tests/support/test_support.h"
 
-using namespace gfx_test;
+using namespace test_support;
+
+const int WINDOW_SIDE = 256;
 
 namespace {
 
@@ -27,7 +29,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(open_window(WINDOW_SIDE, WINDOW_SIDE)) << SDL_GetError();
-        Bytes rgb;
+        std::vector<u8> rgb;
         for (int y = 0; y < 256; y++)
             for (int x = 0, code = (15 - y / 16) * 16; x < 256; x++)
                 rgb.insert(rgb.end(), {(u8)(code + x / 16), (u8)(255 - code - x / 16), 100});

@@ -5,9 +5,11 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "tests/gfx/gfx_fixtures.h"
+#include "tests/support/test_support.h"
 
-using namespace gfx_test;
+using namespace test_support;
+
+const int WINDOW_SIDE = 256;
 
 namespace {
 

@@ -1,12 +1,9 @@
-// Law of motion and swept box test: bounces, vector sums and face crossings.
+// The swept box test: which faces of a still or moving box a moving box crosses.
 #include <gtest/gtest.h>
 
 #include "game/collide.h"
-#include "game/mobile.h"
 
 namespace {
-
-const f32 PI_F = 3.1415927f;
 
 // A ball of extents ±0.5 moving from (x0, y0) to (x1, y1) against a still box at
 // the origin spanning x ±1 and y -1..0.5.
@@ -44,35 +41,6 @@ TEST(collide, reports_the_faces_a_swept_box_crosses)
                                       2, -0.5f, 0.5f));
     EXPECT_EQ(
         0, collide(10, 1.2f, 10, 0.9f, -0.5f, 0.5f, -0.5f, 0.5f, 0, 0, 0, 0, -2, 2, -0.5f, 0.5f));
-}
-
-TEST(mobile, bounce_reflects_one_axis_in_single_precision_and_ignores_other_axes)
-{
-    const std::pair<int, f32> rows[] = {
-        {0, 6.2831855f - 0.25f}, {1, PI_F - 0.25f}, {2, 0.25f}, {-1, 0.25f}};
-    for (auto [axis, angle] : rows) {
-        s_mobile m;
-        mobile_define(&m, 0, 0, 0.25f, 0.01f);
-        mobile_bounce(&m, axis);
-        EXPECT_EQ(angle, m.angle) << "axis " << axis;
-        EXPECT_EQ(0.01f, m.speed);
-    }
-}
-
-TEST(mobile, compose_sums_velocities_and_deviate_turns_but_keeps_the_speed)
-{
-    s_mobile m;
-    mobile_define(&m, 0, 0, 2.5f, 0);
-    mobile_compose(&m, MOBILE_UP, 0.004f);
-    EXPECT_FLOAT_EQ(MOBILE_UP, m.angle) << "at rest it takes the pull";
-    EXPECT_FLOAT_EQ(0.004f, m.speed);
-    mobile_compose(&m, MOBILE_DOWN, 0.03f);
-    EXPECT_NEAR(MOBILE_DOWN, m.angle, 1e-5) << "a stronger pull turns it round";
-    EXPECT_NEAR(0.026f, m.speed, 1e-6);
-    mobile_define(&m, 0, 0, MOBILE_UP, 0.01f);
-    mobile_deviate(&m, 0, 0.01f);
-    EXPECT_NEAR(PI_F / 4, m.angle, 1e-6);
-    EXPECT_EQ(0.01f, m.speed);
 }
 
 }  // namespace
