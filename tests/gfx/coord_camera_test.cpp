@@ -13,24 +13,7 @@ const int WINDOW_SIDE = 256;
 
 namespace {
 
-TEST(coord_laws, relative_law_closes_k_times_dt_of_the_gap_and_wraps_only_when_asked)
-{
-    // k * dt = 1 lands on the target, 2 overshoots to the mirror point.
-    for (auto [dt, after] : {std::pair{20.0f, 0.5f}, {400.0f, 10.0f}, {800.0f, 20.0f}}) {
-        gl_vertex.frame_time = dt;
-        s_coord c = {0, 0, 0, 0, 0, 0}, target = {10, 10, 10, 350, 350, 350};
-        coord_interpolate_pos_relative(&c, &target, 0.0025f);
-        EXPECT_FLOAT_EQ(c.z, after) << "dt " << dt;
-    }
-    gl_vertex.frame_time = 0;
-    s_coord current = {1, 2, 3, 350, 0, 0}, target = {0, 0, 0, 10, 0, 0};
-    coord_interpolate_rot_relative(&current, &target, 0.005f, 0);
-    EXPECT_FLOAT_EQ(current.rx, 350);
-    coord_interpolate_rot_relative(&current, &target, 0.005f, 1);
-    EXPECT_FLOAT_EQ(current.rx, -10);
-}
-
-TEST(coord_laws, wrap_step_brings_an_angle_within_half_a_turn)
+TEST(coord_laws, wrap_step_brings_an_angle_within_half_a_turn_when_asked)
 {
     // angle, target, wrapped; exactly 180 away keeps its side.
     const f32 rows[][3] = {{350, 10, -10}, {-350, 10, 10}, {190, 10, 190}, {-170, 10, -170},
@@ -40,6 +23,12 @@ TEST(coord_laws, wrap_step_brings_an_angle_within_half_a_turn)
         internal_rotate(&a, target);
         EXPECT_FLOAT_EQ(a, wrapped) << angle << " toward " << target;
     }
+    gl_vertex.frame_time = 0;
+    s_coord current = {1, 2, 3, 350, 0, 0}, target = {0, 0, 0, 10, 0, 0}, speed = {};
+    coord_interpolate_rot_relative(&current, &target, 0.005f, 0);
+    EXPECT_FLOAT_EQ(current.rx, 350) << "only when asked";
+    coord_interpolate_rot_speed(&current, &speed, &target, 0.005f, 0.0005f, 1);
+    EXPECT_FLOAT_EQ(current.rx, -10);
 }
 
 TEST(coord_laws, speed_law_has_a_dead_zone_accelerates_and_is_cut_to_its_limit)
