@@ -33,6 +33,34 @@ protected:
         gl_vertex.frame_time = frame_time;
         particle_cycle(&system);
     }
+    // A cleared 256-pixel window, 32 pixels per unit, effects at its centre.
+    void view()
+    {
+        ASSERT_TRUE(open_window(WINDOW_SIDE, WINDOW_SIDE)) << SDL_GetError();
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-4, 4, -4, 4, -20, 20);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
+        glClearColor(0, 0, 0, 1);
+        origin = {0, 0, 0, 0, 0, 0};
+    }
+    // One still square of a 250 ms effect born at 1000, drawn at tick now.
+    void draw_one_square(u32 color, u32 now = 1000)
+    {
+        glClear(GL_COLOR_BUFFER_BIT);
+        system.group_count = 0;
+        create(color, PARTICLE_BLOCK_HIT);
+        system.groups[0].dot_count = 1;
+        system.groups[0].dots[0] = {0, 0, 0, 0, 0, 0};
+        gl_vertex.ticks = now;
+        particle_draw(&system);
+    }
+    Rgb at(f32 x, f32 y)
+    {
+        return read_pixel(128 + (int)(x * 32), 128 + (int)(y * 32));
+    }
 };
 
 // A falling bonus's effect: a flat ring at 0.0025 units per ms, for 500 ms.
@@ -71,42 +99,11 @@ TEST_F(particle_effects, ending_the_first_of_three_moves_the_last_into_its_slot_
     EXPECT_EQ(2u, system.group_count) << "rows outside the tables are refused";
 }
 
-// Effects drawn at the centre of a cleared 256-pixel window, 32 pixels per unit.
-class particle_drawing : public particle_effects {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(open_window(WINDOW_SIDE, WINDOW_SIDE)) << SDL_GetError();
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-4, 4, -4, 4, -20, 20);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glDisable(GL_DEPTH_TEST);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
-        origin = {0, 0, 0, 0, 0, 0};
-    }
-    // One still square of a 250 ms effect born at 1000, drawn at tick now.
-    void draw_one_square(u32 color, u32 now = 1000)
-    {
-        system.group_count = 0;
-        create(color, PARTICLE_BLOCK_HIT);
-        system.groups[0].dot_count = 1;
-        system.groups[0].dots[0] = {0, 0, 0, 0, 0, 0};
-        gl_vertex.ticks = now;
-        particle_draw(&system);
-    }
-    Rgb at(f32 x, f32 y)
-    {
-        return read_pixel(128 + (int)(x * 32), 128 + (int)(y * 32));
-    }
-};
-
 // Added over black with its own alpha, whatever the GL state it finds, which it
 // leaves as found: blending and texturing either way, depth writes on, the matrix.
-TEST_F(particle_drawing, colour_ramps_from_birth_to_end_of_life)
+TEST_F(particle_effects, colour_ramps_from_birth_to_end_of_life)
 {
+    view();
     // colour row, tick drawn, pixel; row 8 is drawn at its end, then with the clock set back before its birth
     const std::tuple<u32, u32, Rgb> rows[] = {{9, 1000, {255, 153, 76}},
                                               {7, 1125, {96, 96, 96}},
@@ -116,7 +113,6 @@ TEST_F(particle_drawing, colour_ramps_from_birth_to_end_of_life)
         bool on = colour == 7;
         for (GLenum cap : {GL_BLEND, GL_TEXTURE_2D})
             on ? glEnable(cap) : glDisable(cap);
-        glClear(GL_COLOR_BUFFER_BIT);
         draw_one_square(colour, now);
         for (int i = 0; i < 3; i++)
             EXPECT_NEAR(at(0, 0)[i], pixel[i], 3) << "row " << colour << " at " << now;
@@ -131,8 +127,9 @@ TEST_F(particle_drawing, colour_ramps_from_birth_to_end_of_life)
 
 // A square turned edge-on by its origin's rotation would vanish; a checkered
 // picture shows upright and whole.
-TEST_F(particle_drawing, squares_face_the_viewer_and_show_the_particle_picture)
+TEST_F(particle_effects, squares_face_the_viewer_and_show_the_particle_picture)
 {
+    view();
     TempCwd dir;
     s_surface surfaces;
     surface_init(&surfaces);
