@@ -102,18 +102,15 @@ protected:
         for (auto [x, y] : at)
             groups.back().blocks.push_back({true, 0, {x, y}, {x, y}});
     }
-    // One 16 ms frame of the pad at tick now, and of the balls when asked.
-    void frame(u32 now, bool held, bool with_balls = false)
+    // One 16 ms frame of the balls and the pad at tick now, in the game's order.
+    void frame(u32 now, bool held)
     {
         clock(now, 16);
         gl_vertex.key[VTX_MOUSE_LEFT] = held;
-        if (with_balls)
-            ball_list_loop(&balls);
+        ball_list_loop(&balls);
         pad_loop(&pad, &balls);
-        if (with_balls) {
-            collide();
-            ball_list_move(&balls);
-        }
+        collide();
+        ball_list_move(&balls);
         pad_move(&pad);
     }
     // Holds the button from tick from to tick to with a ball in play, so it charges.
@@ -420,7 +417,7 @@ TEST_F(play_field, unloading_lasts_a_fifth_of_the_charge_and_a_click_with_no_bal
     balls.empty = 1;
     mark();
     for (u32 now = 5150; now < 5600; now += 16)
-        frame(now, true, true);
+        frame(now, true);
     EXPECT_EQ(0, load_pitch()) << "the launch stops the charge sound";
     EXPECT_TRUE(started(pad.sound_ball)) << "and no touch of the pad";
     EXPECT_NEAR(10, balls.balls[0].coord.x, 1.5) << "launched from the pad";
