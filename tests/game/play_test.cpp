@@ -1,7 +1,5 @@
-// The play field: balls against blocks, walls and the pad; bonuses dropping,
-// falling and caught; the pad's steering, launcher and length; and how the
-// three are drawn. The clock is driven by hand and the sounds go through the
-// real sound module on the loopback device.
+// The play field: balls, bonuses and the pad in play and drawn, by a clock
+// driven by hand, with sounds through the real module on the loopback device.
 #include <gtest/gtest.h>
 
 #include <GL/glu.h>
@@ -75,10 +73,6 @@ protected:
     {
         return started() == std::vector<u32>{handle};
     }
-    void collide()
-    {
-        ball_list_collide(&balls, &pad, groups, &bonuses);
-    }
     // Puts a ball into slot i, committed at (x0, y0) and proposed at (x1, y1).
     s_ball* place_ball(int i, f32 x0, f32 y0, f32 x1, f32 y1, f32 angle, f32 speed = 0.01f)
     {
@@ -109,7 +103,7 @@ protected:
         gl_vertex.key[VTX_MOUSE_LEFT] = held;
         ball_list_loop(&balls);
         pad_loop(&pad, &balls);
-        collide();
+        ball_list_collide(&balls, &pad, groups, &bonuses);
         ball_list_move(&balls);
         pad_move(&pad);
     }
@@ -167,7 +161,7 @@ TEST_F(play_field, block_hit_depends_on_ball_powers_lives_and_hits_taken)
         s_ball* ball = place_ball(0, 10, 8.8f, 10, 9.2f, UP);
         ball->state = powers;
         mark();
-        collide();
+        ball_list_collide(&balls, &pad, groups, &bonuses);
         EXPECT_EQ(alive, block.alive);
         EXPECT_EQ(hits, block.hits);
         EXPECT_EQ(bounced, mobile_speed_y(&ball->mobile) < 0);
@@ -181,12 +175,12 @@ TEST_F(play_field, two_blocks_hit_in_one_frame_reverse_each_component_once)
 {
     add_group(3, {{9, 10}, {11, 10}});  // rising between two blocks, crossing both bottom faces
     s_ball* ball = place_ball(0, 10, 8.8f, 10, 9.2f, UP);
-    collide();
+    ball_list_collide(&balls, &pad, groups, &bonuses);
     EXPECT_EQ(6.2831855f - UP, ball->mobile.angle);
     groups.clear();
     add_group(3, {{8, 10.5f}, {10, 9}});  // up-right into an inside corner
     ball = place_ball(0, 8.3f, 9.3f, 8.7f, 9.7f, 0.7853982f);
-    collide();
+    ball_list_collide(&balls, &pad, groups, &bonuses);
     EXPECT_EQ(PI - (6.2831855f - 0.7853982f), ball->mobile.angle);
     EXPECT_TRUE(groups[0].blocks[0].hits == 1 && groups[0].blocks[1].hits == 1);
 }
@@ -194,14 +188,14 @@ TEST_F(play_field, two_blocks_hit_in_one_frame_reverse_each_component_once)
 TEST_F(play_field, destroyed_blocks_drop_a_bonus_where_they_were_one_in_ten_or_always_with_b_held)
 {
     srand(12345);
-    for (int held : {0, 1}) {
+    for (u8 held : {0, 1}) {
         gl_vertex.key[VTX_KEY_B] = held;
         int drops = 0;
         for (int i = 0; i < 200; i++, bonuses.states[0] = 0) {
             groups.clear();
             add_group(1, {{14, 10}});
             place_ball(0, 14, 8.8f, 14, 9.2f, UP);
-            collide();
+            ball_list_collide(&balls, &pad, groups, &bonuses);
             drops += bonuses.states[0];
         }
         EXPECT_TRUE(held ? drops == 200 : drops >= 8 && drops <= 40) << drops << " with B " << held;
@@ -228,7 +222,7 @@ TEST_F(play_field, walls_bounce_only_a_ball_heading_outwards_past_them)
         SCOPED_TRACE(name);
         s_ball* ball = place_ball(0, x0, y0, x1, y1, angle, speed);
         mark();
-        collide();
+        ball_list_collide(&balls, &pad, groups, &bonuses);
         EXPECT_FLOAT_EQ(after, ball->mobile.angle);
         EXPECT_EQ(after != angle, started(balls.sound_wall));
         EXPECT_EQ(!lost, balls.states[0]);
@@ -254,16 +248,15 @@ TEST_F(play_field, pad_deflects_by_contact_point_and_damps_the_speed)
         pad.target_x = to;
         s_ball* ball = place_ball(0, x, 1.2f, x, 0.9f, DOWN, speed);
         mark();
-        collide();
+        ball_list_collide(&balls, &pad, groups, &bonuses);
         EXPECT_TRUE(started(balls.sound_pad)) << name;
         EXPECT_NEAR(angle, ball->mobile.angle, 1e-4) << name;
         EXPECT_FLOAT_EQ(damped, ball->mobile.speed) << name;
     }
 }
 
-// 100 ms of flight from (10, 10) for a normal ball going up and a light one
-// going right: gravity, motion committed only by the move, and 125 degrees of
-// roll per unit about the axis across the motion.
+// 100 ms of flight from (10, 10), a normal ball going up, a light one going
+// right: gravity, and 125 degrees of roll per unit across the motion.
 TEST_F(play_field, gravity_motion_and_roll_follow_the_frame_time)
 {
     const std::tuple<e_ball_type, f32, f32, f32, f32, f32, f32> rows[] = {
@@ -284,10 +277,9 @@ TEST_F(play_field, gravity_motion_and_roll_follow_the_frame_time)
     }
 }
 
-// A drop at (5, 10), from a seeded draw: launched upward within a sixteenth of
-// a turn of vertical, it tumbles by three spins of up to a tenth of a degree per
-// ms, sheds falling particles every 25 ms (every third 10 ms frame), rises about
-// five units and is lost below the bottom minus five.
+// A drop at (5, 10), seeded: launched within a sixteenth of a turn of vertical,
+// tumbling by three spins under a tenth of a degree per ms, shedding particles
+// every 25 ms (every third 10 ms frame), it rises five units and is lost below -5.
 TEST_F(play_field, drop_rises_five_units_tumbles_falls_and_is_lost_below_bottom_minus_five)
 {
     srand(31);
@@ -397,9 +389,8 @@ TEST_F(play_field, charge_raises_the_pitch_and_kicks_once_up_to_two_and_a_half_s
 }
 
 // Letting go after 2 s unloads for a fifth of that, the pitch falling back to 1.
-// A click with no ball in play launches one from the pad, even while unloading,
-// and waits for the button to go up; the new ball starts inside the pad, which
-// must not count as a touch.
+// A click with no ball in play launches one from inside the pad (no touch), even
+// while unloading, and waits for the button to go up.
 TEST_F(play_field, unloading_lasts_a_fifth_of_the_charge_and_a_click_with_no_ball_launches_one)
 {
     charge(1000, 3000);
@@ -430,12 +421,10 @@ TEST_F(play_field, unloading_lasts_a_fifth_of_the_charge_and_a_click_with_no_bal
     EXPECT_EQ(1, balls.states[0]);
 }
 
-// In a 640 x 480 window showing x -10..10 and y -7.5..7.5, 32 pixels per unit:
-// a pad at (0, -4), a ball at (5, 3) and a bonus at (-5, 3), seen from the front
-// and from above (where all three lie on y 0). The pad is a capsule along x, one
-// unit thick and two half-lengths plus one long; the ball a sphere of half a
-// unit; the bonus a unit cube. A free ball slot, at the origin, must not show,
-// and drawing leaves no transform, no texturing and no error behind.
+// A pad at (0, -4), a ball at (5, 3) and a bonus at (-5, 3), 32 pixels per unit,
+// from the front and from above (all on y 0): a capsule along x one unit thick
+// and 2 half-lengths + 1 long, a sphere of half a unit, a unit cube; not a free
+// ball slot at the origin. Drawing leaves no transform, texturing or error.
 TEST_F(play_field, pad_ball_and_bonus_have_their_shapes)
 {
     ASSERT_TRUE(open_window(640, 480, 24));

@@ -13,24 +13,6 @@ const int WINDOW_SIDE = 256;
 
 namespace {
 
-TEST(coord_laws, wrap_step_brings_an_angle_within_half_a_turn_when_asked)
-{
-    // angle, target, wrapped; exactly 180 away keeps its side.
-    const f32 rows[][3] = {{350, 10, -10}, {-350, 10, 10}, {190, 10, 190}, {-170, 10, -170},
-                           {730, 0, 10},   {-725, 0, -5},  {181, 0, -179}, {-181, 0, 179}};
-    for (auto [angle, target, wrapped] : rows) {
-        f32 a = angle;
-        internal_rotate(&a, target);
-        EXPECT_FLOAT_EQ(a, wrapped) << angle << " toward " << target;
-    }
-    gl_vertex.frame_time = 0;
-    s_coord current = {1, 2, 3, 350, 0, 0}, target = {0, 0, 0, 10, 0, 0}, speed = {};
-    coord_interpolate_rot_relative(&current, &target, 0.005f, 0);
-    EXPECT_FLOAT_EQ(current.rx, 350) << "only when asked";
-    coord_interpolate_rot_speed(&current, &speed, &target, 0.005f, 0.0005f, 1);
-    EXPECT_FLOAT_EQ(current.rx, -10);
-}
-
 TEST(coord_laws, speed_law_has_a_dead_zone_accelerates_and_is_cut_to_its_limit)
 {
     gl_vertex.frame_time = 10;

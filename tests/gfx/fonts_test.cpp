@@ -21,8 +21,7 @@ int code_at(int x, int y)
 }
 
 // A font of 16 x 16 texel cells, so a 16-pixel glyph maps texel to pixel; cell
-// n is red n, green 255 - n, blue 100, except the space's, white for the font's
-// key to make transparent.
+// n is red n, green 255 - n, blue 100; the space's is white, the key's colour.
 class font_text : public ::testing::Test {
 protected:
     TempCwd dir;

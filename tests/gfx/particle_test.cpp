@@ -56,10 +56,6 @@ protected:
         gl_vertex.ticks = now;
         particle_draw(&system);
     }
-    Rgb at(f32 x, f32 y)
-    {
-        return read_pixel(128 + (int)(x * 32), 128 + (int)(y * 32));
-    }
 };
 
 // A falling bonus's effect, a flat ring at 0.0025 units per ms for 500 ms,
@@ -92,7 +88,7 @@ TEST_F(particle_effects, effect_moves_through_its_duration_and_ends_after_it_acr
 TEST_F(particle_effects, colour_ramps_from_birth_to_end_of_life)
 {
     view();
-    // colour row, tick drawn, pixel; row 8 is drawn at its end, then with the clock set back before its birth
+    // colour row, tick drawn, pixel; row 8 at its end, then with the clock set back
     const std::tuple<u32, u32, Rgb> rows[] = {{9, 1000, {255, 153, 76}},
                                               {7, 1125, {96, 96, 96}},
                                               {8, 1250, {0, 0, 0}},
@@ -103,7 +99,7 @@ TEST_F(particle_effects, colour_ramps_from_birth_to_end_of_life)
             on ? glEnable(cap) : glDisable(cap);
         draw_one_square(colour, now);
         for (int i = 0; i < 3; i++)
-            EXPECT_NEAR(at(0, 0)[i], pixel[i], 3) << "row " << colour << " at " << now;
+            EXPECT_NEAR(read_pixel(128, 128)[i], pixel[i], 3) << "row " << colour << " at " << now;
         EXPECT_EQ(on, glIsEnabled(GL_BLEND) && glIsEnabled(GL_TEXTURE_2D));
     }
     GLint mask = GL_FALSE, depth = -1;
@@ -113,8 +109,7 @@ TEST_F(particle_effects, colour_ramps_from_birth_to_end_of_life)
     EXPECT_EQ(1, depth);
 }
 
-// A square turned edge-on by its origin's rotation would vanish; a checkered
-// picture shows upright and whole.
+// Turned edge-on by its origin's rotation a square would vanish; a checkered picture shows whole.
 TEST_F(particle_effects, squares_face_the_viewer_and_show_the_particle_picture)
 {
     view();
@@ -131,7 +126,8 @@ TEST_F(particle_effects, squares_face_the_viewer_and_show_the_particle_picture)
     draw_one_square(8);
     for (f32 x : {-0.2f, 0.2f})
         for (f32 y : {-0.2f, 0.2f})
-            EXPECT_EQ(x * y<0, at(x, y)[0]> 200) << x << ", " << y;
+            EXPECT_EQ(x * y < 0, (read_pixel(128 + x * 32, 128 + y * 32)[0] > 200))
+                << x << ", " << y;
     particle_stop(&system);
     surface_stop(&surfaces);
 }
