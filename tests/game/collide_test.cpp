@@ -5,8 +5,7 @@
 
 namespace {
 
-// A ball of extents ±0.5 moving from (x0, y0) to (x1, y1) against a still box at
-// the origin spanning x ±1 and y -1..0.5.
+// A ball of extents ±0.5 from (x0, y0) to (x1, y1), a still box at the origin: x ±1, y -1..0.5.
 TEST(collide, reports_the_faces_a_swept_box_crosses)
 {
     const struct {

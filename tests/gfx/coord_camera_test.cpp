@@ -33,6 +33,18 @@ TEST(coord_laws, speed_law_has_a_dead_zone_accelerates_and_is_cut_to_its_limit)
     }
 }
 
+// Asked to, a rotation first moves by whole turns to within half a turn of its
+// target; exactly half a turn away keeps its side.
+TEST(coord_laws, rotation_takes_the_shorter_way_round_only_when_asked)
+{
+    gl_vertex.frame_time = 0;
+    s_coord current = {0, 0, 0, 350, -725, 181}, target = {0, 0, 0, 10, 0, 1}, speed = {};
+    coord_interpolate_rot_relative(&current, &target, 0.005f, 0);
+    EXPECT_EQ(350, current.rx);
+    coord_interpolate_rot_speed(&current, &speed, &target, 0.005f, 0.0005f, 1);
+    EXPECT_TRUE(current.rx == -10 && current.ry == -5 && current.rz == 181) << current.rz;
+}
+
 // One 20 ms frame from rest at 0 toward 10 on every part of both followers;
 // the first frame after camera_define jumps whatever the law.
 TEST(camera, first_frame_jumps_then_each_law_takes_its_default_step_leaving_the_matrix_stack)
@@ -67,8 +79,7 @@ TEST(camera, first_frame_jumps_then_each_law_takes_its_default_step_leaving_the_
     }
     GLint depth = -1;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(1, depth);
-    EXPECT_EQ((GLenum)GL_NO_ERROR, glGetError());
+    EXPECT_TRUE(depth == 1 && glGetError() == GL_NO_ERROR);
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ protected:
     }
 };
 
-TEST_F(font_text, number_draws_squares_at_the_spacing_on_whole_pixels)
+TEST_F(font_text, text_draws_squares_at_the_spacing_on_whole_pixels_up_to_the_buffer_size)
 {
     EXPECT_EQ(PrintString(10.7f, 19.5f, 16, 12, 0, "%d", 1200), 0);
     // Later glyphs overlap earlier ones by 4 pixels: each left edge shows its own
@@ -58,6 +58,10 @@ TEST_F(font_text, number_draws_squares_at_the_spacing_on_whole_pixels)
     const int column[][2] = {{18, -1}, {19, '1'}, {34, '1'}, {35, -1}};
     for (const auto& [y, code] : column)
         EXPECT_EQ(code_at(12, y), code) << "y " << y;
+    // 1024 'A's then 'B's, a sixteenth of a pixel apart: any 'B' would start at 64.
+    PrintString(0, 0, 4, 0.0625f, 0, "%s", (std::string(1024, 'A') + std::string(9, 'B')).c_str());
+    EXPECT_EQ(code_at(66, 2), 'A');
+    EXPECT_EQ(code_at(67, 2), -1) << "text beyond the buffer is cut";
 }
 
 TEST_F(font_text, formatter_rules_seen_through_the_drawn_cells)
@@ -83,14 +87,6 @@ TEST_F(font_text, formatter_rules_seen_through_the_drawn_cells)
             codes.push_back(code_at(x, 8));
         EXPECT_EQ(codes, drawn) << format;
     }
-}
-
-TEST_F(font_text, text_beyond_the_buffer_is_cut)
-{
-    // 1024 'A's then 'B's, a sixteenth of a pixel apart: any 'B' would start at 64.
-    PrintString(0, 0, 4, 0.0625f, 0, "%s", (std::string(1024, 'A') + std::string(9, 'B')).c_str());
-    EXPECT_EQ(code_at(66, 2), 'A');
-    EXPECT_EQ(code_at(67, 2), -1);
 }
 
 // Fonts 1 to 3 are never loaded and others do not exist: all draw plain squares.

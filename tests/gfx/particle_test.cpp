@@ -105,8 +105,7 @@ TEST_F(particle_effects, colour_ramps_from_birth_to_end_of_life)
     GLint mask = GL_FALSE, depth = -1;
     glGetIntegerv(GL_DEPTH_WRITEMASK, &mask);
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(GL_TRUE, mask);
-    EXPECT_EQ(1, depth);
+    EXPECT_TRUE(mask == GL_TRUE && depth == 1);
 }
 
 // Turned edge-on by its origin's rotation a square would vanish; a checkered picture shows whole.

@@ -1,5 +1,4 @@
-// The texture store: files of every accepted shape as uploaded bytes, refusal
-// of bad files naming file and fault, alpha keys and modes, the path cache.
+// The texture store: accepted files as uploaded bytes, bad ones refused, alpha keys, the cache.
 #include "gfx/surface.h"
 
 #include <GL/gl.h>
