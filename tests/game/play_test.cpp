@@ -141,6 +141,7 @@ TEST_F(play_field, block_hit_depends_on_ball_powers_lives_and_hits_taken)
     const int T = BALL_STATE_TRAVERSE, O = BALL_STATE_ONESHOT;
     const u32 destroy = balls.sound_block_destroy, hit = balls.sound_block_hit;
     const u32 unbreakable = balls.sound_block_unbreakable, none = ~0u;
+    std::fill(bonuses.states, bonuses.states + BONUS_LIST_SIZE, 1);  // no drop adds its sound
     // name, powers, lives, hits before, hits after, alive after, bounced, sound, colour
     const std::tuple<const char*, int, int, int, int, bool, bool, u32, u32> rows[] = {
         {"first of three hits", 0, 3, 0, 1, true, true, hit, 2},
