@@ -97,9 +97,9 @@ TEST_F(font_text, leaves_blend_and_texture_off_and_a_font_without_texture_draws_
         glClear(GL_COLOR_BUFFER_BIT);
         glEnable(GL_BLEND);
         PrintString(0, 0, 16, 16, font, "a");
-        EXPECT_FALSE(glIsEnabled(GL_BLEND));
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-        EXPECT_EQ(gl_vertex.dimension, 1) << "the screen projection stays on";
+        EXPECT_TRUE(!glIsEnabled(GL_BLEND) && !glIsEnabled(GL_TEXTURE_2D) &&
+                    gl_vertex.dimension == 1)
+            << "the screen projection stays on";
         EXPECT_EQ(code_at(8, 8), font ? -2 : 'a') << "font " << font;
     }
 }

@@ -42,7 +42,6 @@ protected:
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         glDisable(GL_DEPTH_TEST);
-        glClearColor(0, 0, 0, 1);
         origin = {0, 0, 0, 0, 0, 0};
     }
     // One still square of a 250 ms effect born at 1000, drawn at tick now.

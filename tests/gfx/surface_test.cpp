@@ -219,7 +219,6 @@ TEST_F(surface_store, every_path_is_read_once_and_stop_deletes_its_texture)
     std::vector<u32> textures(paths.size());
     for (size_t i = 0; i < paths.size(); i++)
         ASSERT_EQ(surface_load(&store, paths[i].c_str(), &textures[i]), 0) << paths[i];
-    EXPECT_NE(textures[0], textures[1]) << "another spelling of a path is another texture";
     std::filesystem::remove_all(dir.path);
     surface_mode(&store, SURFACE_ALPHA_KEYS, 1);
     for (size_t i = 0; i < paths.size(); i++)
