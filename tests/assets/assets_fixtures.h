@@ -1,4 +1,4 @@
-// Shared helpers of the asset tests: the level pack's map files.
+// What the asset tests share: the level pack's map files.
 #pragma once
 
 #include <algorithm>
@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "level/reader.h"
 #include "tests/support/test_support.h"
 
 using namespace test_support;

@@ -8,7 +8,7 @@
 
 namespace fs = std::filesystem;
 
-TEST(AssetGenerator, a_fresh_run_writes_exactly_the_committed_files)
+TEST(asset_generator, a_fresh_run_writes_exactly_the_committed_files)
 {
     const std::string tool = TUMBRELIX_BINARY_DIR "/tumbrelix-assets";
     ASSERT_TRUE(fs::exists(tool)) << "build the tumbrelix-assets target first";
