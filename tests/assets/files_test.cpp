@@ -1,14 +1,17 @@
-// Every picture, sound and music file the game loads decodes through the game's own loaders, in
-// the form, size and look the generator promises.
+// The bundled files are what the asset generator writes, and every picture, sound and music file
+// decodes through the game's own loaders in the form the game needs.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
-#include <set>
+#include <cstdlib>
+#include <filesystem>
 
 #include "audio/decode.h"
 #include "gfx/surface.h"
-#include "tests/assets/assets_fixtures.h"
+#include "tests/support/test_support.h"
+
+using namespace test_support;
 
 namespace {
 
@@ -24,11 +27,6 @@ struct s_picture {
     ~s_picture()
     {
         free(image.pixels);
-    }
-    // RGB of a pixel counted from the top left.
-    const u8* at(u32 x, u32 y) const
-    {
-        return image.pixels + ((size_t)(image.height - 1 - y) * image.width + x) * 3;
     }
 };
 
@@ -49,58 +47,61 @@ std::vector<i16> decode_all(const std::string& path, u32& channels, u32& rate)
 
 }  // namespace
 
-TEST(asset_files, every_sprite_and_level_texture_decodes_as_opaque_rgb_with_power_of_two_sides)
+TEST(asset_files, every_file_the_game_loads_decodes_in_the_form_the_game_needs)
 {
-    std::set<std::string> paths;
     for (const char* name : GAME_PICTURES)
-        paths.insert(std::string("data/") + name);
-    for (const std::string& level : asset_levels()) {
-        s_map map;
-        Reader(level).read(map);
-        for (const s_face& f : map.faces)
-            paths.insert(f.textures.begin(), f.textures.end());
-    }
-    for (const std::string& path : paths) {
-        s_picture p(path);
-        u32 w = p.image.width, h = p.image.height;
-        // Powers of two, so mipmapping never rescales.
-        EXPECT_TRUE(w >= 64 && w <= 256 && h >= 32 && h <= 256 && !(w & (w - 1)) && !(h & (h - 1)))
-            << path << ": " << w << " x " << h;
-        EXPECT_EQ(p.image.format, (u32)GL_RGB) << path;
-    }
-}
-
-TEST(asset_files, effects_are_short_mono_44100_and_start_and_end_silent_or_loop_clean)
-{
-    for (const char* name : GAME_SOUNDS) {
-        std::string path = std::string("data/sounds/") + name + ".wav";
-        u32 channels, rate;
-        std::vector<i16> s = decode_all(path, channels, rate);
-        ASSERT_FALSE(s.empty()) << path;
-        EXPECT_TRUE(rate == 44100 && channels == 1) << path;
-        EXPECT_TRUE(s.size() > 44100 / 20 && s.size() <= 44100) << path << ": " << s.size();
-        int step = 0;
-        for (size_t i = 1; i < s.size(); i++)
-            step = std::max(step, std::abs(s[i] - s[i - 1]));
-        // The charging sound loops: its seam jumps no more than a step inside it does.
-        if (std::string(name) == "pad_load")
-            EXPECT_LE(std::abs(s.front() - s.back()), step) << path;
-        else
-            EXPECT_TRUE(std::abs(s.front()) < 200 && std::abs(s.back()) < 200) << path;
-    }
-}
-
-TEST(asset_files, three_stereo_tracks_or_more_decode_a_module_and_an_ogg_among_them)
-{
-    int modules = 0, oggs = 0, tracks = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("data/musics/random")) {
-        u32 channels, rate;
-        size_t samples = decode_all(entry.path().string(), channels, rate).size();
-        EXPECT_GE(samples, rate * 2 * 60) << entry.path() << " is shorter than a minute";
-        EXPECT_EQ(channels, 2u) << entry.path();
-        tracks++;
-        modules += decode_is_tracker_name(entry.path().c_str());
-        oggs += entry.path().extension() == ".ogg";
+        EXPECT_TRUE(std::filesystem::exists(std::string("data/") + name)) << name;
+    for (const char* name : GAME_SOUNDS)
+        EXPECT_TRUE(std::filesystem::exists(std::string("data/sounds/") + name + ".wav")) << name;
+    int tracks = 0, modules = 0, oggs = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator("data")) {
+        std::string path = entry.path().string(), kind = entry.path().extension().string();
+        if (kind == ".png" || kind == ".bmp") {
+            s_picture p(path);
+            u32 w = p.image.width, h = p.image.height;
+            // Opaque, its sides powers of two so that mipmapping never rescales.
+            EXPECT_TRUE(w >= 64 && w <= 256 && h >= 32 && h <= 256 && !(w & (w - 1)) &&
+                        !(h & (h - 1)) && p.image.format == GL_RGB)
+                << path << ": " << w << " x " << h;
+        } else if (entry.is_regular_file()) {
+            u32 channels = 0, rate = 0;
+            std::vector<i16> s = decode_all(path, channels, rate);
+            int step = 0;
+            for (size_t i = 1; i < s.size(); i++)
+                step = std::max(step, std::abs(s[i] - s[i - 1]));
+            bool effect = kind == ".wav", loop = entry.path().stem() == "pad_load";
+            // Effects: short, mono at the mixer's rate and silent at both ends, or, for the
+            // charging sound that loops, without a click at the seam. Music: a stereo minute.
+            EXPECT_TRUE(effect ? rate == 44100 && channels == 1 && s.size() > 44100 / 20 &&
+                                     s.size() <= 44100 &&
+                                     (loop ? std::abs(s.front() - s.back()) <= step
+                                           : std::abs(s.front()) < 200 && std::abs(s.back()) < 200)
+                               : channels == 2 && s.size() >= rate * 2 * 60)
+                << path;
+            tracks += !effect;
+            modules += decode_is_tracker_name(path.c_str());
+            oggs += kind == ".ogg";
+        }
     }
     EXPECT_TRUE(tracks >= 3 && modules >= 1 && oggs >= 1);
+}
+
+// The committed files came from an earlier run, so one fresh run equal to them shows the
+// generator reproducible too.
+TEST(asset_generator, a_fresh_run_writes_exactly_the_committed_files)
+{
+    const std::string tool = TUMBRELIX_BINARY_DIR "/tumbrelix-assets";
+    ASSERT_TRUE(std::filesystem::exists(tool)) << "build the tumbrelix-assets target first";
+    TempDir out;
+    ASSERT_EQ(std::system(("'" + tool + "' " + out.path).c_str()), 0);
+    size_t count = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(out.path)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::string committed = std::filesystem::relative(entry.path(), out.path).string();
+        EXPECT_TRUE(read_file(entry.path()) == read_file(committed))
+            << committed << " is not what the generator writes: run scripts/assets";
+        count++;
+    }
+    EXPECT_GT(count, 100u);
 }

@@ -1,5 +1,4 @@
-// Helpers of the audio tests: fixture files written on the spot, a loopback sound system and
-// measures of the samples it mixes.
+// Helpers of the audio tests: a loopback sound system, files for it and measures of its mix.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,18 +21,13 @@ using namespace test_support;
 // PAL Amiga, so 259 Hz) on channel 1.
 inline std::string make_mod()
 {
-    std::string bytes = "tumbrelix" + std::string(11, '\0'), first(30, '\0');
-    first[23] = 16;  // length in words
-    first[25] = 64;  // volume
-    first[29] = 16;  // loop length in words, from word 0
-    bytes += first + std::string(30 * 30, '\0') + std::string("\x01\x7f", 2) +
-             std::string(128, '\0') + "M.K.";  // song length, restart, order table, tag
-    std::string pattern(64 * 4 * 4, '\0');
-    pattern.replace(0, 3, "\x01\xac\x10");  // sample 1, period 0x1AC, no effect
-    bytes += pattern;
+    std::string mod = "tumbrelix" + std::string(2140 - 9, '\0');
+    mod[43] = 16, mod[45] = 64, mod[49] = 16;  // sample 1: words long, volume, words looped
+    mod[950] = 1, mod[951] = 127;              // song length, restart
+    mod.replace(1080, 7, "M.K.\x01\xac\x10");  // tag; sample 1 at period 0x1AC, no effect
     for (int i = 0; i < 32; i++)
-        bytes += (char)(i8)lround(100 * sin(2 * M_PI * i / 32));
-    return bytes;
+        mod[2108 + i] = (char)(i8)lround(100 * sin(2 * M_PI * i / 32));
+    return mod;
 }
 
 // Stereo frames mixed at SOUND_OUTPUT_RATE, measured over [from, to) seconds of channel 0
@@ -94,10 +88,8 @@ struct chord : ::testing::Test {
         CHD_Stop();
     }
 
-    // Mixes seconds of sound with a frame every 1024 frames mixed: the per-frame update, unless
-    // stalled, and what else the test runs each frame.
-    s_mix play(
-        double seconds, bool update = true, std::function<void()> frame = [] {})
+    // Mixes seconds of sound, a frame every 1024 frames: the update, unless stalled, and frame.
+    s_mix play(double seconds, bool update = true, std::function<void()> frame = nullptr)
     {
         s_mix mix;
         mix.frames.resize((size_t)lround(seconds * SOUND_OUTPUT_RATE) * 2);
@@ -105,7 +97,8 @@ struct chord : ::testing::Test {
             n = std::min<size_t>(mix.frames.size() / 2 - done, 1024);
             if (update)
                 CHD_Loop();
-            frame();
+            if (frame)
+                frame();
             EXPECT_EQ(0, sound_render(gl_chord.system, &mix.frames[done * 2], (u32)n));
         }
         return mix;

@@ -6,10 +6,8 @@
 
 TEST(move, each_kind_places_the_block_from_its_origin_at_the_clock_values_given)
 {
-    // Every block starts from origin (1, 2, 3) with its position at (9, 9, 9), so an axis the
-    // kind does not write stays 9; the movement runs at each clock value in turn. A pause
-    // longer than a leg turns it once and drops the overshoot; a circle's period falls a hair
-    // short of a whole turn.
+    // From origin (1, 2, 3) with the position at (9, 9, 9), so that an axis the kind does not
+    // write stays 9, the movement runs at each clock value in turn.
     const struct {
         const char* name;
         move_func func;
