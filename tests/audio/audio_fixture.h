@@ -1,83 +1,83 @@
-// Helpers of the audio tests: fixture files written on the spot and measures of rendered sound.
+// Helpers of the audio tests: a loopback sound system, files for it and measures of its mix.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "audio/chord.h"
 #include "audio/sound.h"
-#include "shell/types.h"
 #include "tests/support/test_support.h"
 
 namespace audio_test {
 
 using namespace test_support;
 
-const int RATE = SOUND_OUTPUT_RATE;
-
-// A four-channel ProTracker module: one looped 32-byte sine cycle at period
-// 428 (8287 Hz on a PAL Amiga, so 259 Hz) on channel 1.
+// A four-channel ProTracker module: one looped 32-byte sine cycle at period 428 (8287 Hz on a
+// PAL Amiga, so 259 Hz) on channel 1.
 inline std::string make_mod()
 {
-    std::string bytes = "tumbrelix" + std::string(11, '\0');
-    std::string first(30, '\0');
-    first[23] = 16;  // length in words
-    first[25] = 64;  // volume
-    first[29] = 16;  // loop length in words, from word 0
-    bytes += first + std::string(30 * 30, '\0');
-    bytes += std::string("\x01\x7f", 2) + std::string(128, '\0') + "M.K.";  // song length, restart
-    std::string pattern(64 * 4 * 4, '\0');
-    pattern.replace(0, 3, "\x01\xac\x10");  // sample 1, period 0x1AC, no effect
-    bytes += pattern;
+    std::string mod = "tumbrelix" + std::string(2140 - 9, '\0');
+    mod[43] = 16, mod[45] = 64, mod[49] = 16;  // sample 1: words long, volume, words looped
+    mod[950] = 1, mod[951] = 127;              // song length, restart
+    mod.replace(1080, 7, "M.K.\x01\xac\x10");  // tag; sample 1 at period 0x1AC, no effect
     for (int i = 0; i < 32; i++)
-        bytes += (char)(i8)lround(100 * sin(2 * M_PI * i / 32));
-    return bytes;
+        mod[2108 + i] = (char)(i8)lround(100 * sin(2 * M_PI * i / 32));
+    return mod;
 }
 
-// Frame i of stereo frames: channel 0 left, 1 right, 2 both summed.
-inline int sample(const std::vector<i16>& frames, int channel, size_t i)
-{
-    return channel == 2 ? frames[i * 2] + frames[i * 2 + 1] : frames[i * 2 + channel];
-}
+// Stereo frames mixed at SOUND_OUTPUT_RATE, measured over [from, to) seconds of channel 0
+// (left), 1 (right) or 2 (both summed).
+struct s_mix {
+    std::vector<i16> frames;
 
-inline size_t at_seconds(double seconds)
-{
-    return (size_t)lround(seconds * RATE);
-}
-
-// Root mean square of a channel between two times in seconds (to the end by default).
-inline double rms(const std::vector<i16>& frames, int channel, double from = 0, double to = 1e9)
-{
-    size_t end = std::min(frames.size() / 2, at_seconds(to)), i = at_seconds(from);
-    double sum = 0;
-    for (size_t j = i; j < end; j++)
-        sum += (double)sample(frames, channel, j) * sample(frames, channel, j);
-    return end > i ? sqrt(sum / (end - i)) : 0;
-}
-
-// Frequency from the rising zero crossings of a channel between two times in seconds.
-inline double frequency(const std::vector<i16>& frames, int channel, double from = 0,
-                        double to = 1e9)
-{
-    size_t end = std::min(frames.size() / 2, at_seconds(to));
-    long first = -1, last = -1, crossings = 0;
-    for (size_t i = at_seconds(from) + 1; i < end; i++) {
-        if (sample(frames, channel, i - 1) < 0 && sample(frames, channel, i) >= 0) {
-            crossings += first >= 0;
-            if (first < 0)
-                first = (long)i;
-            last = (long)i;
-        }
+    // The channel's samples in the time span.
+    std::vector<int> span(int channel, double from, double to) const
+    {
+        size_t end = std::min(frames.size() / 2, (size_t)lround(to * SOUND_OUTPUT_RATE));
+        std::vector<int> out;
+        for (size_t i = (size_t)lround(from * SOUND_OUTPUT_RATE); i < end; i++)
+            out.push_back(channel == 2 ? frames[i * 2] + frames[i * 2 + 1]
+                                       : frames[i * 2 + channel]);
+        return out;
     }
-    return crossings > 0 ? crossings * (double)RATE / (last - first) : 0;
-}
+    double rms(int channel, double from = 0, double to = 1e9) const
+    {
+        double sum = 0;
+        std::vector<int> s = span(channel, from, to);
+        for (int v : s)
+            sum += (double)v * v;
+        return s.empty() ? 0 : sqrt(sum / s.size());
+    }
+    // Frequency from the rising zero crossings; 0 without two of them.
+    double hz(int channel, double from = 0, double to = 1e9) const
+    {
+        std::vector<int> s = span(channel, from, to);
+        long first = -1, last = -1, crossings = 0;
+        for (size_t i = 1; i < s.size(); i++)
+            if (s[i - 1] < 0 && s[i] >= 0) {
+                crossings += first >= 0;
+                first = first < 0 ? (long)i : first;
+                last = (long)i;
+            }
+        return crossings > 0 ? crossings * (double)SOUND_OUTPUT_RATE / (last - first) : 0;
+    }
+    // True when no 10 ms from the given time on is quieter than a fifth of a fixture tone.
+    bool without_gap(double from = 0) const
+    {
+        for (double at = from; at + 0.01 <= frames.size() / 2.0 / SOUND_OUTPUT_RATE; at += 0.01)
+            if (rms(2, at, at + 0.01) < 500)
+                return false;
+        return true;
+    }
+};
 
 // A loopback sound system of 100 channels for the test, stopped at its end.
-struct Chord : ::testing::Test {
+struct chord : ::testing::Test {
     TempDir dir;
     void SetUp() override
     {
@@ -88,18 +88,20 @@ struct Chord : ::testing::Test {
         CHD_Stop();
     }
 
-    // Mixes seconds of sound, calling the per-frame update (unless stalled) every 1024 frames.
-    std::vector<i16> play(double seconds, bool update = true)
+    // Mixes seconds of sound, a frame every 1024 frames: the update, unless stalled, and frame.
+    s_mix play(double seconds, bool update = true, std::function<void()> frame = nullptr)
     {
-        size_t frames = at_seconds(seconds);
-        std::vector<i16> out(frames * 2);
-        for (size_t done = 0, n; done < frames; done += n) {
-            n = std::min<size_t>(frames - done, 1024);
+        s_mix mix;
+        mix.frames.resize((size_t)lround(seconds * SOUND_OUTPUT_RATE) * 2);
+        for (size_t done = 0, n; done < mix.frames.size() / 2; done += n) {
+            n = std::min<size_t>(mix.frames.size() / 2 - done, 1024);
             if (update)
                 CHD_Loop();
-            EXPECT_EQ(0, sound_render(gl_chord.system, out.data() + done * 2, (u32)n));
+            if (frame)
+                frame();
+            EXPECT_EQ(0, sound_render(gl_chord.system, &mix.frames[done * 2], (u32)n));
         }
-        return out;
+        return mix;
     }
     // Writes a tone file and loads it: a .wav as a sound, an .ogg or .mp3 as a stream.
     u32 tone(const std::string& name, std::vector<Piece> pieces, u32 mode = 0, int rate = 44100,
@@ -109,9 +111,9 @@ struct Chord : ::testing::Test {
         int format = extension == ".ogg" ? OGG : extension == ".mp3" ? MP3 : WAV;
         EXPECT_TRUE(write_tone(dir.file(name), format, rate, channels, pieces));
         u32 handle = 9999;
-        int result =
-            (format == WAV ? CHD_LoadSound : CHD_LoadStream)(dir.file(name).c_str(), mode, &handle);
-        EXPECT_EQ(0, result) << sound_system_error(gl_chord.system);
+        auto load = format == WAV ? CHD_LoadSound : CHD_LoadStream;
+        EXPECT_EQ(0, load(dir.file(name).c_str(), mode, &handle))
+            << sound_system_error(gl_chord.system);
         return handle;
     }
 };
