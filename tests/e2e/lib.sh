@@ -1,5 +1,5 @@
-# Helpers shared by the end-to-end scripts: run the real game in the test's X
-# display and wait for its window. Sourced, not run.
+# Helpers shared by the end-to-end scripts: an X display of the script's own,
+# the real game run in it and waited for. Sourced, not run.
 set -u
 game="$TUMBRELIX_BINARY_DIR/tumbrelix"
 work=$(mktemp -d)
@@ -9,10 +9,16 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 
+# Scripts run side by side, each in its own display, so no other window takes
+# the focus, the grab or the screen from under its game.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$work/display")
+
 # Waits until a window named Tumbrelix is mapped; prints its id.
 wait_window() {
-  local seconds=${1:-10} id
-  for _ in $(seq $((seconds * 10))); do
+  local id
+  for _ in $(seq $((${1:-10} * 10))); do
     id=$(xdotool search --onlyvisible --name '^Tumbrelix$' 2>/dev/null | head -n 1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
@@ -20,15 +26,13 @@ wait_window() {
   return 1
 }
 
-# Waits for a process to end within the given seconds; sets $status.
+# Waits for a process to end within the given seconds, else kills it; sets $status.
 wait_exit() {
-  local pid=$1 seconds=$2
-  for _ in $(seq $((seconds * 10))); do
-    kill -0 "$pid" 2>/dev/null || { wait "$pid"; status=$?; return 0; }
+  for _ in $(seq $(($2 * 10))); do
+    kill -0 "$1" 2>/dev/null || { wait "$1"; status=$?; return 0; }
     sleep 0.1
   done
-  kill -9 "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
+  kill -9 "$1" 2>/dev/null
   status=124
   return 1
 }
@@ -36,17 +40,11 @@ wait_exit() {
 # Holds Escape in short presses until the game ends: the keyboard reaches the
 # game only once it has grabbed the input, late in its start-up.
 press_escape_until_exit() {
-  local pid=$1 seconds=$2
-  for _ in $(seq $((seconds * 2))); do
-    kill -0 "$pid" 2>/dev/null || break
+  for _ in $(seq $(($2 * 2))); do
+    kill -0 "$1" 2>/dev/null || break
     xdotool keydown Escape; sleep 0.25; xdotool keyup Escape; sleep 0.25
   done
-  wait_exit "$pid" 1
-}
-
-# Prints the colour of one pixel of a picture as "r,g,b" (0 to 255).
-pixel() {
-  convert "$1" -crop "1x1+$2+$3" -depth 8 -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info: 2>/dev/null
+  wait_exit "$1" 1
 }
 
 finish() {

@@ -12,19 +12,19 @@ namespace {
 
 using namespace test_support;
 
-struct PackCase {
+struct pack_case {
     const char* given;     // appended to the folder's path
     const char* list;      // the pack file, or null for none
     const char* expected;  // "path=name" per level, or the message; F stands for the folder
 };
 
-TEST(PackRead, lists_the_levels_in_order_or_names_the_file_line_and_problem)
+TEST(pack_read, lists_the_levels_in_order_or_names_the_file_line_and_problem)
 {
-    const PackCase cases[] = {
+    const pack_case cases[] = {
         {"", "# order\n\nb.map  Second  \r\n  a.map\tThe First One\n",
          "F/b.map=Second F/a.map=The First One"},
         {"/", "a.map\na.map Again\n", "F/a.map=a F/a.map=Again"},
-        {"", nullptr, "F/a.map=a F/b.map=b F/c d.map=c d"},
+        {"", nullptr, "F/a.map=a F/b.map=b F/c d\x7F.map=c d?"},
         {"/a.map", nullptr, "F/a.map=a"},
         {"/missing.map", nullptr, "F/missing.map=missing"},
         {"/sub.map", nullptr, "F/sub.map: holds neither pack.txt nor any .map file to play"},
@@ -41,11 +41,11 @@ TEST(PackRead, lists_the_levels_in_order_or_names_the_file_line_and_problem)
         {"", "a.map\nnotes.txt\n",
          "F/notes.txt:1: the world needs LIMITS with four numbers (left, right, bottom, top)"},
     };
-    for (const PackCase& row : cases) {
+    for (const pack_case& row : cases) {
         SCOPED_TRACE(row.list ? row.list : row.given);
         TempDir folder;
         const char* map = "WORLD\n  LIMITS -10 10 -8 8\nEND\n";
-        for (const char* name : {"a.map", "b.map", "c d.map"})
+        for (const char* name : {"a.map", "b.map", "c d\x7F.map", ".map"})
             folder.write(name, std::string(map));
         folder.write("notes.txt", std::string("not a level"));
         std::filesystem::create_directory(folder.file("sub.map"));

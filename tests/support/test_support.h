@@ -22,43 +22,21 @@
 
 namespace test_support {
 
+// clang-format off
 // The pictures the game loads from data/ by fixed name (the level's textures aside).
 const char* const GAME_PICTURES[] = {
-    "pad.png",
-    "ball_heavy.png",
-    "ball_light.png",
-    "ball_normal.png",
-    "bonus_ball_oneshot.png",
-    "bonus_ball_split.png",
-    "bonus_ball_traverse.png",
-    "bonus_ball_type_heavy.png",
-    "bonus_ball_type_light.png",
-    "bonus_pad_dec.png",
-    "bonus_pad_inc.png",
-    "particle.bmp",
-    "font_texture_00.bmp",
-};
+    "pad.png", "ball_heavy.png", "ball_light.png", "ball_normal.png", "bonus_ball_oneshot.png",
+    "bonus_ball_split.png", "bonus_ball_traverse.png", "bonus_ball_type_heavy.png",
+    "bonus_ball_type_light.png", "bonus_pad_dec.png", "bonus_pad_inc.png", "particle.bmp",
+    "font_texture_00.bmp"};
 
 // The sound effects the game loads as data/sounds/<name>.wav.
 const char* const GAME_SOUNDS[] = {
-    "pad_ball",
-    "pad_load",
-    "pad_release",
-    "ball_block_destroy",
-    "ball_block_hit",
-    "ball_block_unbreakable",
-    "ball_pad",
-    "ball_wall",
-    "bonus_loot",
-    "bonus_take_ball_oneshot",
-    "bonus_take_ball_split",
-    "bonus_take_ball_traverse",
-    "bonus_take_ball_weight_heavy",
-    "bonus_take_ball_weight_light",
-    "bonus_take_pad_dec",
-    "bonus_take_pad_inc",
-    "level_clear",
-};
+    "pad_ball", "pad_load", "pad_release", "ball_block_destroy", "ball_block_hit",
+    "ball_block_unbreakable", "ball_pad", "ball_wall", "bonus_loot", "bonus_take_ball_oneshot",
+    "bonus_take_ball_split", "bonus_take_ball_traverse", "bonus_take_ball_weight_heavy",
+    "bonus_take_ball_weight_light", "bonus_take_pad_dec", "bonus_take_pad_inc", "level_clear"};
+// clang-format on
 
 // Writes bytes as the whole file at path; false if it cannot.
 inline bool write_file(const std::string& path, std::string_view bytes)
@@ -230,23 +208,18 @@ inline Rgb read_pixel(int x, int y)
     return {rgb[0], rgb[1], rgb[2]};
 }
 
-// Queues a key press or release for the window's next loop.
-inline void push_key(SDLKey sym, bool down)
+// Queues a press or release for the window's next loop: a mouse button below 8,
+// else a key by its SDL symbol.
+inline void push_press(int key, bool down)
 {
     SDL_Event event = {};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = sym;
-    SDL_PushEvent(&event);
-}
-
-// Queues a mouse button press or release.
-inline void push_button(int button, bool down)
-{
-    SDL_Event event = {};
-    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-    event.button.button = (Uint8)button;
-    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    if (key < 8) {
+        event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+        event.button.button = (Uint8)key;
+    } else {
+        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.keysym.sym = (SDLKey)key;
+    }
     SDL_PushEvent(&event);
 }
 

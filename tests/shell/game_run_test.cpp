@@ -1,0 +1,359 @@
+// Whole game runs in-process from a folder of the test's own, on a clock the test
+// drives: what a player's machine throws at the game (broken data, odd windows,
+// wild input, stalls), and a pack played from one level to the next.
+#include "shell/game.h"
+#include "shell/vertex.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <cmath>
+#include <algorithm>
+#include <memory>
+
+#include "tests/support/test_support.h"
+
+namespace {
+
+using namespace test_support;
+
+// A level over -10..10 x -8..8: a world face behind the field, nine blocks of
+// one hit near the top and one unbreakable block.
+std::string level_text(const std::string& world, const char* limits = "-10 10 -8 8")
+{
+    const std::string uv = " TEXCOORD 0 0 TEXCOORD 1 0 TEXCOORD 1 1 TEXCOORD 0 1 TEXTURE ";
+    return std::string("WORLD NUMFACES 1 FACES back LIMITS ") + limits + " END\n" +
+           "FACE ID back VERTEX -40 -40 -1 VERTEX 40 -40 -1 VERTEX 40 40 -1 VERTEX -40 40 -1" + uv +
+           world + " END\nFACE ID front VERTEX -0.9 -0.45 0.5 VERTEX 0.9 -0.45 0.5" +
+           " VERTEX 0.9 0.45 0.5 VERTEX -0.9 0.45 0.5" + uv + "block.bmp END\n" +
+           "BLOCKS NUMFACES 1 FACES front LIVES 1 ORIGIN -6 6 0 ORIGIN -4 6 0 ORIGIN -2 6 0" +
+           " ORIGIN 0 6 0 ORIGIN 2 6 0 ORIGIN 4 6 0 ORIGIN 6 6 0 ORIGIN -6 5 0 ORIGIN 6 5 0 END\n" +
+           "BLOCKS NUMFACES 1 FACES front LIVES 0 ORIGIN 0 2 0 END\n";
+}
+
+u32 g_now;
+u32 fake_clock()
+{
+    return g_now;
+}
+
+bool finite(const s_coord& c)
+{
+    return std::isfinite(c.x + c.y + c.z + c.rx + c.ry + c.rz);
+}
+
+class game_run : public ::testing::Test {
+protected:
+    static constexpr f32 LEFT = -10, RIGHT = 10, TOP = 8;
+    TempCwd dir_;
+    std::unique_ptr<s_game> game_;
+
+    void SetUp() override
+    {
+        write_file("world.bmp", solid_bmp(4, 4, 0, 255, 0));
+        write_file("block.bmp", solid_bmp(4, 4, 255, 0, 0));
+        write_file("level.map", level_text("world.bmp"));
+        link_data("true");
+        g_now = 1000;
+        VTX_SetClock(fake_clock);
+    }
+    void TearDown() override
+    {
+        if (game_ && game_->stage != GAME_STAGE_NONE)
+            game_stop(game_.get());
+        VTX_SetClock(nullptr);
+    }
+    // The game's own data as links, then the shell command breakage run on them.
+    void link_data(const std::string& breakage)
+    {
+        std::string command = "rm -rf data && cp -rs " TUMBRELIX_SOURCE_DIR "/data data && ";
+        ASSERT_EQ(0, system((command + breakage).c_str()));
+    }
+    // Starts the game; a busy display that refuses a window gets a few more tries.
+    int start(const char* map = "level.map")
+    {
+        u32 seed = 7;
+        for (int attempt = 0;; attempt++) {
+            game_ = std::make_unique<s_game>();
+            int status = game_start(game_.get(), map, &seed);
+            if (status == 0 || attempt == 9 || !strstr(SDL_GetError(), "X11"))
+                return status;
+            usleep(100000);
+        }
+    }
+    // One frame lasting ms; then every body must be sound.
+    void frame(u32 ms = 10)
+    {
+        g_now += ms;
+        ASSERT_EQ(0, game_frame(game_.get()));
+        check_bodies();
+    }
+    int balls_in_play() const
+    {
+        return (int)std::count(game_->balls.states, game_->balls.states + 16, 1);
+    }
+    // A click of the left button held over two frames, as a player makes it.
+    void click()
+    {
+        push_press(1, true);
+        frame();
+        frame();
+        push_press(1, false);
+        frame();
+    }
+    // Every position finite, the pad within its clamp.
+    void check_bodies()
+    {
+        const s_game& game = *game_;
+        ASSERT_TRUE(finite(game.pad.coord) && finite(game.camera.view.current) &&
+                    finite(game.camera.item.current));
+        ASSERT_TRUE(game.pad.coord.x >= LEFT + 0.5f && game.pad.coord.x <= RIGHT - 0.5f);
+        for (int slot = 0; slot < 16; slot++) {
+            ASSERT_TRUE(game.bonuses.states[slot] != 1 || finite(game.bonuses.bonuses[slot].coord));
+            ASSERT_TRUE(game.balls.states[slot] != 1 || finite(game.balls.balls[slot].coord));
+        }
+        for (u32 i = 0; i < game.particles.group_count; i++)
+            ASSERT_TRUE(finite(game.particles.groups[i].origin));
+    }
+};
+
+// Every row starts a game after breaking its data; a start that succeeds must
+// launch a ball and play on.
+TEST_F(game_run, broken_data_costs_at_most_one_line_and_the_game_plays_on)
+{
+    write_file("broken.png", "\x89PNG\r\n\x1a\n not really");
+    write_file("bad_texture.map", level_text("broken.png"));
+    write_file("bad.map", "WORLD\n  LIMITS -10 10 -8\nEND\n");
+    struct Row {
+        const char* breakage;  // shell command run in the game's folder
+        const char* map;
+        int status;
+        const char* err;  // all of the standard error stream
+    };
+    const Row rows[] = {
+        {"rm data/*.png data/font_texture_00.bmp data/sounds/*", "level.map", 0, ""},
+        {"rm -r data/musics/random", "level.map", 0, ""},
+        {"rm data/musics/random/*", "level.map", 0, ""},
+        {"rm data/musics/random/* && head -c 3000 /dev/urandom >data/musics/random/noise.ogg",
+         "level.map", 0, ""},
+        {"true", "bad_texture.map", 0, "Could not load broken.png.\n"},
+        {"rm data/particle.bmp", "level.map", 1,
+         "Could not start the particles: data/particle.bmp: cannot open: No such file or "
+         "directory\n"},
+        {"true", "missing.map", 1, "Could not open file missing.map\n"},
+        {"true", "bad.map", 1, "bad.map:3: expected a number after LIMITS, found \"END\"\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.breakage) + " " + row.map);
+        link_data(row.breakage);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(start(row.map), row.status);
+        if (game_->stage == GAME_STAGE_RUNNING) {
+            frame();
+            click();
+            EXPECT_EQ(balls_in_play(), 1) << "a click launches a ball";
+            for (int i = 0; i < 10; i++)
+                frame(50);
+            game_stop(game_.get());
+        }
+        EXPECT_EQ(game_->stage, GAME_STAGE_NONE) << "everything started is stopped";
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), row.err);
+    }
+}
+
+// Sixteen balls spread over the field in all directions, fast.
+void spread_balls(s_game* game)
+{
+    for (int slot = 0; slot < 16; slot++)
+        ball_list_insert(&game->balls, 0, 0);
+    for (int slot = 0; slot < 16; slot++) {
+        f32 x = -8 + slot, y = -6 + (slot % 4) * 3;
+        mobile_define(&game->balls.balls[slot].mobile, x, y, slot * 0.3926991f, 0.03f);
+        coord_set_pos(&game->balls.balls[slot].coord, x, y, 0);
+    }
+}
+
+// Row by row in one run: resizes down to nothing, mouse motions of thousands of
+// pixels in one frame with the tilt held, and frames stalled for seconds; after
+// each, every ball is back within the field.
+TEST_F(game_run, odd_windows_wild_motion_and_stalls_keep_every_body_in_the_field)
+{
+    ASSERT_EQ(0, start());
+    click();
+    push_press(3, true);
+    struct Row {
+        int width, height;  // a resize, or -1
+        int dx;             // a motion of dx, -dx pixels
+        u32 ms;             // the first frame's length; the others last 20 ms
+        int frames;
+    };
+    const Row rows[] = {
+        {1, 1, 0, 20, 5},       {640, 0, 0, 20, 5},     {0, 0, 0, 20, 5},
+        {640, 480, 0, 20, 5},   {-1, -1, 32767, 20, 2}, {-1, -1, -32768, 20, 2},
+        {-1, -1, 30000, 20, 2}, {-1, -1, 0, 2000, 75},  {-1, -1, 0, 60000, 75},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.width << "x" << row.height << " dx " << row.dx << " "
+                                        << row.ms << " ms");
+        if (row.width >= 0)
+            push_resize(row.width, row.height);
+        if (row.dx)
+            push_motion(row.dx, -row.dx);
+        if (row.ms > 1000)
+            spread_balls(game_.get());
+        for (int i = 0; i < row.frames; i++)
+            ASSERT_NO_FATAL_FAILURE(frame(i ? 20 : row.ms));
+        if (row.width >= 0) {
+            EXPECT_TRUE(gl_vertex.width == row.width && gl_vertex.height == row.height);
+            GLfloat projection[16];
+            glGetFloatv(GL_PROJECTION_MATRIX, projection);
+            for (GLfloat value : projection)
+                ASSERT_TRUE(std::isfinite(value));
+        }
+        if (row.dx) {
+            EXPECT_FLOAT_EQ(game_->pad.coord.x, row.dx > 0 ? RIGHT - 0.5f : LEFT + 0.5f);
+        }
+        for (int slot = 0; slot < 16; slot++) {
+            const s_coord& ball = game_->balls.balls[slot].coord;
+            bool in_play = game_->balls.states[slot] == 1;
+            EXPECT_FALSE(in_play && (ball.x < LEFT || ball.x > RIGHT || ball.y > TOP)) << slot;
+        }
+    }
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
+// The box {left, bottom, right, top} of the light grey to white pixels in rows
+// bottom to top of the frame just drawn; right and top are -1 if there are none.
+std::array<int, 4> white_box(int bottom, int top)
+{
+    int width = gl_vertex.width;
+    std::vector<u8> rgb((size_t)width * (top - bottom + 1) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, bottom, width, top - bottom + 1, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    std::array<int, 4> box = {width, top, -1, -1};
+    for (size_t i = 0; i < rgb.size(); i += 3) {
+        int x = (int)(i / 3 % width), y = bottom + (int)(i / 3 / width);
+        if (rgb[i] > 128 && rgb[i + 1] > 128 && rgb[i + 2] > 128)
+            box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x),
+                   std::max(box[3], y)};
+    }
+    return box;
+}
+
+// The words over the picture, each in its own band of rows: the level's title
+// centred, a long one shrunk to fit a narrow window, and while paused the
+// picture dimmed under "Paused" and the way back.
+TEST_F(game_run, titles_and_the_paused_picture_sit_where_a_player_reads_them)
+{
+    ASSERT_EQ(0, start());
+    struct Row {
+        const char* title;       // a new title, or null
+        int width;               // of a 4:3 window
+        bool pause;              // P pressed
+        int bottom, top;         // the band of rows searched
+        std::array<int, 4> box;  // the light pixels found there, to a pixel
+    };
+    const Row rows[] = {
+        {nullptr, 640, false, 250, 330, {266, 274, 373, 301}},  // "level", from its file
+        {"A Rather Long Name For A Level", 320, false, 120, 170, {16, 138, 300, 148}},
+        {nullptr, 640, true, 180, 300, {183, 209, 458, 269}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.width << (row.pause ? " paused" : ""));
+        push_resize(row.width, row.width * 3 / 4);
+        if (row.title)
+            hud_title(&game_->hud, row.title);
+        if (row.pause)
+            push_press(SDLK_p, true);
+        frame();
+        std::array<int, 4> box = white_box(row.bottom, row.top);
+        for (int i = 0; i < 4; i++)
+            EXPECT_NEAR(box[i], row.box[i], 1) << "side " << i;
+    }
+    EXPECT_EQ(read_pixel(4, 4), (Rgb{0, 102, 0})) << "the paused picture is dimmed";
+}
+
+// A two-level pack: a cleared level is celebrated, then replaced in place by the
+// next, whose limits every play object and view takes; the textures both levels
+// use are kept and the rest released; a level spoiled meanwhile is reported and
+// the cleared one plays on.
+TEST_F(game_run, cleared_level_gives_way_to_the_next_in_place_three_seconds_later)
+{
+    write_file("world2.bmp", solid_bmp(4, 4, 0, 0, 255));
+    write_file("two.map", level_text("world2.bmp", "-4 8 -6 6"));
+    write_file("pack.txt", "level.map First\ntwo.map Second\n");
+    ASSERT_EQ(0, start("."));
+    EXPECT_STREQ(game_->hud.title, "First");
+    auto texture = [this](const char* path) {  // the GL name the level's store holds, or 0
+        const s_surface* store = game_->map.getSurface();
+        for (u32 i = 0; i < store->entry_count; i++)
+            if (std::string(store->names + store->entries[i].name_offset) == path)
+                return store->entries[i].texture;
+        return 0u;
+    };
+    auto clear_level = [this] {
+        for (s_block_group& group : game_->map.getMap()->groups)
+            for (s_block& block : group.blocks)
+                block.alive = block.alive && group.lives == 0;
+    };
+    u32 world = texture("world.bmp"), block = texture("block.bmp");
+    click();
+    clear_level();
+    // The celebration's bursts go off in front of the blocks, within the upper field.
+    int bursts = 0;
+    for (int i = 0; i < 29; i++) {
+        ASSERT_NO_FATAL_FAILURE(frame(100));
+        for (u32 g = 0; g < game_->particles.group_count; g++) {
+            const s_coord& at = game_->particles.groups[g].origin;
+            bursts += at.z == 1;
+            EXPECT_TRUE(at.z != 1 || (fabsf(at.x) <= 7 && at.y >= -2.41f && at.y <= 6.4f)) << at.x;
+        }
+    }
+    EXPECT_GT(bursts, 0);
+    ball_list_insert(&game_->balls, 0, 0);
+    bonus_list_insert(&game_->bonuses, 0, 0);
+    for (int switched : {0, 1}) {  // 2.9 s after the clearing, then 3 s
+        g_now += 100;
+        ASSERT_EQ(0, game_frame_input(game_.get()));
+        EXPECT_EQ(switched, progress_switch(game_.get()));
+        game_frame_update(game_.get());
+    }
+    EXPECT_STREQ(game_->hud.title, "Second");
+    const f32 limits[4] = {-4, 8, -6, 6};
+    for (int i = 0; i < 4; i++)
+        EXPECT_TRUE(game_->balls.limits[i] == limits[i] && game_->bonuses.limits[i] == limits[i]);
+    EXPECT_TRUE(game_->pad.limit_left == -4 && game_->pad.limit_right == 8);
+    EXPECT_TRUE(game_->pad.coord.x == 2 && game_->pad.coord.y == -6);
+    EXPECT_TRUE(game_->balls.empty && balls_in_play() == 0) << "the pad is ready to launch";
+    EXPECT_EQ(std::count(game_->bonuses.states, game_->bonuses.states + 16, 1), 0);
+    EXPECT_EQ(game_->camera.view_target->x, 2) << "view 0 looks at the middle of the new field";
+    EXPECT_TRUE(game_->camera.view.current.x > 0 && game_->camera.view.current.x < 2)
+        << "the camera glides to the new field: " << game_->camera.view.current.x;
+    EXPECT_EQ(game_->map.getSurface()->entry_count, 2u);
+    EXPECT_TRUE(block && texture("block.bmp") == block) << "a texture both levels use stays";
+    EXPECT_TRUE(texture("world2.bmp") && !glIsTexture(world)) << "the first level's own goes";
+    for (int press = 0; press < 4; press++) {  // Space twice: the side view
+        push_press(SDLK_SPACE, press % 2 == 0);
+        frame();
+    }
+    EXPECT_EQ(game_->view_index, 2);
+    EXPECT_FLOAT_EQ(game_->camera.item_target->ry, 2 * -30.0f / 12) << "tilted across 12 units";
+
+    // The first level spoiled on disk: reported when its turn comes, the cleared
+    // level plays on, and the level after the spoiled one is tried a pause later.
+    write_file("level.map", std::string("WORLD\nEND\n"));
+    clear_level();
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 32; i++)
+        frame(100);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "./level.map:1: the world needs LIMITS with four numbers (left, right, bottom, "
+              "top)\n");
+    EXPECT_EQ(game_->balls.limits[0], -4);
+    for (int i = 0; i < 30; i++)
+        frame(100);
+    EXPECT_STREQ(game_->hud.title, "Second");
+    EXPECT_LT(game_->hud.title_ms, 1000) << "the second level came in again";
+}
+
+}  // namespace
