@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "level/move.h"
-#include "level/reader.h"
+#include "level/check.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -45,12 +45,10 @@ TEST(asset_levels, each_reads_clean_without_overlaps_and_every_breakable_block_i
     EXPECT_TRUE(levels.size() >= 6 &&
                 std::count(levels.begin(), levels.end(), "levels/default.map"));
     for (const std::string& path : levels) {
-        std::vector<s_reader_note> notes;
+        std::vector<s_check_note> notes;
         s_map map;
-        Reader reader(path);
-        reader.setNotes(&notes);
-        reader.read(map);
-        for (const s_reader_note& n : notes)
+        check_level(path, map, notes);
+        for (const s_check_note& n : notes)
             ADD_FAILURE() << path << ":" << n.line << ": " << n.text;
         const std::vector<float>& l = map.world.limits;
         ASSERT_EQ(l.size(), 4u) << path;

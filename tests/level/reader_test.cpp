@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "level/check.h"
 #include "level/reader.h"
 #include "shell/vertex.h"
 #include "tests/support/test_support.h"
@@ -88,15 +89,11 @@ TEST(reader, notes_tell_the_author_every_doubtful_line_in_line_order)
         "world's NUMFACES is 3 but 2|20 w skipped token(s) that are not keywords here: "
         "\"an_overlong_word_that_is_quoted_only_in_...\"|20 w face \"many\" has 4 TEXCOORD for 3|";
     TempDir dir;
-    Reader reader(dir.write("notes.map", std::string(text)));
-    std::vector<s_reader_note> notes;
+    std::vector<s_check_note> notes;
     s_map map;
-    reader.setNotes(&notes);
-    reader.read(map);
-    std::stable_sort(notes.begin(), notes.end(),
-                     [](const auto& a, const auto& b) { return a.line < b.line; });
+    check_level(dir.write("notes.map", std::string(text)), map, notes);
     std::string all;
-    for (const s_reader_note& n : notes)
+    for (const s_check_note& n : notes)
         all += std::to_string(n.line) + (n.error ? " e " : " w ") + n.text + "\n";
     size_t at = 0;
     for (size_t from = 0, to; (to = want.find('|', from)) != std::string::npos; from = to + 1) {
