@@ -5,6 +5,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "level/check.h"
 #include "level/reader.h"
 #include "shell/vertex.h"
 
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         reader.read(map);
         reader.requireLimits(map);
         std::ostringstream out;
-        reader.print(map, out);
+        check_print(map, out);
     } catch (const std::string&) {
         return 0;
     }

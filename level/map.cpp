@@ -2,6 +2,7 @@
 #include "level/map.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <iostream>
 #include <utility>
 
@@ -42,6 +43,17 @@ void Map::replace(s_map& next)
     for (const s_face& face : map.faces)
         named.insert(named.end(), face.texture_ids.begin(), face.texture_ids.end());
     surface_prune(&surface, named.data(), (u32)named.size());
+}
+
+void Map::forget(const std::vector<std::string>& paths)
+{
+    std::vector<u32> keep;
+    for (u32 i = 0; i < surface.entry_count; i++) {
+        const char* path = surface.names + surface.entries[i].name_offset;
+        if (std::find(paths.begin(), paths.end(), path) == paths.end())
+            keep.push_back(surface.entries[i].texture);
+    }
+    surface_prune(&surface, keep.data(), (u32)keep.size());
 }
 
 const s_surface* Map::getSurface() const

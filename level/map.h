@@ -23,6 +23,9 @@ public:
     // Plays next instead (next receives the old level): loads its textures, then deletes
     // those of the old level it does not name; shared ones keep their GL names.
     void replace(s_map& next);
+    // Deletes the textures loaded from these paths, so that the next replace
+    // or init reads their files again.
+    void forget(const std::vector<std::string>& paths);
     // The level's texture store, for looking at what it holds.
     const s_surface* getSurface() const;
 

@@ -2,11 +2,8 @@
 // identifiers to indices and computes every block group's bounding box.
 #pragma once
 
-#include <fstream>
-#include <map>
-#include <ostream>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "level/level.h"
 
@@ -18,11 +15,29 @@ extern s_move_item g_mitems[6];
 // Bytes the scanner reads from the file at a time.
 enum { READER_CHUNK = 65536 };
 
-// One finding about the file, for authoring tools (the game does not collect them).
-struct s_reader_note {
-    int line;          // line of the file, counting from 1
-    bool error;        // true: the game rejects the level or loses part of it
-    std::string text;  // what is wrong, without file or line
+// What the reader meets on its way through a file, told as it meets it, for
+// authoring tools that judge a level line by line (the game watches nothing).
+struct s_reader_watch {
+    virtual ~s_reader_watch() = default;
+    // A token read where a keyword may stand: a keyword of that place, or one skipped.
+    virtual void keyword(int line, const std::string& token, bool known) = 0;
+    // A face identifier read by FACES.
+    virtual void identifier(int line, const std::string& id) = 0;
+    // A TEXTURE path.
+    virtual void texture(int line, const std::string& path) = 0;
+    // A SHADER or MOVE kind: found in its table or not, the parameters it reads and those given.
+    virtual void kind(int line, const char* keyword, const std::string& name, bool known,
+                      size_t needed, size_t given) = 0;
+    // A FACE block read whole, begun on line.
+    virtual void face(int line, const s_face& face) = 0;
+    // A BLOCKS block read whole, begun on line.
+    virtual void group(int line, const s_block_group& group) = 0;
+    // A NUMFACES count and the identifiers FACES gave, for the world or a group.
+    virtual void counted(int line, const char* owner, int count, size_t given) = 0;
+    // An identifier no FACE defines, resolved to the first face.
+    virtual void unresolved(int line, const std::string& id) = 0;
+    // The problem the reader is about to throw, without file or line.
+    virtual void failed(int line, const std::string& problem) = 0;
 };
 
 // Reads one map file. Every failure is thrown as a std::string: the open
@@ -37,61 +52,16 @@ public:
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
 
+    // Tells watch (null: nobody) what the reading meets.
+    void setWatch(s_reader_watch* watch);
     // Reads the whole file into an empty map, then resolves identifiers and bounding boxes.
     void read(s_map& map);
-    // Reads a WORLD block, its keyword just read.
-    void readWorld(s_map& map);
-    // Reads a FACE block, its keyword just read.
-    void readFace(s_map& map);
-    // Reads a BLOCKS block, its keyword just read.
-    void readBlocks(s_map& map);
-    // Writes a description of a read level to standard output.
-    void print(const s_map& map);
-    // Writes the same description to any stream.
-    void print(const s_map& map, std::ostream& out);
     // Throws "FILE:LINE: ..." unless the world holds the four play-area limits the game needs.
     void requireLimits(const s_map& map);
-    // Collects findings (skipped tokens, unknown kinds, suspicious faces...) into notes; null stops.
-    void setNotes(std::vector<s_reader_note>* notes);
 
 private:
-    std::map<std::string, int> ids;  // face identifier to index in s_map::faces
-    std::string filename;            // path as given
-    std::ifstream file;              // the open map file
-
-    std::vector<char> chunk;  // scanner buffer
-    size_t chunk_pos = 0;     // next unread byte of chunk
-    size_t chunk_len = 0;     // bytes of chunk holding file data
-    int line = 1;             // line of the scanner's position
-    std::string token;        // last token read
-    int token_line = 1;       // line the last token began on
-    int skip_line = 0;        // line of the last skipped-token note, to merge a line's skips
-    size_t skip_note = 0;     // its index in notes
-    std::vector<s_reader_note>* notes = nullptr;
-
-    std::vector<int> world_id_lines;               // line of each world identifier
-    std::vector<std::vector<int>> group_id_lines;  // line of each identifier, per group
-    std::vector<int> group_count_lines;            // line of each group's NUMFACES (or BLOCKS)
-    int world_line = 0;                            // line of the first WORLD keyword
-    int world_count_line = 0;                      // line of the world's last NUMFACES
-
-    bool next();
-    bool fill();
-    [[noreturn]] void fail(int at, const std::string& problem);
-    void note(int at, bool error, const std::string& text);
-    void skip();
-    [[noreturn]] void failExpected(const char* what, const char* keyword, bool at_end);
-    float readFloat(const char* keyword);
-    int readInt(const char* keyword);
-    std::string readWord(const char* keyword, const char* what);
-    void readFaceIds(const char* keyword, int count, std::vector<std::string>& out,
-                     std::vector<int>& lines);
-    void checkTexture(const std::string& path);
-    void checkFace(const s_face& face, int at);
-    int resolve(const std::string& id, int at);
-    void resolveList(const char* owner, int& count, const std::vector<std::string>& names,
-                     const std::vector<int>& lines, std::vector<int>& indices, int count_line);
-    void resolve(s_map& map);
+    struct State;
+    std::unique_ptr<State> state;  // the open file, the scanner and the lines read so far
 };
 
 // Reads the level at path into an empty map as the game plays it, four limits

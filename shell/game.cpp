@@ -7,6 +7,7 @@
 #include "level/reader.h"
 #include "shell/replay.h"
 #include "shell/vertex.h"
+#include "shell/watch.h"
 
 #include <SDL/SDL.h>
 #include <cstdio>
@@ -295,6 +296,8 @@ int game_frame(s_game* game)
     if (game->replay && replay_frame_time(game->replay))
         return 1;
     progress_switch(game);
+    if (game->watch)
+        watch_loop(game->watch, game);
     if (game->replay)
         replay_frame_input(game->replay);
     game_frame_update(game);

@@ -19,6 +19,7 @@
 #include <GL/glu.h>
 
 struct s_replay;
+struct s_watch;
 
 // How far start-up got, so shutdown stops exactly what was started.
 enum e_game_stage {
@@ -50,6 +51,7 @@ struct s_game {
     bool sounds_paused;   // the effects are held for a pause
     e_game_stage stage;
     s_replay* replay = nullptr;  // records the run or plays one back; null: neither
+    s_watch* watch = nullptr;    // reloads the map when its files change; null: never looks
 };
 
 // Runs the start-up sequence for the level at map_path, or for the pack in that

@@ -26,12 +26,20 @@ void hud_init(s_hud* hud)
     hud->hint_alpha = 1;
     hud->pad_x = hud->pad_y = 0;
     hud->pad_seen = 0;
+    hud->alert[0] = '\0';
+    hud->alert_error = 0;
 }
 
 void hud_title(s_hud* hud, const char* name)
 {
     snprintf(hud->title, sizeof hud->title, "%s", name ? name : "");
     hud->title_ms = 0;
+}
+
+void hud_alert(s_hud* hud, const char* text, u8 error)
+{
+    snprintf(hud->alert, sizeof hud->alert, "%s", text ? text : "");
+    hud->alert_error = error;
 }
 
 void hud_loop(s_hud* hud, u8 hint)
@@ -96,15 +104,47 @@ static void hud_internal_hint(const s_hud* hud)
     PrintString(x, y, size, advance, 0, HUD_HINT_TEXT);
 }
 
+// The alert on a dark band across the top, cut into lines the window's width;
+// errors in red, warnings in yellow, both far from any level's usual colours.
+static void hud_internal_alert(const s_hud* hud)
+{
+    size_t count = strlen(hud->alert);
+    f32 size = HUD_ALERT_SIZE, advance = size * HUD_ADVANCE;
+    f32 width = (f32)gl_vertex.width, height = (f32)gl_vertex.height;
+    size_t per_line = (size_t)((width - 2 * HUD_MARGIN - size) / advance) + 1;
+    if (count == 0 || per_line < 1)
+        return;
+    size_t lines = (count + per_line - 1) / per_line;
+    f32 band = (f32)lines * (size + 2) + 2 * HUD_MARGIN;
+    VTX_ScrDimention(1);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0, 0, 0, 0.75f);
+    glRectf(0, height - band, width, height);
+    glDisable(GL_BLEND);
+    if (hud->alert_error)
+        glColor4f(1, 0.25f, 0.2f, 1);
+    else
+        glColor4f(1, 0.9f, 0.2f, 1);
+    for (size_t i = 0; i < lines; i++) {
+        char line[HUD_ALERT_CAP];
+        snprintf(line, sizeof line, "%.*s", (int)per_line, hud->alert + i * per_line);
+        PrintString(HUD_MARGIN, height - HUD_MARGIN - (f32)(i + 1) * (size + 2), size, advance, 0,
+                    "%s", line);
+    }
+}
+
 void hud_draw(const s_hud* hud)
 {
     bool title = hud->title_ms < HUD_TITLE_MS && hud->title[0];
     // A window squeezed to nothing has no screen projection to write in.
-    if (!hud->font || (!title && hud->hint_alpha <= 0) || gl_vertex.width < 1 ||
+    if (!hud->font || (!title && hud->hint_alpha <= 0 && !hud->alert[0]) || gl_vertex.width < 1 ||
         gl_vertex.height < 1)
         return;
     hud_internal_title(hud);
     hud_internal_hint(hud);
+    hud_internal_alert(hud);
     glColor4f(1, 1, 1, 1);
     VTX_ScrDimention(0);
 }

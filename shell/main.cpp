@@ -4,15 +4,18 @@
 #include "shell/options.h"
 #include "shell/replay.h"
 #include "shell/vertex.h"
+#include "shell/watch.h"
 
 #include <getopt.h>
 #include <cstdio>
+#include <sys/stat.h>
 
 enum {
     MAIN_VERSION = 256,  // long options without a short form
     MAIN_NO_VSYNC,
     MAIN_RECORD,
     MAIN_REPLAY,
+    MAIN_WATCH,
 };
 
 static const option main_options[] = {
@@ -21,6 +24,7 @@ static const option main_options[] = {
     {"no-vsync", no_argument, nullptr, MAIN_NO_VSYNC},
     {"record", required_argument, nullptr, MAIN_RECORD},
     {"replay", required_argument, nullptr, MAIN_REPLAY},
+    {"watch", no_argument, nullptr, MAIN_WATCH},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -41,16 +45,21 @@ static void main_help(const char* name)
            "                       and keys are ignored but for P and Escape; ends with\n"
            "                       status 1 when the game no longer follows the replay\n"
            "      --version      output version information and exit\n"
+           "      --watch        look at MAP and its textures every second and play the\n"
+           "                       level again, in place, each time they change; an error\n"
+           "                       in MAP shows on screen until it is mended\n"
            "\n"
            "Pictures, sounds and music are read from data/ under the working directory.\n",
            name, name);
 }
 
 // Plays the game, recording it or playing a replay back when asked; returns the exit status.
-static int main_play(const char* map_path, const char* record_path, const char* replay_path)
+static int main_play(const char* map_path, const char* record_path, const char* replay_path,
+                     bool watching)
 {
     static s_game game;
     static s_replay replay;
+    static s_watch watch;
     std::string error;
     const u32* seed = nullptr;
     if (replay_path) {
@@ -79,6 +88,10 @@ static int main_play(const char* map_path, const char* record_path, const char* 
         replay_play_start(&replay, 1);
     if (record_path || replay_path)
         game.replay = &replay;
+    if (watching) {
+        watch_start(&watch, map_path, game.map.getMap());
+        game.watch = &watch;
+    }
     while (!game_frame(&game)) {
     }
     game_stop(&game);
@@ -91,6 +104,7 @@ int main(int argc, char** argv)
     const char* self = argc > 0 ? argv[0] : "tumbrelix";
     const char* name = options_name(argc, argv, "tumbrelix");
     const char *record_path = nullptr, *replay_path = nullptr;
+    bool watching = false;
     for (int option; (option = getopt_long(argc, argv, "h", main_options, nullptr)) != -1;) {
         if (option == 'h') {
             main_help(name);
@@ -104,6 +118,10 @@ int main(int argc, char** argv)
             VTX_SetVsync(0);
             continue;
         }
+        if (option == MAIN_WATCH) {
+            watching = true;
+            continue;
+        }
         if (option == MAIN_RECORD || option == MAIN_REPLAY) {
             (option == MAIN_RECORD ? record_path : replay_path) = optarg;
             continue;
@@ -114,10 +132,16 @@ int main(int argc, char** argv)
         return options_refuse(name, "--record and --replay cannot go together");
     if (replay_path && optind < argc)
         return options_refuse(name, "--replay plays the map its replay names: give no map");
+    // A replay holds to the level as it was recorded: edits would break it.
+    if (watching && (record_path || replay_path))
+        return options_refuse(name, "--watch cannot go with --record or --replay");
+    struct stat info;
+    if (watching && optind < argc && stat(argv[optind], &info) == 0 && S_ISDIR(info.st_mode))
+        return options_refuse(name, "--watch follows one map file, not a folder");
     if (optind >= argc && !replay_path) {
         printf("usage: %s <map file>\n", self);
         fflush(stdout);
         return 0;
     }
-    return main_play(replay_path ? nullptr : argv[optind], record_path, replay_path);
+    return main_play(replay_path ? nullptr : argv[optind], record_path, replay_path, watching);
 }

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "level/check.h"
 #include "level/reader.h"
 #include "shell/vertex.h"
 #include "tests/support/test_support.h"
@@ -79,24 +80,20 @@ TEST(reader, notes_tell_the_author_every_doubtful_line_in_line_order)
     // Each note's line, w or e, and the start of its text, | between notes.
     std::string want =
         "1 w skipped token(s) that are not keywords here: \"My\" \"level\"|2 e the world has 0 "
-        "LIMITS values|4 w face \"ghost\" is not defined|5 w skipped token(s)|6 w face \"back\" "
+        "LIMITS values|4 e face \"ghost\" is not defined|5 w skipped token(s)|6 w face \"back\" "
         "has 2 vertices|6 e face \"back\" has 1 TEXCOORD|9 e TEXTURE \"nowhere/missing.png\" does "
         "not|10 e TEXTURE \"pic.jpg\" does not end|11 w unknown SHADER kind \"SPARKLE\"|11 w "
         "skipped token(s)|12 w SHADER COLOR reads 4 parameters but has 2|14 w the BLOCKS group has "
-        "no ORIGIN|15 w FACES took the keyword \"END\"|15 w face \"END\" is not defined|16 w MOVE "
+        "no ORIGIN|15 w FACES took the keyword \"END\"|15 e face \"END\" is not defined|16 w MOVE "
         "HORIZONTAL reads 2 parameters but has 1|17 w unknown MOVE kind \"ZIGZAG\"|19 w the "
         "world's NUMFACES is 3 but 2|20 w skipped token(s) that are not keywords here: "
         "\"an_overlong_word_that_is_quoted_only_in_...\"|20 w face \"many\" has 4 TEXCOORD for 3|";
     TempDir dir;
-    Reader reader(dir.write("notes.map", std::string(text)));
-    std::vector<s_reader_note> notes;
+    std::vector<s_check_note> notes;
     s_map map;
-    reader.setNotes(&notes);
-    reader.read(map);
-    std::stable_sort(notes.begin(), notes.end(),
-                     [](const auto& a, const auto& b) { return a.line < b.line; });
+    check_level(dir.write("notes.map", std::string(text)), map, notes);
     std::string all;
-    for (const s_reader_note& n : notes)
+    for (const s_check_note& n : notes)
         all += std::to_string(n.line) + (n.error ? " e " : " w ") + n.text + "\n";
     size_t at = 0;
     for (size_t from = 0, to; (to = want.find('|', from)) != std::string::npos; from = to + 1) {
@@ -106,6 +103,46 @@ TEST(reader, notes_tell_the_author_every_doubtful_line_in_line_order)
         at = all.find('\n', at) + 1;
     }
     EXPECT_EQ(at, all.size()) << all;
+}
+
+TEST(reader, checker_finds_what_the_player_would_see_broken_on_its_line)
+{
+    // A brick of two textures on line 1; each row adds lines from 2 on and gives its one finding.
+    const std::string brick =
+        "FACE ID b VERTEX -1 -0.5 0 VERTEX 1 -0.5 0 VERTEX 0 0.5 0 TEXCOORD 0 0 "
+        "TEXCOORD 1 0 TEXCOORD 0 1 TEXTURE data/pad.png TEXTURE data/pad.png END";
+    const std::string field = "\nWORLD LIMITS -10 10 -8 8 END\nBLOCKS NUMFACES 1 FACES ";
+    const struct {
+        std::string text, want;
+    } cases[] = {
+        {field + "b LIVES 2 ORIGIN 0 4 0 ORIGIN 3 4 0 MOVE VERTICAL 2 3 900 END", ""},
+        {"\nWORLD LIMITS 10 -10 -8 8 END", "2 e LIMITS give an empty or reversed field"},
+        {"\nWORLD LIMITS -10 10 8 8 END", "2 e LIMITS give an empty or reversed field"},
+        {field + "b\nLIVES 3 ORIGIN 0 4 0 END", "4 e face \"b\" has 2 TEXTURE for LIVES 3"},
+        {field + "nope LIVES 1 ORIGIN 0 4 0 END", "3 e face \"nope\" is not defined"},
+        {field + "b LIVES 1\nORIGIN 9.5 4 0 END", "4 e the block at 9.5, 4 leaves the field"},
+        {field + "b LIVES 1\nORIGIN 0 -6 0 END", "4 e the block at 0, -6 leaves the field"},
+        {field + "b LIVES 1\nORIGIN 0 4 0 MOVE HORIZONTAL 2 9.5 900 END",
+         "4 e the block at 0, 4 leaves the field"},
+        {field + "b LIVES 1 ORIGIN 0 4 0 END\nBLOCKS NUMFACES 1 FACES b ORIGIN 3 4 0 "
+                 "MOVE HORIZONTAL 2 -3 900 END",
+         "4 e the block at 3, 4 overlaps the block at 0, 4 along their paths"},
+        {field + "b ORIGIN -2 4 0 ORIGIN 0 4 0 ORIGIN 2 4 0 ORIGIN -2 5 0 ORIGIN 2 5 0 ORIGIN -2 6 "
+                 "0 ORIGIN 0 6 0 ORIGIN 2 6 0 END\nBLOCKS NUMFACES 1 FACES b LIVES 1 ORIGIN 0 5 0 "
+                 "END",
+         "4 e the block at 0, 5 is breakable but no ball can reach it"},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        std::vector<s_check_note> notes;
+        s_map map;
+        check_level(dir.write("level.map", brick + c.text), map, notes);
+        std::string all;
+        for (const s_check_note& n : notes)
+            all += std::to_string(n.line) + (n.error ? " e " : " w ") + n.text + "|";
+        EXPECT_EQ(all.substr(0, c.want.size()), c.want) << c.text;
+        EXPECT_EQ(notes.size(), c.want.empty() ? 0u : 1u) << all;
+    }
 }
 
 TEST(reader, reads_the_format_as_a_level_author_expects_and_names_the_line_of_bad_input)

@@ -1,5 +1,4 @@
 // tumbrelix-map: shows level authors what the reader makes of a map file (print) and what looks wrong in it (check).
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -8,6 +7,7 @@
 
 #include <getopt.h>
 
+#include "level/check.h"
 #include "level/reader.h"
 #include "shell/options.h"
 
@@ -43,7 +43,7 @@ static int map_print(const char* path)
         s_map map;
         Reader reader(path);
         reader.read(map);
-        reader.print(map);
+        check_print(map, std::cout);
     } catch (const std::string& message) {
         std::cerr << message << '\n';
         return 1;
@@ -54,23 +54,11 @@ static int map_print(const char* path)
 // Reads one level as the game does and reports every finding; returns its error count.
 static int map_check(const char* path)
 {
-    std::vector<s_reader_note> notes;
+    std::vector<s_check_note> notes;
     s_map map;
-    bool opened = false;
-    try {
-        Reader reader(path);
-        opened = true;
-        reader.setNotes(&notes);
-        reader.read(map);
-    } catch (const std::string& message) {
-        if (!opened)
-            notes.push_back({0, true, message});
-    }
-    std::stable_sort(
-        notes.begin(), notes.end(),
-        [](const s_reader_note& a, const s_reader_note& b) { return a.line < b.line; });
+    check_level(path, map, notes);
     int errors = 0, warnings = 0;
-    for (const s_reader_note& note : notes) {
+    for (const s_check_note& note : notes) {
         if (note.line > 0)
             std::cout << path << ":" << note.line << ": ";
         else
