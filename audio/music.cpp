@@ -51,7 +51,8 @@ void music_play_defined(s_music* music, const char* path)
     music->fresh = true;
 }
 
-bool music_internal_matches(const std::string& name)
+// True if the file name ends in one of music_extensions.
+static bool music_internal_matches(const std::string& name)
 {
     for (const char* extension : music_extensions) {
         size_t length = strlen(extension);
@@ -62,7 +63,8 @@ bool music_internal_matches(const std::string& name)
     return false;
 }
 
-void music_internal_gather(const char* directory, std::vector<std::string>* candidates)
+// Lists the directory's playable files as "directory/name", in listing order.
+static void music_internal_gather(const char* directory, std::vector<std::string>* candidates)
 {
     Browse browse;
     if (!browse.Open(directory))

@@ -48,7 +48,3 @@ void music_loop(s_music* music);
 void music_stop(s_music* music);
 // Stops the music and forgets the tracks; the streams themselves are released by CHD_Stop.
 void music_free(s_music* music);
-// True if the file name ends in one of music_extensions.
-bool music_internal_matches(const std::string& name);
-// Lists the directory's playable files as "directory/name", in listing order.
-void music_internal_gather(const char* directory, std::vector<std::string>* candidates);
