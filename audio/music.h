@@ -7,14 +7,7 @@
 
 #include "shell/types.h"
 
-enum {
-    MUSIC_EXTENSION_COUNT = 6,
-};
-
 constexpr u32 MUSIC_NO_SLOT = 0xFFFFFFFFu;  // sound handle of a slot not taken yet
-
-// Extensions of the playable tracks, with their dot, matched ignoring ASCII case.
-extern const char* const music_extensions[MUSIC_EXTENSION_COUNT];
 
 // How far the track to follow the playing one is prepared.
 enum e_music_next {

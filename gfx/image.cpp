@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "shell/path.h"
+
 enum {
     BMP_HEADER_SIZE = 54,  // file header (14) and information header (40)
     BMP_DEPTH = 24,
@@ -239,28 +241,14 @@ int image_read_png(s_image* image, FILE* file, const char* name)
     return 0;
 }
 
-// Upper-cased last three characters of path; zeros when the path is shorter.
-static void image_extension(const char* path, char extension[4])
-{
-    size_t length = strlen(path);
-    memset(extension, 0, 4);
-    if (length < 3)
-        return;
-    for (int i = 0; i < 3; i++) {
-        char c = path[length - 3 + i];
-        extension[i] = (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
-    }
-}
-
 int image_load(s_image* image, const char* path)
 {
     image->error[0] = '\0';
-    char extension[4];
-    image_extension(path, extension);
+    // The last three letters decide, dot or not, as they always have for level authors.
     int (*read)(s_image*, FILE*, const char*) = nullptr;
-    if (strcmp(extension, "PNG") == 0)
+    if (path_ends_with(path, "png"))
         read = image_read_png;
-    else if (strcmp(extension, "BMP") == 0)
+    else if (path_ends_with(path, "bmp"))
         read = image_read_bmp;
     if (!read) {
         image_fail(image->error, path, "not a .png or .bmp file");
