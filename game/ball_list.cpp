@@ -161,8 +161,9 @@ static int ball_list_internal_blocks(s_ball_list* list, s_ball* ball,
 // Bounce, kick, sideways deflection and damping of a ball that touched the pad.
 static void ball_list_internal_pad(s_ball_list* list, s_ball* ball, s_pad* pad)
 {
-    int r = ball_collide(ball, pad->coord.x, pad->coord.y, pad->target_x, pad->coord.y,
-                         -0.5f - pad->half_length, pad->half_length + 0.5f, -0.5f, 0.5f);
+    s_pad_box box = pad_box(pad);
+    int r = ball_collide(ball, box.x0, box.y0, box.x1, box.y1, box.left, box.right, box.bottom,
+                         box.top);
     if (r == 0)
         return;
     s_mobile* m = &ball->mobile;

@@ -116,8 +116,9 @@ void bonus_list_collide(s_bonus_list* list, s_pad* pad, s_ball_list* balls)
             continue;
         }
         // A bonus dropped this frame has equal positions and cannot be caught yet.
-        int r = bonus_collide(bonus, pad->coord.x, pad->coord.y, pad->target_x, pad->coord.y,
-                              -0.5f - pad->half_length, pad->half_length + 0.5f, -0.5f, 0.5f);
+        s_pad_box box = pad_box(pad);
+        int r = bonus_collide(bonus, box.x0, box.y0, box.x1, box.y1, box.left, box.right,
+                              box.bottom, box.top);
         if (r == 0)
             continue;
         if (bonus->type >= 0 && bonus->type < BONUS_TYPE_COUNT)
