@@ -5,21 +5,9 @@
 #include <GL/glu.h>
 
 #include <algorithm>
-#include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-// Writes "<name>: <problem>" into a message buffer; never overflows it.
-static void surface_fail(char* error, const char* name, const char* format, ...)
-{
-    int used = snprintf(error, SURFACE_ERROR_SIZE, "%s: ", name ? name : "(image)");
-    if (used < 0 || used >= SURFACE_ERROR_SIZE)
-        return;
-    va_list args;
-    va_start(args, format);
-    vsnprintf(error + used, SURFACE_ERROR_SIZE - used, format, args);
-    va_end(args);
-}
 
 int surface_init(s_surface* surface)
 {
@@ -51,7 +39,8 @@ int surface_alpha_define(s_surface* surface, u8 red, u8 green, u8 blue, u8 alpha
         u32 capacity = surface->key_capacity + SURFACE_KEYS_STEP;
         void* grown = realloc(surface->keys, (size_t)capacity * sizeof(s_surface_key));
         if (!grown) {
-            surface_fail(surface->error, "colour keys", "cannot grow to %u keys", capacity);
+            snprintf(surface->error, SURFACE_ERROR_SIZE, "colour keys: cannot grow to %u keys",
+                     capacity);
             return 1;
         }
         surface->keys = (s_surface_key*)grown;
@@ -169,7 +158,7 @@ static u32 surface_upload(const s_surface* surface, const s_image* image)
 int surface_load(s_surface* surface, const char* path, u32* texture)
 {
     if (!path) {
-        surface_fail(surface->error, "(no path)", "no file named");
+        snprintf(surface->error, SURFACE_ERROR_SIZE, "(no path): no file named");
         return 1;
     }
     for (u32 i = 0; i < surface->entry_count; i++) {
@@ -181,7 +170,8 @@ int surface_load(s_surface* surface, const char* path, u32* texture)
     }
     size_t length = strlen(path);
     if (surface_reserve(surface, length)) {
-        surface_fail(surface->error, path, "out of memory for the texture list");
+        snprintf(surface->error, SURFACE_ERROR_SIZE, "%s: out of memory for the texture list",
+                 path);
         return 1;
     }
     s_image image;
@@ -192,7 +182,8 @@ int surface_load(s_surface* surface, const char* path, u32* texture)
     }
     if (surface_alpha(surface, &image)) {
         image_free(&image);
-        surface_fail(surface->error, path, "out of memory adding an alpha channel");
+        snprintf(surface->error, SURFACE_ERROR_SIZE, "%s: out of memory adding an alpha channel",
+                 path);
         return 1;
     }
     u32 name = surface_upload(surface, &image);
