@@ -11,6 +11,7 @@
 #include "game/bonus_list.h"
 #include "game/collide.h"
 #include "game/pad.h"
+#include "game/slots.h"
 #include "shell/vertex.h"
 
 static const char* const ball_list_texture_paths[3] = {
@@ -55,9 +56,7 @@ void ball_list_insert(s_ball_list* list, f32 x, f32 y)
     s_coord start;
     coord_set_pos(&start, x, y, 0);
     coord_set_rot(&start, 0, 0, 0);
-    int slot = 0;
-    while (slot < BALL_LIST_SIZE && list->states[slot] != 0)
-        slot++;
+    int slot = slots_free(list->states, BALL_LIST_SIZE);
     if (slot == BALL_LIST_SIZE) {
         list->empty = 0;
         return;
@@ -95,9 +94,8 @@ void ball_list_type(s_ball_list* list, e_ball_type type)
 
 void ball_list_loop(s_ball_list* list)
 {
-    for (int i = 0; i < BALL_LIST_SIZE; i++)
-        if (list->states[i] == 1)
-            ball_loop(&list->balls[i], list->particles);
+    slots_each(list->balls, list->states,
+               [list](s_ball* ball) { ball_loop(ball, list->particles); });
 }
 
 // Tests one ball against every living block, counting hits and destroying
@@ -228,14 +226,10 @@ void ball_list_collide(s_ball_list* list, s_pad* pad, std::vector<s_block_group>
 
 void ball_list_move(s_ball_list* list)
 {
-    for (int i = 0; i < BALL_LIST_SIZE; i++)
-        if (list->states[i] == 1)
-            ball_move(&list->balls[i]);
+    slots_each(list->balls, list->states, ball_move);
 }
 
 void ball_list_draw(s_ball_list* list)
 {
-    for (int i = 0; i < BALL_LIST_SIZE; i++)
-        if (list->states[i] == 1)
-            ball_draw(&list->balls[i]);
+    slots_each(list->balls, list->states, ball_draw);
 }

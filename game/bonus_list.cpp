@@ -8,6 +8,7 @@
 #include "audio/chord.h"
 #include "game/ball_list.h"
 #include "game/pad.h"
+#include "game/slots.h"
 
 static const char* const bonus_list_texture_paths[BONUS_TYPE_COUNT] = {
     "data/bonus_ball_oneshot.png",    "data/bonus_ball_split.png",
@@ -50,9 +51,7 @@ void bonus_list_reset(s_bonus_list* list, f32 left, f32 right, f32 bottom, f32 t
 
 void bonus_list_insert(s_bonus_list* list, f32 x, f32 y)
 {
-    int slot = 0;
-    while (slot < BONUS_LIST_SIZE && list->states[slot] != 0)
-        slot++;
+    int slot = slots_free(list->states, BONUS_LIST_SIZE);
     if (slot == BONUS_LIST_SIZE)
         return;
     int kind = rand() % BONUS_TYPE_COUNT;
@@ -64,9 +63,8 @@ void bonus_list_insert(s_bonus_list* list, f32 x, f32 y)
 
 void bonus_list_loop(s_bonus_list* list)
 {
-    for (int i = 0; i < BONUS_LIST_SIZE; i++)
-        if (list->states[i] == 1)
-            bonus_loop(&list->bonuses[i], list->particles);
+    slots_each(list->bonuses, list->states,
+               [list](s_bonus* bonus) { bonus_loop(bonus, list->particles); });
 }
 
 // What catching a bonus of this kind does; unknown kinds do nothing.
@@ -131,14 +129,10 @@ void bonus_list_collide(s_bonus_list* list, s_pad* pad, s_ball_list* balls)
 
 void bonus_list_move(s_bonus_list* list)
 {
-    for (int i = 0; i < BONUS_LIST_SIZE; i++)
-        if (list->states[i] == 1)
-            bonus_move(&list->bonuses[i]);
+    slots_each(list->bonuses, list->states, bonus_move);
 }
 
 void bonus_list_draw(s_bonus_list* list)
 {
-    for (int i = 0; i < BONUS_LIST_SIZE; i++)
-        if (list->states[i] == 1)
-            bonus_draw(&list->bonuses[i]);
+    slots_each(list->bonuses, list->states, bonus_draw);
 }
