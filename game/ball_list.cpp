@@ -41,9 +41,7 @@ void ball_list_define(s_ball_list* list, s_particle* particles, s_surface* surfa
 
 void ball_list_reset(s_ball_list* list, f32 left, f32 right, f32 bottom, f32 top)
 {
-    memset(list->balls, 0, sizeof(list->balls));
-    for (int i = 0; i < BALL_LIST_SIZE; i++)
-        list->states[i] = 0;
+    slots_clear(list->balls, list->states);
     list->empty = 1;
     list->limits[0] = left;
     list->limits[1] = right;

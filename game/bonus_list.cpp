@@ -40,9 +40,7 @@ void bonus_list_define(s_bonus_list* list, s_particle* particles, s_surface* sur
 
 void bonus_list_reset(s_bonus_list* list, f32 left, f32 right, f32 bottom, f32 top)
 {
-    memset(list->bonuses, 0, sizeof(list->bonuses));
-    for (int i = 0; i < BONUS_LIST_SIZE; i++)
-        list->states[i] = 0;
+    slots_clear(list->bonuses, list->states);
     list->limits[0] = left;
     list->limits[1] = right;
     list->limits[2] = bottom;

@@ -3,6 +3,8 @@
 // order, since which ball a split starts from depends on that order.
 #pragma once
 
+#include <cstring>
+
 #include "shell/types.h"
 
 // States of a slot (the lists' states arrays).
@@ -10,6 +12,14 @@ enum {
     SLOT_FREE = 0,
     SLOT_USED = 1,
 };
+
+// Frees every slot and zeroes every record.
+template <typename T, int N> inline void slots_clear(T (&records)[N], i32 (&states)[N])
+{
+    memset(records, 0, sizeof records);
+    for (int i = 0; i < N; i++)
+        states[i] = SLOT_FREE;
+}
 
 // The lowest free slot of states[0 .. count - 1], or count when every slot is taken.
 inline int slots_free(const i32* states, int count)

@@ -58,6 +58,15 @@ struct s_move_item {
     size_t params = 0;  // parameters func reads; given fewer, the block runs move_dummy
 };
 
+// The row of a kind table (shader_kinds, move_kinds) named name, or its end row
+// (null function) when none is.
+template <typename T> const T* level_kind(const T* table, const std::string& name)
+{
+    while (table->func && table->name != name)
+        table++;
+    return table;
+}
+
 // One textured, coloured, planar convex polygon.
 struct s_face {
     std::string id;                             // identifier used by the world and block groups

@@ -83,8 +83,5 @@ const s_move_item move_kinds[6] = {
 
 const s_move_item* move_kind(const std::string& name)
 {
-    const s_move_item* item = move_kinds;
-    while (item->func && item->name != name)
-        item++;
-    return item;
+    return level_kind(move_kinds, name);
 }

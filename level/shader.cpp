@@ -159,8 +159,5 @@ const s_shader_item shader_kinds[8] = {
 
 const s_shader_item* shader_kind(const std::string& name)
 {
-    const s_shader_item* item = shader_kinds;
-    while (item->func && item->name != name)
-        item++;
-    return item;
+    return level_kind(shader_kinds, name);
 }

@@ -93,14 +93,18 @@ static int replay_internal_ms(const char* begin, const char* end, f32* value)
 }
 
 // The next line at the cursor, without its line end, in [*begin, *end); the
-// cursor moves past it and counts it. 0; 1 and problem; 2 at the end of the text.
+// cursor moves past it and counts it. 0; or 1 and problem, which is missing
+// when the text has ended.
 static int replay_internal_line(const std::string& text, s_replay_cursor* cursor,
-                                const char** begin, const char** end, std::string* problem)
+                                const char** begin, const char** end, const std::string& missing,
+                                std::string* problem)
 {
     // The end of the text counts as a line, so a missing line is reported where it belongs.
     cursor->line++;
-    if (cursor->at >= text.size())
-        return 2;
+    if (cursor->at >= text.size()) {
+        *problem = missing;
+        return 1;
+    }
     const char* start = text.data() + cursor->at;
     size_t left = text.size() - cursor->at;
     size_t scan = left < REPLAY_LINE_MAX + 2 ? left : REPLAY_LINE_MAX + 2;
@@ -231,10 +235,8 @@ int replay_read_item(const std::string& text, s_replay_cursor* cursor, s_replay_
                      std::string* problem)
 {
     const char *begin, *end, *rest;
-    int got = replay_internal_line(text, cursor, &begin, &end, problem);
-    if (got == 2)
-        *problem = "the end line is missing: the file is cut short";
-    if (got != 0)
+    if (replay_internal_line(text, cursor, &begin, &end,
+                             "the end line is missing: the file is cut short", problem))
         return 1;
     if (replay_internal_starts(begin, end, "end", &rest)) {
         const char* blank = (const char*)memchr(rest, ' ', (size_t)(end - rest));
@@ -302,10 +304,8 @@ static int replay_internal_header(const std::string& text, s_replay_cursor* curs
                                   std::string* problem)
 {
     const char* begin;
-    int got = replay_internal_line(text, cursor, &begin, value_end, problem);
-    if (got == 2)
-        *problem = std::string("the file ends before its '") + word + "' line";
-    if (got != 0)
+    if (replay_internal_line(text, cursor, &begin, value_end,
+                             std::string("the file ends before its '") + word + "' line", problem))
         return 1;
     if (!replay_internal_starts(begin, *value_end, word, value) || *value == *value_end) {
         *problem = std::string("expected '") + word + " ...'";
@@ -345,10 +345,7 @@ static int replay_internal_magic(const std::string& text, s_replay_cursor* curso
                                  std::string* problem)
 {
     const char *begin, *end, *rest;
-    int got = replay_internal_line(text, cursor, &begin, &end, problem);
-    if (got == 2)
-        *problem = "empty file";
-    if (got != 0)
+    if (replay_internal_line(text, cursor, &begin, &end, "empty file", problem))
         return 1;
     std::string expected = REPLAY_MAGIC " " + std::to_string(REPLAY_VERSION);
     if (std::string(begin, end) == expected)
