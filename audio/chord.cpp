@@ -31,7 +31,8 @@ int CHD_Init(int max_channels, u32 flags)
     return 0;
 }
 
-int CHD_InternalAlloc(u32* handle)
+// Takes the next slot, growing the table by CHD_GROWTH when full; 0 or 1 (table unchanged).
+static int CHD_InternalAlloc(u32* handle)
 {
     if (gl_chord.count == gl_chord.capacity) {
         if (gl_chord.capacity > 0xFFFFFFFFu - CHD_GROWTH)

@@ -69,5 +69,3 @@ void CHD_SetPaused(u32 handle, bool paused);
 void CHD_SetVolume(u32 handle, float volume);
 // Releases every sound, last slot first, then the table and the system.
 void CHD_Stop();
-// Takes the next slot, growing the table by CHD_GROWTH when full; 0 or 1 (table unchanged).
-int CHD_InternalAlloc(u32* handle);

@@ -12,9 +12,11 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 
-static const char* const s_tracker_extensions[] = {".it", ".mod", ".s3m", ".xm"};
+#include "shell/path.h"
+
+const char* const decode_tracker_extensions[DECODE_TRACKER_EXTENSIONS] = {".it", ".mod", ".s3m",
+                                                                          ".xm"};
 
 static void decode_fail(s_decoder* decoder, const char* format, ...)
 {
@@ -26,12 +28,9 @@ static void decode_fail(s_decoder* decoder, const char* format, ...)
 
 bool decode_is_tracker_name(const char* path)
 {
-    size_t length = strlen(path);
-    for (const char* extension : s_tracker_extensions) {
-        size_t n = strlen(extension);
-        if (length >= n && strcasecmp(path + length - n, extension) == 0)
+    for (const char* extension : decode_tracker_extensions)
+        if (path_ends_with(path, extension))
             return true;
-    }
     return false;
 }
 

@@ -15,6 +15,7 @@ enum {
     DECODE_MAX_FILE_BYTES = 64 << 20,  // larger modules are refused
     DECODE_CHUNK_FRAMES = 1024,        // frames read from libsndfile at a time
     DECODE_ERROR_SIZE = 512,
+    DECODE_TRACKER_EXTENSIONS = 4,  // entries of decode_tracker_extensions
 };
 
 // One open source of PCM frames.
@@ -28,6 +29,9 @@ struct s_decoder {
     char error[DECODE_ERROR_SIZE];  // why the last open failed, naming the file
     float chunk[DECODE_CHUNK_FRAMES * DECODE_MAX_CHANNELS];  // libsndfile's frames before 16 bits
 };
+
+// Extensions of the tracker modules libopenmpt plays, with their dot.
+extern const char* const decode_tracker_extensions[DECODE_TRACKER_EXTENSIONS];
 
 // True when the path ends in one of the tracker extensions (case-insensitive).
 bool decode_is_tracker_name(const char* path);

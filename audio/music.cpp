@@ -3,17 +3,18 @@
 // on a paused channel, so it starts the moment the playing one runs out.
 #include "audio/music.h"
 
-#include <strings.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
 #include "audio/browse.h"
 #include "audio/chord.h"
+#include "audio/decode.h"
+#include "shell/path.h"
 
-const char* const music_extensions[MUSIC_EXTENSION_COUNT] = {".it",  ".mod", ".mp3",
-                                                             ".ogg", ".s3m", ".xm"};
+// Besides tracker modules, the compressed formats libsndfile streams; WAV files
+// are the game's sound effects, not music.
+static const char* const music_sampled_extensions[] = {".mp3", ".ogg"};
 
 int music_init(s_music* music)
 {
@@ -51,18 +52,17 @@ void music_play_defined(s_music* music, const char* path)
     music->fresh = true;
 }
 
-bool music_internal_matches(const std::string& name)
+// True if the file name ends in the extension of a tracker module or of a sampled track.
+static bool music_internal_matches(const char* name)
 {
-    for (const char* extension : music_extensions) {
-        size_t length = strlen(extension);
-        if (name.size() >= length &&
-            strcasecmp(name.c_str() + name.size() - length, extension) == 0)
+    for (const char* extension : music_sampled_extensions)
+        if (path_ends_with(name, extension))
             return true;
-    }
-    return false;
+    return decode_is_tracker_name(name);
 }
 
-void music_internal_gather(const char* directory, std::vector<std::string>* candidates)
+// Lists the directory's playable files as "directory/name", in listing order.
+static void music_internal_gather(const char* directory, std::vector<std::string>* candidates)
 {
     Browse browse;
     if (!browse.Open(directory))
@@ -70,7 +70,7 @@ void music_internal_gather(const char* directory, std::vector<std::string>* cand
     while (browse.Next()) {
         if (browse.IsDir(true))
             continue;
-        if (music_internal_matches(browse.GetFile()))
+        if (music_internal_matches(browse.GetFile().c_str()))
             candidates->push_back(browse.GetFull());
     }
 }

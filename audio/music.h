@@ -7,14 +7,7 @@
 
 #include "shell/types.h"
 
-enum {
-    MUSIC_EXTENSION_COUNT = 6,
-};
-
 constexpr u32 MUSIC_NO_SLOT = 0xFFFFFFFFu;  // sound handle of a slot not taken yet
-
-// Extensions of the playable tracks, with their dot, matched ignoring ASCII case.
-extern const char* const music_extensions[MUSIC_EXTENSION_COUNT];
 
 // How far the track to follow the playing one is prepared.
 enum e_music_next {
@@ -48,7 +41,3 @@ void music_loop(s_music* music);
 void music_stop(s_music* music);
 // Stops the music and forgets the tracks; the streams themselves are released by CHD_Stop.
 void music_free(s_music* music);
-// True if the file name ends in one of music_extensions.
-bool music_internal_matches(const std::string& name);
-// Lists the directory's playable files as "directory/name", in listing order.
-void music_internal_gather(const char* directory, std::vector<std::string>* candidates);

@@ -1,5 +1,5 @@
 // Shared body of the image fuzz targets: decode arbitrary bytes from memory with
-// one of the texture store's readers, then run the alpha pass over the result.
+// one of the picture readers and touch every pixel it claims to have written.
 #pragma once
 
 #include <cstdint>
@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "gfx/surface.h"
+#include "gfx/image.h"
 
-typedef int (*image_fuzz_decoder)(s_surface_image* image, FILE* file, const char* name);
+typedef int (*image_fuzz_decoder)(s_image* image, FILE* file, const char* name);
 
 // Feeds data to decode; prepare, when given, may rewrite the copy first.
 static inline int image_fuzz_run(const uint8_t* data, size_t size, image_fuzz_decoder decode,
@@ -27,21 +27,15 @@ static inline int image_fuzz_run(const uint8_t* data, size_t size, image_fuzz_de
     if (file) {
         if (size == 0)
             fgetc(file);  // consume the spare byte so the stream is empty
-        s_surface_image image;
+        s_image image;
         image.pixels = nullptr;
         if (decode(&image, file, name) == 0) {
             // Touch every pixel byte so a short buffer shows up under the sanitizers.
             volatile uint8_t sum = 0;
-            size_t bytes = (size_t)image.width * image.height * (image.format == 0x1908 ? 4 : 3);
+            size_t bytes = (size_t)image.width * image.height * image.channels;
             for (size_t i = 0; i < bytes; i++)
                 sum = (uint8_t)(sum + image.pixels[i]);
-            s_surface store;
-            surface_init(&store);
-            surface_mode(&store, SURFACE_ALPHA_KEYS, 1);
-            surface_alpha_define(&store, 255, 255, 255, 0);
-            surface_internal_alpha(&store, &image);
-            free(image.pixels);
-            free(store.keys);
+            image_free(&image);
         } else if (strlen(image.error) == 0) {
             abort();  // every refusal must say why
         }

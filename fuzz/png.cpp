@@ -1,4 +1,4 @@
-// Fuzz target: the texture store's PNG reader on arbitrary bytes, without GL.
+// Fuzz target: the picture PNG reader on arbitrary bytes, without GL.
 #include <zlib.h>
 
 #include "image_fuzz.h"
@@ -25,5 +25,5 @@ static void fix_checksums(uint8_t* bytes, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    return image_fuzz_run(data, size, surface_internal_decode_png, "fuzz.png", fix_checksums);
+    return image_fuzz_run(data, size, image_read_png, "fuzz.png", fix_checksums);
 }

@@ -11,6 +11,7 @@
 #include "game/bonus_list.h"
 #include "game/collide.h"
 #include "game/pad.h"
+#include "game/slots.h"
 #include "shell/vertex.h"
 
 static const char* const ball_list_texture_paths[3] = {
@@ -40,9 +41,7 @@ void ball_list_define(s_ball_list* list, s_particle* particles, s_surface* surfa
 
 void ball_list_reset(s_ball_list* list, f32 left, f32 right, f32 bottom, f32 top)
 {
-    memset(list->balls, 0, sizeof(list->balls));
-    for (int i = 0; i < BALL_LIST_SIZE; i++)
-        list->states[i] = 0;
+    slots_clear(list->balls, list->states);
     list->empty = 1;
     list->limits[0] = left;
     list->limits[1] = right;
@@ -55,9 +54,7 @@ void ball_list_insert(s_ball_list* list, f32 x, f32 y)
     s_coord start;
     coord_set_pos(&start, x, y, 0);
     coord_set_rot(&start, 0, 0, 0);
-    int slot = 0;
-    while (slot < BALL_LIST_SIZE && list->states[slot] != 0)
-        slot++;
+    int slot = slots_free(list->states, BALL_LIST_SIZE);
     if (slot == BALL_LIST_SIZE) {
         list->empty = 0;
         return;
@@ -95,9 +92,8 @@ void ball_list_type(s_ball_list* list, e_ball_type type)
 
 void ball_list_loop(s_ball_list* list)
 {
-    for (int i = 0; i < BALL_LIST_SIZE; i++)
-        if (list->states[i] == 1)
-            ball_loop(&list->balls[i], list->particles);
+    slots_each(list->balls, list->states,
+               [list](s_ball* ball) { ball_loop(ball, list->particles); });
 }
 
 // Tests one ball against every living block, counting hits and destroying
@@ -161,8 +157,9 @@ static int ball_list_internal_blocks(s_ball_list* list, s_ball* ball,
 // Bounce, kick, sideways deflection and damping of a ball that touched the pad.
 static void ball_list_internal_pad(s_ball_list* list, s_ball* ball, s_pad* pad)
 {
-    int r = ball_collide(ball, pad->coord.x, pad->coord.y, pad->target_x, pad->coord.y,
-                         -0.5f - pad->half_length, pad->half_length + 0.5f, -0.5f, 0.5f);
+    s_pad_box box = pad_box(pad);
+    int r = ball_collide(ball, box.x0, box.y0, box.x1, box.y1, box.left, box.right, box.bottom,
+                         box.top);
     if (r == 0)
         return;
     s_mobile* m = &ball->mobile;
@@ -227,14 +224,10 @@ void ball_list_collide(s_ball_list* list, s_pad* pad, std::vector<s_block_group>
 
 void ball_list_move(s_ball_list* list)
 {
-    for (int i = 0; i < BALL_LIST_SIZE; i++)
-        if (list->states[i] == 1)
-            ball_move(&list->balls[i]);
+    slots_each(list->balls, list->states, ball_move);
 }
 
 void ball_list_draw(s_ball_list* list)
 {
-    for (int i = 0; i < BALL_LIST_SIZE; i++)
-        if (list->states[i] == 1)
-            ball_draw(&list->balls[i]);
+    slots_each(list->balls, list->states, ball_draw);
 }

@@ -8,6 +8,7 @@
 #include "audio/chord.h"
 #include "game/ball_list.h"
 #include "game/pad.h"
+#include "game/slots.h"
 
 static const char* const bonus_list_texture_paths[BONUS_TYPE_COUNT] = {
     "data/bonus_ball_oneshot.png",    "data/bonus_ball_split.png",
@@ -39,9 +40,7 @@ void bonus_list_define(s_bonus_list* list, s_particle* particles, s_surface* sur
 
 void bonus_list_reset(s_bonus_list* list, f32 left, f32 right, f32 bottom, f32 top)
 {
-    memset(list->bonuses, 0, sizeof(list->bonuses));
-    for (int i = 0; i < BONUS_LIST_SIZE; i++)
-        list->states[i] = 0;
+    slots_clear(list->bonuses, list->states);
     list->limits[0] = left;
     list->limits[1] = right;
     list->limits[2] = bottom;
@@ -50,9 +49,7 @@ void bonus_list_reset(s_bonus_list* list, f32 left, f32 right, f32 bottom, f32 t
 
 void bonus_list_insert(s_bonus_list* list, f32 x, f32 y)
 {
-    int slot = 0;
-    while (slot < BONUS_LIST_SIZE && list->states[slot] != 0)
-        slot++;
+    int slot = slots_free(list->states, BONUS_LIST_SIZE);
     if (slot == BONUS_LIST_SIZE)
         return;
     int kind = rand() % BONUS_TYPE_COUNT;
@@ -64,9 +61,8 @@ void bonus_list_insert(s_bonus_list* list, f32 x, f32 y)
 
 void bonus_list_loop(s_bonus_list* list)
 {
-    for (int i = 0; i < BONUS_LIST_SIZE; i++)
-        if (list->states[i] == 1)
-            bonus_loop(&list->bonuses[i], list->particles);
+    slots_each(list->bonuses, list->states,
+               [list](s_bonus* bonus) { bonus_loop(bonus, list->particles); });
 }
 
 // What catching a bonus of this kind does; unknown kinds do nothing.
@@ -116,8 +112,9 @@ void bonus_list_collide(s_bonus_list* list, s_pad* pad, s_ball_list* balls)
             continue;
         }
         // A bonus dropped this frame has equal positions and cannot be caught yet.
-        int r = bonus_collide(bonus, pad->coord.x, pad->coord.y, pad->target_x, pad->coord.y,
-                              -0.5f - pad->half_length, pad->half_length + 0.5f, -0.5f, 0.5f);
+        s_pad_box box = pad_box(pad);
+        int r = bonus_collide(bonus, box.x0, box.y0, box.x1, box.y1, box.left, box.right,
+                              box.bottom, box.top);
         if (r == 0)
             continue;
         if (bonus->type >= 0 && bonus->type < BONUS_TYPE_COUNT)
@@ -130,14 +127,10 @@ void bonus_list_collide(s_bonus_list* list, s_pad* pad, s_ball_list* balls)
 
 void bonus_list_move(s_bonus_list* list)
 {
-    for (int i = 0; i < BONUS_LIST_SIZE; i++)
-        if (list->states[i] == 1)
-            bonus_move(&list->bonuses[i]);
+    slots_each(list->bonuses, list->states, bonus_move);
 }
 
 void bonus_list_draw(s_bonus_list* list)
 {
-    for (int i = 0; i < BONUS_LIST_SIZE; i++)
-        if (list->states[i] == 1)
-            bonus_draw(&list->bonuses[i]);
+    slots_each(list->bonuses, list->states, bonus_draw);
 }

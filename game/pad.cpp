@@ -180,6 +180,19 @@ void pad_draw(s_pad* pad)
     coord_stop();
 }
 
+s_pad_box pad_box(const s_pad* pad)
+{
+    // The caps reach half a unit past the cylinder; the pad is a unit thick.
+    return {pad->coord.x,
+            pad->coord.y,
+            pad->target_x,
+            pad->coord.y,
+            -0.5f - pad->half_length,
+            pad->half_length + 0.5f,
+            -0.5f,
+            0.5f};
+}
+
 f32 pad_release(s_pad* pad)
 {
     if (pad->state != PAD_STATE_LOAD)

@@ -49,6 +49,13 @@ struct s_pad {
     f32 target_x;           // x the pad takes at pad_move this frame
 };
 
+// What a ball or bonus meets this frame: the pad's centre at the frame's start
+// and end, and the box's extents around it, in level units.
+struct s_pad_box {
+    f32 x0, y0, x1, y1;
+    f32 left, right, bottom, top;
+};
+
 // Loads sounds and texture and puts the pad midway between left and right on bottom.
 void pad_define(s_pad* pad, s_particle* particles, s_surface* surfaces, GLUquadric* quadric,
                 f32 left, f32 right, f32 bottom);
@@ -61,6 +68,9 @@ void pad_loop(s_pad* pad, s_ball_list* balls);
 void pad_move(s_pad* pad);
 // Draws the capsule. Needs GL.
 void pad_draw(s_pad* pad);
+// The collision box of this frame: the capsule with its rounded ends, swept from the
+// committed x to target_x.
+s_pad_box pad_box(const s_pad* pad);
 // A ball touched the pad: upward speed to add to it (0 unless charging); a charge is used up.
 f32 pad_release(s_pad* pad);
 // Changes the target length by delta, kept within 1 to 10.

@@ -49,7 +49,8 @@ void camera_define(s_camera* camera)
     camera->first = 1;
 }
 
-void camera_internal_apply(s_camera_track* track, u8 wrap)
+// One frame step of one follower by its laws.
+static void camera_apply(s_camera_track* track, u8 wrap)
 {
     switch (track->pos_mode) {
     case CAMERA_SET:
@@ -95,8 +96,8 @@ void camera_begin(s_camera* camera)
         camera_jump(&camera->item);
         camera->first = 0;
     } else {
-        camera_internal_apply(&camera->view, camera->wrap);
-        camera_internal_apply(&camera->item, camera->wrap);
+        camera_apply(&camera->view, camera->wrap);
+        camera_apply(&camera->item, camera->wrap);
     }
     coord_item(&camera->item.current);
     coord_view(&camera->view.current);

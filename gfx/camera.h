@@ -47,5 +47,3 @@ void camera_mode(s_camera* camera, u32 view_pos_mode, u32 view_rot_mode, u32 ite
 void camera_begin(s_camera* camera);
 // Pops the two matrices pushed by camera_begin.
 void camera_stop();
-// One frame step of one follower by its laws.
-void camera_internal_apply(s_camera_track* track, u8 wrap);

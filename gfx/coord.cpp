@@ -59,13 +59,15 @@ void coord_stop()
     glPopMatrix();
 }
 
-void internal_interpolate_relative(f32* value, f32 target, f32 k)
+// One relative step of a single value.
+static void coord_step_relative(f32* value, f32 target, f32 k)
 {
     f32 dt = gl_vertex.frame_time;
     *value = *value + (target - *value) * k * dt;
 }
 
-void internal_rotate(f32* angle, f32 target)
+// Moves an angle by whole turns to within half a turn of target.
+static void coord_wrap_angle(f32* angle, f32 target)
 {
     f32 difference = *angle - target;
     f32 w = (f32)fmod((f64)difference, 360.0) + target;
@@ -78,7 +80,8 @@ void internal_rotate(f32* angle, f32 target)
         *angle = w;
 }
 
-void internal_interpolate_speed(f32* value, f32* speed, f32 target, f32 k_limit, f32 k_accel)
+// One speed-law step of a single value with its speed.
+static void coord_step_speed(f32* value, f32* speed, f32 target, f32 k_limit, f32 k_accel)
 {
     f32 dt = gl_vertex.frame_time;
     f32 d = target - *value;
@@ -94,40 +97,40 @@ void internal_interpolate_speed(f32* value, f32* speed, f32 target, f32 k_limit,
 
 void coord_interpolate_pos_relative(s_coord* current, const s_coord* target, f32 k)
 {
-    internal_interpolate_relative(&current->x, target->x, k);
-    internal_interpolate_relative(&current->y, target->y, k);
-    internal_interpolate_relative(&current->z, target->z, k);
+    coord_step_relative(&current->x, target->x, k);
+    coord_step_relative(&current->y, target->y, k);
+    coord_step_relative(&current->z, target->z, k);
 }
 
 void coord_interpolate_rot_relative(s_coord* current, const s_coord* target, f32 k, u8 wrap)
 {
     if (wrap) {
-        internal_rotate(&current->rx, target->rx);
-        internal_rotate(&current->ry, target->ry);
-        internal_rotate(&current->rz, target->rz);
+        coord_wrap_angle(&current->rx, target->rx);
+        coord_wrap_angle(&current->ry, target->ry);
+        coord_wrap_angle(&current->rz, target->rz);
     }
-    internal_interpolate_relative(&current->rx, target->rx, k);
-    internal_interpolate_relative(&current->ry, target->ry, k);
-    internal_interpolate_relative(&current->rz, target->rz, k);
+    coord_step_relative(&current->rx, target->rx, k);
+    coord_step_relative(&current->ry, target->ry, k);
+    coord_step_relative(&current->rz, target->rz, k);
 }
 
 void coord_interpolate_pos_speed(s_coord* current, s_coord* speed, const s_coord* target,
                                  f32 k_limit, f32 k_accel)
 {
-    internal_interpolate_speed(&current->x, &speed->x, target->x, k_limit, k_accel);
-    internal_interpolate_speed(&current->y, &speed->y, target->y, k_limit, k_accel);
-    internal_interpolate_speed(&current->z, &speed->z, target->z, k_limit, k_accel);
+    coord_step_speed(&current->x, &speed->x, target->x, k_limit, k_accel);
+    coord_step_speed(&current->y, &speed->y, target->y, k_limit, k_accel);
+    coord_step_speed(&current->z, &speed->z, target->z, k_limit, k_accel);
 }
 
 void coord_interpolate_rot_speed(s_coord* current, s_coord* speed, const s_coord* target,
                                  f32 k_limit, f32 k_accel, u8 wrap)
 {
     if (wrap) {
-        internal_rotate(&current->rx, target->rx);
-        internal_rotate(&current->ry, target->ry);
-        internal_rotate(&current->rz, target->rz);
+        coord_wrap_angle(&current->rx, target->rx);
+        coord_wrap_angle(&current->ry, target->ry);
+        coord_wrap_angle(&current->rz, target->rz);
     }
-    internal_interpolate_speed(&current->rx, &speed->rx, target->rx, k_limit, k_accel);
-    internal_interpolate_speed(&current->ry, &speed->ry, target->ry, k_limit, k_accel);
-    internal_interpolate_speed(&current->rz, &speed->rz, target->rz, k_limit, k_accel);
+    coord_step_speed(&current->rx, &speed->rx, target->rx, k_limit, k_accel);
+    coord_step_speed(&current->ry, &speed->ry, target->ry, k_limit, k_accel);
+    coord_step_speed(&current->rz, &speed->rz, target->rz, k_limit, k_accel);
 }

@@ -39,11 +39,3 @@ void coord_interpolate_pos_speed(s_coord* current, s_coord* speed, const s_coord
 // Speed-limited approach of the angles, after the wrap step when wrap is non-zero.
 void coord_interpolate_rot_speed(s_coord* current, s_coord* speed, const s_coord* target,
                                  f32 k_limit, f32 k_accel, u8 wrap);
-
-// Internal per-component laws, shared with the tests.
-// One relative step of a single value.
-void internal_interpolate_relative(f32* value, f32 target, f32 k);
-// One speed-law step of a single value with its speed.
-void internal_interpolate_speed(f32* value, f32* speed, f32 target, f32 k_limit, f32 k_accel);
-// Moves an angle by whole turns to within half a turn of target.
-void internal_rotate(f32* angle, f32 target);

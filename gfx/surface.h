@@ -1,10 +1,9 @@
-// The texture store: turns PNG and 24-bit BMP files into OpenGL textures,
-// remembers each file by its exact path, and can derive an alpha channel from
-// colour keys between decoding and upload. The caller owns the record.
+// The texture store: turns PNG and 24-bit BMP files (read by gfx/image) into
+// OpenGL textures, remembers each file by its exact path, and can derive an alpha
+// channel from colour keys between decoding and upload. The caller owns the record.
 #pragma once
 
-#include <cstdio>
-
+#include "gfx/image.h"
 #include "shell/types.h"
 
 // Alpha modes (s_surface.alpha_mode); any other value behaves as SURFACE_ALPHA_KEYS.
@@ -15,11 +14,10 @@ enum {
 };
 
 enum {
-    SURFACE_SIDE_MAX = 16384,   // largest accepted width or height, pixels
-    SURFACE_NAMES_STEP = 256,   // least growth of the name pool, bytes
-    SURFACE_ENTRIES_STEP = 32,  // growth of the entry array, entries
-    SURFACE_KEYS_STEP = 16,     // growth of the key array, keys
-    SURFACE_ERROR_SIZE = 256,   // bytes of the last-failure message, NUL included
+    SURFACE_NAMES_STEP = 256,               // least growth of the name pool, bytes
+    SURFACE_ENTRIES_STEP = 32,              // growth of the entry array, entries
+    SURFACE_KEYS_STEP = 16,                 // growth of the key array, keys
+    SURFACE_ERROR_SIZE = IMAGE_ERROR_SIZE,  // bytes of the last-failure message, NUL included
 };
 
 // One colour key; read as a little-endian u32 it is 0xRRGGBBAA.
@@ -52,15 +50,6 @@ struct s_surface {
     char error[SURFACE_ERROR_SIZE];  // why the last failed call failed ("" after success)
 };
 
-// A decoded image: tightly packed RGB or RGBA bytes, bottom row first.
-struct s_surface_image {
-    u32 height;                      // rows
-    u32 width;                       // pixels per row
-    u8* pixels;                      // heap; owned by the loader until upload
-    u32 format;                      // GL_RGB (0x1907) or GL_RGBA (0x1908)
-    char error[SURFACE_ERROR_SIZE];  // "<path>: <problem>" when a reader fails
-};
-
 // Sets every field to its initial value (mode 2, mipmaps on, alpha_default 255); returns 0.
 int surface_init(s_surface* surface);
 // Sets the alpha mode and the mipmap switch for every later load.
@@ -78,17 +67,3 @@ void surface_prune(s_surface* surface, const u32* keep, u32 count);
 const char* surface_last_error(const s_surface* surface);
 // Deletes every texture of the store and releases its arrays; surface_init before reuse.
 void surface_stop(s_surface* surface);
-
-// Internal: shared with the tests and fuzz targets, not for game code.
-// Reads count bytes one at a time into buffer; 1 as soon as one is missing.
-int surface_internal_read(FILE* file, void* buffer, u32 count);
-// Decodes a 24-bit BMP from an open stream; name is only used in the error message.
-int surface_internal_decode_bmp(s_surface_image* image, FILE* file, const char* name);
-// Decodes a PNG from an open stream; name is only used in the error message.
-int surface_internal_decode_png(s_surface_image* image, FILE* file, const char* name);
-// Opens path and decodes it as a BMP; 0 and a filled image, or 1 with image->error set.
-int surface_internal_load_bmp(s_surface_image* image, const char* path);
-// Opens path and decodes it as a PNG; 0 and a filled image, or 1 with image->error set.
-int surface_internal_load_png(s_surface_image* image, const char* path);
-// Applies the store's alpha mode and keys to a decoded image; 1 if widening fails.
-int surface_internal_alpha(s_surface* surface, s_surface_image* image);

@@ -44,17 +44,28 @@ struct s_move {
     float start = 0.0f;         // tick count (ms) at which the current leg began
 };
 
-// An entry of the face animation keyword table g_items.
+// A face animation kind (the rows of shader_kinds).
 struct s_shader_item {
-    std::string name;  // keyword as written in the map file; "" ends the table
-    shader_func func;  // null in the end entry
+    std::string name;   // keyword as written in the map file; "" ends the table
+    shader_func func;   // null in the end entry
+    size_t params = 0;  // parameters func reads; given fewer, the face runs shader_dummy
 };
 
-// An entry of the block movement keyword table g_mitems.
+// A block movement kind (the rows of move_kinds).
 struct s_move_item {
-    std::string name;  // keyword as written in the map file; "" ends the table
-    move_func func;    // null in the end entry
+    std::string name;   // keyword as written in the map file; "" ends the table
+    move_func func;     // null in the end entry
+    size_t params = 0;  // parameters func reads; given fewer, the block runs move_dummy
 };
+
+// The row of a kind table (shader_kinds, move_kinds) named name, or its end row
+// (null function) when none is.
+template <typename T> const T* level_kind(const T* table, const std::string& name)
+{
+    while (table->func && table->name != name)
+        table++;
+    return table;
+}
 
 // One textured, coloured, planar convex polygon.
 struct s_face {

@@ -71,3 +71,17 @@ void move_vertical(s_block& block, s_move& move)
 {
     move_back_and_forth(block, move, false, true);
 }
+
+const s_move_item move_kinds[6] = {
+    {"DUMMY", move_dummy, 0},
+    {"CIRCLE", move_circle, MOVE_PARAM_COUNT},
+    {"DIAGONAL", move_diagonal, MOVE_PARAM_COUNT},
+    {"HORIZONTAL", move_horizontal, MOVE_PARAM_COUNT},
+    {"VERTICAL", move_vertical, MOVE_PARAM_COUNT},
+    {"", nullptr, 0},
+};
+
+const s_move_item* move_kind(const std::string& name)
+{
+    return level_kind(move_kinds, name);
+}

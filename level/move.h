@@ -7,6 +7,11 @@
 // Parameters every moving kind reads: p0 distance or offset, p1 leg duration or period (ms).
 enum { MOVE_PARAM_COUNT = 2 };
 
+// Every kind by its keyword, in the file format's order; ends with {"", nullptr, 0}.
+extern const s_move_item move_kinds[6];
+
+// The row of the kind named name, or the end row (null function) when none is.
+const s_move_item* move_kind(const std::string& name);
 // Does nothing (unknown kinds, and moving kinds given too few parameters).
 void move_dummy(s_block& block, s_move& move);
 // Runs round a unit circle centred at origin + (p0, p0), one turn per p1 ms.

@@ -145,3 +145,19 @@ void shader_color(s_face& face, s_shader& shader)
     double now = (double)gl_vertex.ticks;
     face.color[channel] = (float)(base + swing * sin(now * shader.params[3]));
 }
+
+const s_shader_item shader_kinds[8] = {
+    {"DUMMY", shader_dummy, 0},
+    {"ROTATE", shader_rotate, SHADER_ROTATE_PARAMS},
+    {"SCROLL", shader_scroll, SHADER_SCROLL_PARAMS},
+    {"TURB", shader_turb, SHADER_TURB_PARAMS},
+    {"WAVE", shader_wave, SHADER_WAVE_PARAMS},
+    {"ROTZOOM", shader_rotzoom, SHADER_ROTZOOM_PARAMS},
+    {"COLOR", shader_color, SHADER_COLOR_PARAMS},
+    {"", nullptr, 0},
+};
+
+const s_shader_item* shader_kind(const std::string& name)
+{
+    return level_kind(shader_kinds, name);
+}

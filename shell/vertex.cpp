@@ -69,6 +69,17 @@ static int vtx_internal_mode(int width, int height, u8 fullscreen)
     return 1;
 }
 
+// Sets the fixed GL state the game relies on.
+static void vtx_internal_reset()
+{
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1.0);
+    glDepthFunc(GL_LESS);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glShadeModel(GL_SMOOTH);
+}
+
 int VTX_Init(int width, int height, int bits_per_pixel, u8 fullscreen)
 {
     memset(&gl_vertex, 0, sizeof gl_vertex);
@@ -104,22 +115,12 @@ int VTX_Init(int width, int height, int bits_per_pixel, u8 fullscreen)
         return 1;
     }
     gl_vertex.fullscreen = fullscreen != 0;
-    VTX_InternalReset();
+    vtx_internal_reset();
     VTX_ScrResize(width, height);
     gl_vertex.time_scale = 1.0f;
     gl_vertex.ready = 1;
     gl_vertex.ticks = 0;
     return 0;
-}
-
-void VTX_InternalReset()
-{
-    glClearColor(0, 0, 0, 1);
-    glClearDepth(1.0);
-    glDepthFunc(GL_LESS);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glShadeModel(GL_SMOOTH);
 }
 
 void VTX_ScrResize(int width, int height)

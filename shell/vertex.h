@@ -56,8 +56,6 @@ typedef u32 (*vtx_clock)(void);
 
 // Opens the window and its GL context; 0 on success, 1 on failure (SDL_GetError tells why).
 int VTX_Init(int width, int height, int bits_per_pixel, u8 fullscreen);
-// Sets the fixed GL state the game relies on.
-void VTX_InternalReset();
 // One frame: clock, events, buffer swap and clear; returns the quit flag. While paused it
 // first sleeps until an event arrives or VTX_PAUSED_FRAME_MS pass.
 i8 VTX_Loop(u32 min_frame_ms);

@@ -2,31 +2,28 @@
 // decodes through the game's own loaders in the form the game needs.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-
 #include <cstdlib>
 #include <filesystem>
 
 #include "audio/decode.h"
-#include "gfx/surface.h"
+#include "gfx/image.h"
 #include "tests/support/test_support.h"
 
 using namespace test_support;
 
 namespace {
 
-// A picture decoded by the texture store's reader; no pixels if it failed.
+// A picture decoded by the game's reader; no pixels if it failed.
 struct s_picture {
-    s_surface_image image = {};
+    s_image image = {};
     explicit s_picture(const std::string& path)
     {
-        bool bmp = path.size() > 4 && path.substr(path.size() - 4) == ".bmp";
-        if ((bmp ? surface_internal_load_bmp : surface_internal_load_png)(&image, path.c_str()))
+        if (image_load(&image, path.c_str()))
             ADD_FAILURE() << image.error;
     }
     ~s_picture()
     {
-        free(image.pixels);
+        image_free(&image);
     }
 };
 
@@ -61,7 +58,7 @@ TEST(asset_files, every_file_the_game_loads_decodes_in_the_form_the_game_needs)
             u32 w = p.image.width, h = p.image.height;
             // Opaque, its sides powers of two so that mipmapping never rescales.
             EXPECT_TRUE(w >= 64 && w <= 256 && h >= 32 && h <= 256 && !(w & (w - 1)) &&
-                        !(h & (h - 1)) && p.image.format == GL_RGB)
+                        !(h & (h - 1)) && p.image.channels == 3)
                 << path << ": " << w << " x " << h;
         } else if (entry.is_regular_file()) {
             u32 channels = 0, rate = 0;

@@ -27,9 +27,11 @@ TEST(coord_laws, speed_law_has_a_dead_zone_accelerates_and_is_cut_to_its_limit)
         {"a zero limit holds still", 0, -0.5f, 10, 0, 0.00025f, 0, 0},
     };
     for (auto [name, value, speed, target, limit, accel, speed_after, value_after] : rows) {
-        internal_interpolate_speed(&value, &speed, target, limit, accel);
-        EXPECT_FLOAT_EQ(speed, speed_after) << name;
-        EXPECT_FLOAT_EQ(value, value_after) << name;
+        s_coord at = {value, 0, 0, 0, 0, 0}, velocity = {speed, 0, 0, 0, 0, 0},
+                goal = {target, 0, 0, 0, 0, 0};
+        coord_interpolate_pos_speed(&at, &velocity, &goal, limit, accel);
+        EXPECT_FLOAT_EQ(velocity.x, speed_after) << name;
+        EXPECT_FLOAT_EQ(at.x, value_after) << name;
     }
 }
 

@@ -1,4 +1,4 @@
-// Shared pieces of the asset generator: the picture record, the writers and
+// Shared pieces of the asset generator: the canvas, its writers and
 // the procedural helpers that the texture, sound, music and level parts use.
 #pragma once
 
@@ -8,7 +8,8 @@
 #include "shell/types.h"
 
 // A picture being painted: rows from the top, three floats per pixel in [0, 1].
-struct s_image {
+// Turned into gfx/image's byte buffer only when written.
+struct s_canvas {
     int width;
     int height;
     std::vector<f32> rgb;
@@ -21,18 +22,18 @@ struct s_rgb {
 };
 
 // Creates a picture filled with one colour.
-s_image image_make(int width, int height, s_rgb fill);
+s_canvas canvas_make(int width, int height, s_rgb fill);
 // Returns the pixel at (x, y), wrapping both coordinates around the picture.
-s_rgb image_get(const s_image& image, int x, int y);
+s_rgb canvas_get(const s_canvas& canvas, int x, int y);
 // Writes the pixel at (x, y); coordinates outside the picture are ignored.
-void image_set(s_image& image, int x, int y, s_rgb color);
+void canvas_set(s_canvas& canvas, int x, int y, s_rgb color);
 // Mixes colour into the pixel at (x, y) with weight alpha in [0, 1].
-void image_blend(s_image& image, int x, int y, s_rgb color, f32 alpha);
+void canvas_blend(s_canvas& canvas, int x, int y, s_rgb color, f32 alpha);
 // Writes an 8-bit RGB PNG (RGBA when the picture has alpha) without time or
 // text chunks; 0 on success, 1 on failure.
-int image_write_png(const s_image& image, const std::string& path);
+int canvas_write_png(const s_canvas& canvas, const std::string& path);
 // Writes an uncompressed 24-bit bottom-up BMP; 0 on success, 1 on failure.
-int image_write_bmp(const s_image& image, const std::string& path);
+int canvas_write_bmp(const s_canvas& canvas, const std::string& path);
 
 // Linear interpolation between two colours.
 s_rgb rgb_mix(s_rgb a, s_rgb b, f32 t);

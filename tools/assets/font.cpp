@@ -74,7 +74,7 @@ static bool font_ink(int code, int x, int y)
 int font_write(const std::string& root)
 {
     // Pure white everywhere but the glyphs: any other shade would stay opaque.
-    s_image img = image_make(FONT_CELL * 16, FONT_CELL * 16, {1, 1, 1});
+    s_canvas img = canvas_make(FONT_CELL * 16, FONT_CELL * 16, {1, 1, 1});
     // Light but never pure white, which the game would make transparent.
     const s_rgb light = {1.0f, 0.96f, 0.84f}, outline = {0.04f, 0.03f, 0.09f};
     for (int code = 32; code < 127; code++) {
@@ -86,10 +86,10 @@ int font_write(const std::string& root)
                     for (int dx = -1; dx <= 1; dx++)
                         near = near || font_ink(code, x + dx, y + dy);
                 if (font_ink(code, x, y))
-                    image_set(img, left + x, top + y, light);
+                    canvas_set(img, left + x, top + y, light);
                 else if (near)
-                    image_set(img, left + x, top + y, outline);
+                    canvas_set(img, left + x, top + y, outline);
             }
     }
-    return image_write_bmp(img, root + "/data/font_texture_00.bmp");
+    return canvas_write_bmp(img, root + "/data/font_texture_00.bmp");
 }

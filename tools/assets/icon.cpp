@@ -112,9 +112,9 @@ static void icon_pad(s_rgba& out, f32 x, f32 y, f32 unit)
 }
 
 // Averages the layers over a grid of samples inside each pixel.
-static s_image icon_draw(int size)
+static s_canvas icon_draw(int size)
 {
-    s_image image = image_make(size, size, {0, 0, 0});
+    s_canvas image = canvas_make(size, size, {0, 0, 0});
     image.alpha.assign((size_t)size * size, 0);
     bool detailed = size >= ICON_DETAILED;
     f32 unit = (f32)ICON_GRID / size;
@@ -136,7 +136,7 @@ static s_image icon_draw(int size)
                 }
             // Colour unpremultiplied, so the tile's soft corners keep their hue.
             s_rgb c = cover > 0 ? rgb_scale(sum, 1 / cover) : s_rgb{0, 0, 0};
-            image_set(image, px, py, c);
+            canvas_set(image, px, py, c);
             image.alpha[(size_t)py * size + px] = cover / (ICON_SAMPLES * ICON_SAMPLES);
         }
     return image;
@@ -147,8 +147,8 @@ int icon_write(const std::string& root)
     int bad = 0;
     for (int size : icon_sizes) {
         std::string dir = std::to_string(size) + "x" + std::to_string(size);
-        bad |= image_write_png(icon_draw(size),
-                               root + "/dist/icons/hicolor/" + dir + "/apps/tumbrelix.png");
+        bad |= canvas_write_png(icon_draw(size),
+                                root + "/dist/icons/hicolor/" + dir + "/apps/tumbrelix.png");
     }
     return bad;
 }

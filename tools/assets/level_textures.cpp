@@ -20,7 +20,7 @@ static const s_brick_color BRICK_COLORS[] = {
 static const int BRICK_STAGES = 5;
 
 // Cracks drawn as jagged random walks; stage k holds all cracks of stage k - 1 and more.
-static void paint_cracks(s_image& img, int stage, u32 seed)
+static void paint_cracks(s_canvas& img, int stage, u32 seed)
 {
     for (int crack = 0; crack < stage * 3; crack++) {
         f32 x = 0.15f + 0.7f * noise_hash(crack, 1, seed),
@@ -46,9 +46,9 @@ static void paint_cracks(s_image& img, int stage, u32 seed)
 }
 
 // A bevelled brick face; the side variant is darker so boxes read as solid without lighting.
-static s_image brick_face(s_rgb color, u32 seed)
+static s_canvas brick_face(s_rgb color, u32 seed)
 {
-    s_image img = image_make(128, 64, color);
+    s_canvas img = canvas_make(128, 64, color);
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 128; x++) {
             f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 64;
@@ -59,7 +59,7 @@ static s_image brick_face(s_rgb color, u32 seed)
                             0.35f * (1 - smooth(0.0f, 0.06f, std::min(u, v * 0.6f))));
             if (u > 0.94f || v > 0.9f)
                 c = rgb_scale(c, 0.6f);
-            image_set(img, x, y, c);
+            canvas_set(img, x, y, c);
         }
     return img;
 }
@@ -69,15 +69,15 @@ static int write_bricks(const std::string& root)
     int bad = 0;
     u32 seed = 100;
     for (const s_brick_color& b : BRICK_COLORS) {
-        s_image base = brick_face(b.color, seed);
+        s_canvas base = brick_face(b.color, seed);
         for (int stage = 0; stage < BRICK_STAGES; stage++) {
-            s_image face = base;
+            s_canvas face = base;
             paint_cracks(face, stage, seed);
             std::string path = root + "/data/blocks/brick_" + b.name + "_" + std::to_string(stage);
-            bad |= image_write_png(face, path + ".png");
+            bad |= canvas_write_png(face, path + ".png");
             for (f32& v : face.rgb)
                 v *= 0.6f;
-            bad |= image_write_png(face, path + "_side.png");
+            bad |= canvas_write_png(face, path + "_side.png");
         }
         seed += 7;
     }
@@ -88,7 +88,7 @@ static int write_bricks(const std::string& root)
 static int write_unbreakable(const std::string& root)
 {
     int bad = 0;
-    s_image steel = image_make(128, 64, PAINT_WHITE);
+    s_canvas steel = canvas_make(128, 64, PAINT_WHITE);
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 128; x++) {
             f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 64;
@@ -98,7 +98,7 @@ static int write_unbreakable(const std::string& root)
             if (border)
                 c = ((int)((x + y) / 8) % 2) ? s_rgb{0.95f, 0.75f, 0.1f}
                                              : s_rgb{0.12f, 0.12f, 0.12f};
-            image_set(steel, x, y, c);
+            canvas_set(steel, x, y, c);
         }
     for (int i = 0; i < 4; i++) {
         f32 cx = i % 2 ? 0.84f : 0.16f, cy = i / 2 ? 0.68f : 0.32f;
@@ -109,24 +109,24 @@ static int write_unbreakable(const std::string& root)
             [=](f32 x, f32 y) { return std::hypot((x - cx + 0.01f) * 2, y - cy + 0.02f) - 0.025f; },
             PAINT_WHITE, 0.7f);
     }
-    bad |= image_write_png(steel, root + "/data/blocks/steel.png");
+    bad |= canvas_write_png(steel, root + "/data/blocks/steel.png");
     for (f32& v : steel.rgb)
         v *= 0.6f;
-    bad |= image_write_png(steel, root + "/data/blocks/steel_side.png");
+    bad |= canvas_write_png(steel, root + "/data/blocks/steel_side.png");
 
-    s_image obsidian = image_make(128, 64, PAINT_WHITE);
+    s_canvas obsidian = canvas_make(128, 64, PAINT_WHITE);
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 128; x++) {
             f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 64;
             f32 n = noise_fbm(u * 4, v * 2, 4, 5, 91);
             f32 vein = 1.0f - smooth(0.0f, 0.04f, std::fabs(n - 0.5f));
             s_rgb c = rgb_scale({0.12f, 0.08f, 0.18f}, 0.7f + 0.6f * n);
-            image_set(obsidian, x, y, rgb_mix(c, {0.75f, 0.4f, 1.0f}, vein * 0.8f));
+            canvas_set(obsidian, x, y, rgb_mix(c, {0.75f, 0.4f, 1.0f}, vein * 0.8f));
         }
-    bad |= image_write_png(obsidian, root + "/data/blocks/obsidian.png");
+    bad |= canvas_write_png(obsidian, root + "/data/blocks/obsidian.png");
     for (f32& v : obsidian.rgb)
         v *= 0.6f;
-    bad |= image_write_png(obsidian, root + "/data/blocks/obsidian_side.png");
+    bad |= canvas_write_png(obsidian, root + "/data/blocks/obsidian_side.png");
     return bad;
 }
 
@@ -134,7 +134,7 @@ static int write_unbreakable(const std::string& root)
 static int write_walls(const std::string& root)
 {
     int bad = 0;
-    s_image metal = image_make(128, 128, PAINT_WHITE);
+    s_canvas metal = canvas_make(128, 128, PAINT_WHITE);
     for (int y = 0; y < 128; y++)
         for (int x = 0; x < 128; x++) {
             f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 128;
@@ -145,19 +145,19 @@ static int write_walls(const std::string& root)
                 c = rgb_scale(c, 0.45f);
             else if (seam < 0.06f)
                 c = rgb_mix(c, PAINT_WHITE, 0.2f);
-            image_set(metal, x, y, c);
+            canvas_set(metal, x, y, c);
         }
     for (int i = 0; i < 4; i++) {
         f32 cx = i % 2 ? 0.88f : 0.12f, cy = i / 2 ? 0.88f : 0.12f;
         paint(metal, sdf_circle(cx, cy, 0.035f), {0.2f, 0.22f, 0.25f});
         paint(metal, sdf_circle(cx - 0.008f, cy - 0.008f, 0.015f), PAINT_WHITE, 0.6f);
     }
-    bad |= image_write_png(metal, root + "/data/walls/metal.png");
+    bad |= canvas_write_png(metal, root + "/data/walls/metal.png");
     for (f32& v : metal.rgb)
         v *= 0.6f;
-    bad |= image_write_png(metal, root + "/data/walls/metal_side.png");
+    bad |= canvas_write_png(metal, root + "/data/walls/metal_side.png");
 
-    s_image stone = image_make(128, 128, PAINT_WHITE);
+    s_canvas stone = canvas_make(128, 128, PAINT_WHITE);
     for (int y = 0; y < 128; y++)
         for (int x = 0; x < 128; x++) {
             f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 128;
@@ -167,24 +167,25 @@ static int write_walls(const std::string& root)
                                   std::fabs(v * 4 - std::round(v * 4)) * 0.25f);
             f32 n = noise_fbm(u * 8, v * 8, 8, 4, 61 + row);
             s_rgb c = rgb_scale({0.62f, 0.55f, 0.45f}, 0.65f + 0.45f * n);
-            image_set(stone, x, y, rgb_mix({0.2f, 0.18f, 0.15f}, c, smooth(0.008f, 0.02f, mortar)));
+            canvas_set(stone, x, y,
+                       rgb_mix({0.2f, 0.18f, 0.15f}, c, smooth(0.008f, 0.02f, mortar)));
         }
-    bad |= image_write_png(stone, root + "/data/walls/stone.png");
+    bad |= canvas_write_png(stone, root + "/data/walls/stone.png");
     for (f32& v : stone.rgb)
         v *= 0.6f;
-    bad |= image_write_png(stone, root + "/data/walls/stone_side.png");
+    bad |= canvas_write_png(stone, root + "/data/walls/stone_side.png");
 
     // Neon tube: bright along the middle, running along u, meant to scroll or pulse.
-    s_image neon = image_make(64, 64, PAINT_WHITE);
+    s_canvas neon = canvas_make(64, 64, PAINT_WHITE);
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 64; x++) {
             f32 u = (x + 0.5f) / 64, v = (y + 0.5f) / 64;
             f32 core = std::exp(-std::pow((v - 0.5f) * 7, 2.0f));
             f32 pulse = 0.6f + 0.4f * std::cos(u * 2 * PAINT_PI * 2);
             s_rgb c = rgb_mix({0.05f, 0.0f, 0.12f}, {1.0f, 0.3f, 0.95f}, core * pulse);
-            image_set(neon, x, y, rgb_mix(c, PAINT_WHITE, core * core * pulse * 0.6f));
+            canvas_set(neon, x, y, rgb_mix(c, PAINT_WHITE, core * core * pulse * 0.6f));
         }
-    bad |= image_write_png(neon, root + "/data/walls/neon.png");
+    bad |= canvas_write_png(neon, root + "/data/walls/neon.png");
     return bad;
 }
 
@@ -193,7 +194,7 @@ static int write_backgrounds(const std::string& root)
 {
     int bad = 0;
     const int S = 256;
-    s_image img = image_make(S, S, PAINT_WHITE);
+    s_canvas img = canvas_make(S, S, PAINT_WHITE);
     // Circuit board.
     for (int y = 0; y < S; y++)
         for (int x = 0; x < S; x++) {
@@ -212,9 +213,9 @@ static int write_backgrounds(const std::string& root)
             f32 pad = std::hypot(fx - 0.5f, fy - 0.5f);
             if (horiz && vert)
                 c = rgb_mix(c, {0.3f, 0.9f, 0.8f}, 1 - smooth(0.06f, 0.09f, pad));
-            image_set(img, x, y, c);
+            canvas_set(img, x, y, c);
         }
-    bad |= image_write_png(img, root + "/data/backgrounds/circuit.png");
+    bad |= canvas_write_png(img, root + "/data/backgrounds/circuit.png");
     // Nebula with stars.
     for (int y = 0; y < S; y++)
         for (int x = 0; x < S; x++) {
@@ -225,9 +226,9 @@ static int write_backgrounds(const std::string& root)
             f32 star = noise_hash(x, y, 303);
             if (star > 0.996f)
                 c = rgb_mix(c, PAINT_WHITE, (star - 0.996f) / 0.004f);
-            image_set(img, x, y, c);
+            canvas_set(img, x, y, c);
         }
-    bad |= image_write_png(img, root + "/data/backgrounds/nebula.png");
+    bad |= canvas_write_png(img, root + "/data/backgrounds/nebula.png");
     // Water caustics.
     for (int y = 0; y < S; y++)
         for (int x = 0; x < S; x++) {
@@ -236,9 +237,9 @@ static int write_backgrounds(const std::string& root)
             f32 caustic = 1 - smooth(0.0f, 0.05f, std::fabs(n - 0.5f));
             s_rgb c = rgb_mix({0.02f, 0.12f, 0.25f}, {0.05f, 0.3f, 0.45f},
                               noise_fbm(u * 2, v * 2, 2, 3, 402));
-            image_set(img, x, y, rgb_mix(c, {0.55f, 0.9f, 1.0f}, caustic * 0.55f));
+            canvas_set(img, x, y, rgb_mix(c, {0.55f, 0.9f, 1.0f}, caustic * 0.55f));
         }
-    bad |= image_write_png(img, root + "/data/backgrounds/water.png");
+    bad |= canvas_write_png(img, root + "/data/backgrounds/water.png");
     // Reactor: glowing hexagonal cells.
     for (int y = 0; y < S; y++)
         for (int x = 0; x < S; x++) {
@@ -249,9 +250,9 @@ static int write_backgrounds(const std::string& root)
             f32 da = std::hypot(u - ax, v - ay), db = std::hypot(u - bx, v - by);
             f32 d = std::min(da, db), e = std::fabs(da - db);
             s_rgb c = rgb_mix({0.15f, 0.03f, 0.02f}, {0.55f, 0.15f, 0.03f}, 1 - d);
-            image_set(img, x, y, rgb_mix(c, {1.0f, 0.7f, 0.2f}, 1 - smooth(0.0f, 0.06f, e)));
+            canvas_set(img, x, y, rgb_mix(c, {1.0f, 0.7f, 0.2f}, 1 - smooth(0.0f, 0.06f, e)));
         }
-    bad |= image_write_png(img, root + "/data/backgrounds/reactor.png");
+    bad |= canvas_write_png(img, root + "/data/backgrounds/reactor.png");
     // Temple floor tiles.
     for (int y = 0; y < S; y++)
         for (int x = 0; x < S; x++) {
@@ -265,9 +266,9 @@ static int write_backgrounds(const std::string& root)
             f32 diamond = std::fabs(fu - 0.5f) + std::fabs(fv - 0.5f);
             c = rgb_mix(c, {0.7f, 0.55f, 0.2f},
                         (1 - smooth(0.0f, 0.02f, std::fabs(diamond - 0.3f))) * 0.6f);
-            image_set(img, x, y, rgb_mix({0.08f, 0.06f, 0.04f}, c, smooth(0.01f, 0.03f, edge)));
+            canvas_set(img, x, y, rgb_mix({0.08f, 0.06f, 0.04f}, c, smooth(0.01f, 0.03f, edge)));
         }
-    bad |= image_write_png(img, root + "/data/backgrounds/temple.png");
+    bad |= canvas_write_png(img, root + "/data/backgrounds/temple.png");
     // Spiral, meant to be turned round its centre.
     for (int y = 0; y < S; y++)
         for (int x = 0; x < S; x++) {
@@ -277,17 +278,17 @@ static int write_backgrounds(const std::string& root)
             s_rgb c =
                 rgb_mix({0.04f, 0.02f, 0.1f}, {0.2f, 0.1f, 0.5f}, arm * smooth(0.7f, 0.0f, r));
             c = rgb_mix(c, {0.9f, 0.5f, 0.2f}, arm * arm * smooth(0.25f, 0.0f, r) * 0.7f);
-            image_set(img, x, y, c);
+            canvas_set(img, x, y, c);
         }
-    bad |= image_write_png(img, root + "/data/backgrounds/spiral.png");
+    bad |= canvas_write_png(img, root + "/data/backgrounds/spiral.png");
     // Soft glow for pulsing accents.
-    s_image glow = image_make(64, 64, PAINT_WHITE);
+    s_canvas glow = canvas_make(64, 64, PAINT_WHITE);
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 64; x++) {
             f32 r = std::hypot((x + 0.5f) / 32 - 1, (y + 0.5f) / 32 - 1);
-            image_set(glow, x, y, rgb_mix({1.0f, 0.85f, 0.4f}, {0.9f, 0.3f, 0.1f}, clamp01(r)));
+            canvas_set(glow, x, y, rgb_mix({1.0f, 0.85f, 0.4f}, {0.9f, 0.3f, 0.1f}, clamp01(r)));
         }
-    bad |= image_write_png(glow, root + "/data/backgrounds/glow.png");
+    bad |= canvas_write_png(glow, root + "/data/backgrounds/glow.png");
     return bad;
 }
 

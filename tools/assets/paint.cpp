@@ -15,13 +15,13 @@ f32 smooth(f32 a, f32 b, f32 x)
     return t * t * (3 - 2 * t);
 }
 
-void paint(s_image& img, const s_sdf& sdf, s_rgb color, f32 opacity)
+void paint(s_canvas& img, const s_sdf& sdf, s_rgb color, f32 opacity)
 {
     f32 px = 1.0f / img.width;
     for (int y = 0; y < img.height; y++)
         for (int x = 0; x < img.width; x++) {
             f32 d = sdf((x + 0.5f) / img.width, (y + 0.5f) / img.height);
-            image_blend(img, x, y, color, clamp01(0.5f - d / px) * opacity);
+            canvas_blend(img, x, y, color, clamp01(0.5f - d / px) * opacity);
         }
 }
 

@@ -18,7 +18,7 @@ f32 clamp01(f32 v);
 // Smooth step from 0 at a to 1 at b.
 f32 smooth(f32 a, f32 b, f32 x);
 // Paints a shape with an antialiased edge one pixel wide.
-void paint(s_image& img, const s_sdf& sdf, s_rgb color, f32 opacity = 1);
+void paint(s_canvas& img, const s_sdf& sdf, s_rgb color, f32 opacity = 1);
 // A disc.
 s_sdf sdf_circle(f32 cx, f32 cy, f32 r);
 // A segment with round ends, r thick on each side.

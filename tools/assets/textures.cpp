@@ -7,14 +7,14 @@
 static const s_rgb INK = {0.08f, 0.06f, 0.12f};
 
 // Paints a symbol white with a dark outline so it reads on any panel colour.
-static void paint_symbol(s_image& img, const s_sdf& sdf)
+static void paint_symbol(s_canvas& img, const s_sdf& sdf)
 {
     paint(img, sdf_grow(sdf, 0.035f), INK, 0.85f);
     paint(img, sdf, PAINT_WHITE);
 }
 
 // A glossy ball drawn flat on a bonus panel.
-static void paint_ball(s_image& img, f32 cx, f32 cy, f32 r, s_rgb body)
+static void paint_ball(s_canvas& img, f32 cx, f32 cy, f32 r, s_rgb body)
 {
     paint(img, sdf_circle(cx, cy, r + 0.03f), INK, 0.85f);
     paint(img, sdf_circle(cx, cy, r), body);
@@ -22,14 +22,14 @@ static void paint_ball(s_image& img, f32 cx, f32 cy, f32 r, s_rgb body)
 }
 
 // The cube face of a bonus: a bevelled panel in the kind's colour.
-static s_image bonus_panel(s_rgb color)
+static s_canvas bonus_panel(s_rgb color)
 {
-    s_image img = image_make(128, 128, rgb_scale(color, 0.35f));
+    s_canvas img = canvas_make(128, 128, rgb_scale(color, 0.35f));
     for (int y = 0; y < 128; y++)
         for (int x = 0; x < 128; x++) {
             f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 128;
             f32 glow = 1.0f - 0.6f * std::hypot(u - 0.45f, v - 0.4f);
-            image_set(img, x, y, rgb_scale(color, 0.55f + 0.45f * glow));
+            canvas_set(img, x, y, rgb_scale(color, 0.55f + 0.45f * glow));
         }
     s_sdf frame = sdf_box(0.5f, 0.5f, 0.47f, 0.47f, 0.1f);
     s_sdf inner = sdf_box(0.5f, 0.5f, 0.41f, 0.41f, 0.07f);
@@ -45,10 +45,10 @@ static int write_bonuses(const std::string& root)
 {
     int bad = 0;
     // One shot: a lightning bolt, every brick breaks at the first touch.
-    s_image img = bonus_panel({0.95f, 0.22f, 0.2f});
+    s_canvas img = bonus_panel({0.95f, 0.22f, 0.2f});
     paint_symbol(img, sdf_polygon({0.60f, 0.13f, 0.28f, 0.56f, 0.47f, 0.56f, 0.38f, 0.88f, 0.74f,
                                    0.43f, 0.54f, 0.43f, 0.66f, 0.13f}));
-    bad |= image_write_png(img, root + "/data/bonus_ball_oneshot.png");
+    bad |= canvas_write_png(img, root + "/data/bonus_ball_oneshot.png");
     // Split: one ball becomes two.
     img = bonus_panel({0.2f, 0.45f, 0.95f});
     paint_symbol(img, sdf_union(sdf_segment(0.5f, 0.32f, 0.29f, 0.70f, 0.035f),
@@ -56,7 +56,7 @@ static int write_bonuses(const std::string& root)
     paint_ball(img, 0.5f, 0.3f, 0.12f, {0.85f, 0.9f, 1.0f});
     paint_ball(img, 0.27f, 0.72f, 0.12f, {0.85f, 0.9f, 1.0f});
     paint_ball(img, 0.73f, 0.72f, 0.12f, {0.85f, 0.9f, 1.0f});
-    bad |= image_write_png(img, root + "/data/bonus_ball_split.png");
+    bad |= canvas_write_png(img, root + "/data/bonus_ball_split.png");
     // Traverse: an arrow straight through a brick.
     img = bonus_panel({1.0f, 0.6f, 0.1f});
     s_sdf brick = sdf_box(0.5f, 0.5f, 0.14f, 0.26f, 0.03f);
@@ -66,29 +66,29 @@ static int write_bonuses(const std::string& root)
           },
           {0.45f, 0.2f, 0.08f});
     paint_symbol(img, sdf_arrow(0.12f, 0.5f, 0.9f, 0.5f, 0.07f));
-    bad |= image_write_png(img, root + "/data/bonus_ball_traverse.png");
+    bad |= canvas_write_png(img, root + "/data/bonus_ball_traverse.png");
     // Heavy: a dark iron ball sinking.
     img = bonus_panel({0.55f, 0.25f, 0.75f});
     paint_symbol(img, sdf_arrow(0.5f, 0.52f, 0.5f, 0.9f, 0.08f));
     paint_ball(img, 0.5f, 0.32f, 0.19f, {0.25f, 0.25f, 0.3f});
-    bad |= image_write_png(img, root + "/data/bonus_ball_type_heavy.png");
+    bad |= canvas_write_png(img, root + "/data/bonus_ball_type_heavy.png");
     // Light: a pale ball floating up.
     img = bonus_panel({0.2f, 0.8f, 0.9f});
     paint_symbol(img, sdf_arrow(0.5f, 0.5f, 0.5f, 0.1f, 0.08f));
     paint_ball(img, 0.5f, 0.68f, 0.17f, {1.0f, 1.0f, 0.8f});
-    bad |= image_write_png(img, root + "/data/bonus_ball_type_light.png");
+    bad |= canvas_write_png(img, root + "/data/bonus_ball_type_light.png");
     // Pad shorter: a short pad squeezed by two arrows.
     img = bonus_panel({0.85f, 0.2f, 0.55f});
     paint_symbol(img, sdf_segment(0.38f, 0.68f, 0.62f, 0.68f, 0.08f));
     paint_symbol(img, sdf_arrow(0.1f, 0.36f, 0.42f, 0.36f, 0.07f));
     paint_symbol(img, sdf_arrow(0.9f, 0.36f, 0.58f, 0.36f, 0.07f));
-    bad |= image_write_png(img, root + "/data/bonus_pad_dec.png");
+    bad |= canvas_write_png(img, root + "/data/bonus_pad_dec.png");
     // Pad longer: a long pad pushed outwards.
     img = bonus_panel({0.25f, 0.8f, 0.25f});
     paint_symbol(img, sdf_segment(0.2f, 0.68f, 0.8f, 0.68f, 0.08f));
     paint_symbol(img, sdf_arrow(0.44f, 0.36f, 0.1f, 0.36f, 0.07f));
     paint_symbol(img, sdf_arrow(0.56f, 0.36f, 0.9f, 0.36f, 0.07f));
-    bad |= image_write_png(img, root + "/data/bonus_pad_inc.png");
+    bad |= canvas_write_png(img, root + "/data/bonus_pad_inc.png");
     return bad;
 }
 
@@ -96,7 +96,7 @@ static int write_bonuses(const std::string& root)
 static int write_balls(const std::string& root)
 {
     int bad = 0;
-    s_image img = image_make(128, 64, PAINT_WHITE);
+    s_canvas img = canvas_make(128, 64, PAINT_WHITE);
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 128; x++) {
             f32 u = x / 128.0f, v = y / 64.0f;
@@ -108,11 +108,11 @@ static int write_balls(const std::string& root)
                 c = {0.15f, 0.45f, 1.0f};
             else if (check)
                 c = rgb_mix(c, {0.35f, 0.6f, 1.0f}, 0.45f);
-            image_set(img, x, y, c);
+            canvas_set(img, x, y, c);
         }
-    bad |= image_write_png(img, root + "/data/ball_normal.png");
+    bad |= canvas_write_png(img, root + "/data/ball_normal.png");
 
-    img = image_make(128, 64, PAINT_WHITE);
+    img = canvas_make(128, 64, PAINT_WHITE);
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 128; x++) {
             f32 u = x / 128.0f, v = y / 64.0f;
@@ -120,11 +120,11 @@ static int write_balls(const std::string& root)
             f32 vein = 1.0f - smooth(0.0f, 0.06f, std::fabs(n - 0.5f));
             s_rgb c =
                 rgb_scale({0.22f, 0.2f, 0.22f}, 0.7f + 0.5f * noise_fbm(u * 16, v * 8, 16, 2, 5));
-            image_set(img, x, y, rgb_mix(c, {1.0f, 0.45f, 0.05f}, vein));
+            canvas_set(img, x, y, rgb_mix(c, {1.0f, 0.45f, 0.05f}, vein));
         }
-    bad |= image_write_png(img, root + "/data/ball_heavy.png");
+    bad |= canvas_write_png(img, root + "/data/ball_heavy.png");
 
-    img = image_make(128, 64, PAINT_WHITE);
+    img = canvas_make(128, 64, PAINT_WHITE);
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 128; x++) {
             f32 u = x / 128.0f, v = y / 64.0f;
@@ -133,16 +133,16 @@ static int write_balls(const std::string& root)
             f32 spot = noise_value(u * 12, v * 6, 12, 41);
             if (spot > 0.72f)
                 c = rgb_mix(c, PAINT_WHITE, smooth(0.72f, 0.8f, spot));
-            image_set(img, x, y, c);
+            canvas_set(img, x, y, c);
         }
-    bad |= image_write_png(img, root + "/data/ball_light.png");
+    bad |= canvas_write_png(img, root + "/data/ball_light.png");
     return bad;
 }
 
 // The pad's capsule: u runs round it, v along it; rings mark its length.
 static int write_pad(const std::string& root)
 {
-    s_image img = image_make(128, 64, PAINT_WHITE);
+    s_canvas img = canvas_make(128, 64, PAINT_WHITE);
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 128; x++) {
             f32 u = x / 128.0f, v = y / 64.0f;
@@ -151,23 +151,23 @@ static int write_pad(const std::string& root)
             f32 ring = std::fabs(std::fmod(v * 4 + 0.5f, 1.0f) - 0.5f);
             c = rgb_mix(c, {0.3f, 1.0f, 1.0f}, 1.0f - smooth(0.03f, 0.08f, ring));
             c = rgb_mix(c, rgb_scale(c, 0.7f), noise_fbm(u * 16, v * 8, 16, 2, 3) * 0.5f);
-            image_set(img, x, y, c);
+            canvas_set(img, x, y, c);
         }
-    return image_write_png(img, root + "/data/pad.png");
+    return canvas_write_png(img, root + "/data/pad.png");
 }
 
 // A soft round spot on black: drawn additively, so black does not show.
 static int write_particle(const std::string& root)
 {
-    s_image img = image_make(64, 64, {0, 0, 0});
+    s_canvas img = canvas_make(64, 64, {0, 0, 0});
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 64; x++) {
             f32 r = std::hypot((x + 0.5f) / 32 - 1, (y + 0.5f) / 32 - 1);
             f32 v = std::exp(-r * r * 5.0f) - std::exp(-5.0f);
             v = r >= 1 ? 0 : v / (1 - std::exp(-5.0f));
-            image_set(img, x, y, {v, v, v});
+            canvas_set(img, x, y, {v, v, v});
         }
-    return image_write_bmp(img, root + "/data/particle.bmp");
+    return canvas_write_bmp(img, root + "/data/particle.bmp");
 }
 
 // Writes the game's sprites and the level textures under root/data.

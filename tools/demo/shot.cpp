@@ -1,12 +1,14 @@
-// Screenshots: reads the back buffer once the frame is drawn and writes it with libpng.
+// Screenshots: reads the back buffer once the frame is drawn and writes it as a PNG.
 #include "tools/demo/shot.h"
 
 #include <GL/gl.h>
-#include <png.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cerrno>
 #include <cstring>
+
+#include "gfx/image.h"
 
 static unsigned char* shot_pixels;
 static size_t shot_capacity;
@@ -42,22 +44,13 @@ int shot_write(const char* path, int width, int height)
         fprintf(stderr, "%s: cannot write: %s\n", path, strerror(errno));
         return 1;
     }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        fclose(file);
-        fprintf(stderr, "%s: PNG encoding failed\n", path);
-        return 1;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    // GL rows run bottom-up, PNG rows top-down.
-    for (int row = height - 1; row >= 0; row--)
-        png_write_row(png, shot_pixels + (size_t)row * width * 3);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return fclose(file) == 0 ? 0 : 1;
+    s_image image;
+    image.width = (u32)width;
+    image.height = (u32)height;
+    image.pixels = shot_pixels;
+    image.channels = 3;
+    int failed = image_write_png(&image, file, path);
+    if (failed)
+        fprintf(stderr, "%s\n", image.error);
+    return fclose(file) == 0 && !failed ? 0 : 1;
 }

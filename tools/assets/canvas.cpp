@@ -1,55 +1,55 @@
-// Picture record, PNG/BMP writers and tileable noise for the asset generator.
-#include <png.h>
+// The canvas the generator paints on, its PNG/BMP writers and tileable noise.
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 
+#include "gfx/image.h"
 #include "tools/assets/assets.h"
 
-s_image image_make(int width, int height, s_rgb fill)
+s_canvas canvas_make(int width, int height, s_rgb fill)
 {
-    s_image image;
-    image.width = width;
-    image.height = height;
-    image.rgb.resize((size_t)width * height * 3);
-    for (size_t i = 0; i < image.rgb.size(); i += 3) {
-        image.rgb[i] = fill.r;
-        image.rgb[i + 1] = fill.g;
-        image.rgb[i + 2] = fill.b;
+    s_canvas canvas;
+    canvas.width = width;
+    canvas.height = height;
+    canvas.rgb.resize((size_t)width * height * 3);
+    for (size_t i = 0; i < canvas.rgb.size(); i += 3) {
+        canvas.rgb[i] = fill.r;
+        canvas.rgb[i + 1] = fill.g;
+        canvas.rgb[i + 2] = fill.b;
     }
-    return image;
+    return canvas;
 }
 
-s_rgb image_get(const s_image& image, int x, int y)
+s_rgb canvas_get(const s_canvas& canvas, int x, int y)
 {
-    x = ((x % image.width) + image.width) % image.width;
-    y = ((y % image.height) + image.height) % image.height;
-    const f32* p = &image.rgb[((size_t)y * image.width + x) * 3];
+    x = ((x % canvas.width) + canvas.width) % canvas.width;
+    y = ((y % canvas.height) + canvas.height) % canvas.height;
+    const f32* p = &canvas.rgb[((size_t)y * canvas.width + x) * 3];
     return {p[0], p[1], p[2]};
 }
 
-void image_set(s_image& image, int x, int y, s_rgb color)
+void canvas_set(s_canvas& canvas, int x, int y, s_rgb color)
 {
-    if (x < 0 || y < 0 || x >= image.width || y >= image.height)
+    if (x < 0 || y < 0 || x >= canvas.width || y >= canvas.height)
         return;
-    f32* p = &image.rgb[((size_t)y * image.width + x) * 3];
+    f32* p = &canvas.rgb[((size_t)y * canvas.width + x) * 3];
     p[0] = color.r;
     p[1] = color.g;
     p[2] = color.b;
 }
 
-void image_blend(s_image& image, int x, int y, s_rgb color, f32 alpha)
+void canvas_blend(s_canvas& canvas, int x, int y, s_rgb color, f32 alpha)
 {
-    if (x < 0 || y < 0 || x >= image.width || y >= image.height || alpha <= 0)
+    if (x < 0 || y < 0 || x >= canvas.width || y >= canvas.height || alpha <= 0)
         return;
     if (alpha > 1)
         alpha = 1;
-    image_set(image, x, y, rgb_mix(image_get(image, x, y), color, alpha));
+    canvas_set(canvas, x, y, rgb_mix(canvas_get(canvas, x, y), color, alpha));
 }
 
-static u8 image_byte(f32 v)
+static u8 canvas_byte(f32 v)
 {
     if (!(v > 0))
         return 0;
@@ -69,40 +69,34 @@ static FILE* assets_create(const std::string& path)
     return file;
 }
 
-int image_write_png(const s_image& image, const std::string& path)
+int canvas_write_png(const s_canvas& canvas, const std::string& path)
 {
+    bool alpha = canvas.alpha.size() == (size_t)canvas.width * canvas.height;
+    s_image image;
+    image.width = (u32)canvas.width;
+    image.height = (u32)canvas.height;
+    image.channels = alpha ? 4 : 3;
+    std::vector<u8> pixels((size_t)image.width * image.height * image.channels);
+    image.pixels = pixels.data();
+    // The canvas keeps its top row first, the image its bottom row.
+    u8* out = image.pixels;
+    for (int y = canvas.height - 1; y >= 0; y--) {
+        for (int x = 0; x < canvas.width; x++) {
+            size_t at = (size_t)y * canvas.width + x;
+            for (int c = 0; c < 3; c++)
+                *out++ = canvas_byte(canvas.rgb[at * 3 + c]);
+            if (alpha)
+                *out++ = canvas_byte(canvas.alpha[at]);
+        }
+    }
     FILE* file = assets_create(path);
     if (!file)
         return 1;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool alpha = image.alpha.size() == (size_t)image.width * image.height;
-    std::vector<u8> row((size_t)image.width * (alpha ? 4 : 3));
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info ? &info : nullptr);
+    if (image_write_png(&image, file, path.c_str())) {
         fclose(file);
         fprintf(stderr, "tumbrelix-assets: cannot encode %s\n", path.c_str());
         return 1;
     }
-    png_init_io(png, file);
-    png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, image.width, image.height, 8,
-                 alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < image.height; y++) {
-        u8* out = row.data();
-        for (int x = 0; x < image.width; x++) {
-            size_t at = (size_t)y * image.width + x;
-            for (int c = 0; c < 3; c++)
-                *out++ = image_byte(image.rgb[at * 3 + c]);
-            if (alpha)
-                *out++ = image_byte(image.alpha[at]);
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
     if (fclose(file) != 0) {
         fprintf(stderr, "tumbrelix-assets: cannot write %s\n", path.c_str());
         return 1;
@@ -110,42 +104,42 @@ int image_write_png(const s_image& image, const std::string& path)
     return 0;
 }
 
-static void image_put_le(std::vector<u8>& out, u32 value, int bytes)
+static void canvas_put_le(std::vector<u8>& out, u32 value, int bytes)
 {
     for (int i = 0; i < bytes; i++)
         out.push_back((u8)(value >> (8 * i)));
 }
 
-int image_write_bmp(const s_image& image, const std::string& path)
+int canvas_write_bmp(const s_canvas& canvas, const std::string& path)
 {
     // Rows padded to four bytes so any width is valid; our sizes never need it.
-    u32 stride = ((u32)image.width * 3 + 3) & ~3u;
-    u32 data_size = stride * image.height;
+    u32 stride = ((u32)canvas.width * 3 + 3) & ~3u;
+    u32 data_size = stride * canvas.height;
     std::vector<u8> out;
     out.push_back('B');
     out.push_back('M');
-    image_put_le(out, 54 + data_size, 4);
-    image_put_le(out, 0, 4);
-    image_put_le(out, 54, 4);
-    image_put_le(out, 40, 4);
-    image_put_le(out, image.width, 4);
-    image_put_le(out, image.height, 4);
-    image_put_le(out, 1, 2);
-    image_put_le(out, 24, 2);
-    image_put_le(out, 0, 4);
-    image_put_le(out, data_size, 4);
-    image_put_le(out, 2835, 4);
-    image_put_le(out, 2835, 4);
-    image_put_le(out, 0, 4);
-    image_put_le(out, 0, 4);
-    for (int y = image.height - 1; y >= 0; y--) {
-        for (int x = 0; x < image.width; x++) {
-            s_rgb c = image_get(image, x, y);
-            out.push_back(image_byte(c.b));
-            out.push_back(image_byte(c.g));
-            out.push_back(image_byte(c.r));
+    canvas_put_le(out, 54 + data_size, 4);
+    canvas_put_le(out, 0, 4);
+    canvas_put_le(out, 54, 4);
+    canvas_put_le(out, 40, 4);
+    canvas_put_le(out, canvas.width, 4);
+    canvas_put_le(out, canvas.height, 4);
+    canvas_put_le(out, 1, 2);
+    canvas_put_le(out, 24, 2);
+    canvas_put_le(out, 0, 4);
+    canvas_put_le(out, data_size, 4);
+    canvas_put_le(out, 2835, 4);
+    canvas_put_le(out, 2835, 4);
+    canvas_put_le(out, 0, 4);
+    canvas_put_le(out, 0, 4);
+    for (int y = canvas.height - 1; y >= 0; y--) {
+        for (int x = 0; x < canvas.width; x++) {
+            s_rgb c = canvas_get(canvas, x, y);
+            out.push_back(canvas_byte(c.b));
+            out.push_back(canvas_byte(c.g));
+            out.push_back(canvas_byte(c.r));
         }
-        for (u32 i = (u32)image.width * 3; i < stride; i++)
+        for (u32 i = (u32)canvas.width * 3; i < stride; i++)
             out.push_back(0);
     }
     return assets_write_file(path, out);
