@@ -26,11 +26,23 @@ struct PngShape {
     png_color_16 trns_value = {};
 };
 
-// A PNG file's bytes, its rows given top row first as the file stores them.
+// A PNG file's bytes, its rows given top row first as the file stores them: plain
+// 8-bit colour through the game's own writer, the other shapes through libpng's.
 std::string png(const PngShape& s, const std::vector<Bytes>& rows)
 {
     TempDir dir;
     FILE* file = fopen(dir.file("p").c_str(), "wb");
+    if (s.depth == 8 && !s.interlaced && s.palette.empty() && s.trns_alpha.empty() &&
+        !s.trns_colour && s.color_type != PNG_COLOR_TYPE_GRAY) {
+        Bytes pixels;
+        for (size_t i = rows.size(); i-- > 0;)
+            pixels.insert(pixels.end(), rows[i].begin(), rows[i].end());
+        s_image image = {s.height, s.width, pixels.data(),
+                         s.color_type == PNG_COLOR_TYPE_RGB ? 3u : 4u, ""};
+        EXPECT_EQ(image_write_png(&image, file, "p"), 0) << image.error;
+        fclose(file);
+        return read_file(dir.file("p"));
+    }
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_init_io(png, file);
