@@ -31,6 +31,7 @@ struct s_vtx_input {
     int resize_width, resize_height;
     u8 warp_due;  // the pointer was sent to (warp_x, warp_y); that motion is no move
     int warp_x, warp_y;
+    u8 pointer_placed;  // SDL measured the first motion from (0, 0), not from the pointer
 };
 
 // The window's modes: the desktop's size, the window size to return to and the GL options.
@@ -247,6 +248,12 @@ static void vtx_internal_event(const SDL_Event& event)
         if (vtx_input.warp_due && event.motion.x == vtx_input.warp_x &&
             event.motion.y == vtx_input.warp_y) {
             vtx_input.warp_due = 0;
+            break;
+        }
+        // The pointer entering the new window is a place, not a move: counted, it
+        // would throw the pad across the field on the first frame.
+        if (!vtx_input.pointer_placed) {
+            vtx_input.pointer_placed = 1;
             break;
         }
         // A fast hand sends several motions per frame: all of them count.
