@@ -307,6 +307,10 @@ void game_stop(s_game* game)
         particle_stop(&game->particles);
     if (game->stage >= GAME_STAGE_SURFACES)
         surface_stop(&game->surfaces);
+    // The level's textures go while their GL context is still there; the map
+    // itself lives on until its owner ends.
+    if (game->stage >= GAME_STAGE_WINDOW)
+        game->map.stop();
     if (game->stage >= GAME_STAGE_SOUND)
         CHD_Stop();
     if (game->stage >= GAME_STAGE_WINDOW)

@@ -33,6 +33,7 @@ TEST_F(DataFiles, each_missing_picture_or_sound_leaves_the_game_playable_and_sil
         launch_and_play();
         game_stop(game_.get());
         EXPECT_EQ(end_capture(), "");
+        EXPECT_EQ(game_->map.getSurface()->entry_count, 0u) << "level textures outlived the window";
     }
 }
 
