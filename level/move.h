@@ -7,6 +7,12 @@
 // Parameters every moving kind reads: p0 distance or offset, p1 leg duration or period (ms).
 enum { MOVE_PARAM_COUNT = 2 };
 
+// What the reader accepts of a moving kind's numbers. A leg or a turn shorter than
+// a millisecond is over within any frame, a block sent farther leaves any field;
+// within these a position stays a number however long the game runs.
+constexpr float MOVE_DURATION_MIN_MS = 1.0f;   // least p1
+constexpr float MOVE_DISTANCE_MAX = 10000.0f;  // largest |p0|, level units
+
 // Does nothing (unknown kinds, and moving kinds given too few parameters).
 void move_dummy(s_block& block, s_move& move);
 // Runs round a unit circle centred at origin + (p0, p0), one turn per p1 ms.

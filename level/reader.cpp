@@ -2,6 +2,8 @@
 #include "level/reader.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -96,6 +98,43 @@ static bool reader_parse_float(const std::string& text, float& value)
         return false;
     value = v;
     return true;
+}
+
+// A number as messages quote it: as the stream writes it when that reads back
+// as the same float, else in the fewest digits that do, so a value just past
+// a bound never shows as the bound itself.
+static std::string reader_number(float value)
+{
+    char text[32];
+    snprintf(text, sizeof text, "%g", (double)value);
+    if (strtof(text, nullptr) == value && !strchr(text, 'e'))
+        return text;
+    for (int digits = 1; digits <= 9; digits++) {
+        snprintf(text, sizeof text, "%.*g", digits, (double)value);
+        if (strtof(text, nullptr) == value)
+            break;
+    }
+    return text;
+}
+
+// What makes the first four limits no play area, or "" when they make one.
+static std::string reader_limits_problem(const std::vector<float>& limits)
+{
+    static const char* const names[4] = {"left", "right", "bottom", "top"};
+    for (int i = 0; i < 4; i++)
+        if (!(std::fabs(limits[(size_t)i]) <= READER_LIMIT_MAX))
+            return std::string("LIMITS ") + names[i] + " " + reader_number(limits[(size_t)i]) +
+                   " lies more than " + reader_number(READER_LIMIT_MAX) + " units from the origin";
+    double width = (double)limits[1] - limits[0], height = (double)limits[3] - limits[2];
+    if (!(width >= READER_FIELD_MIN))
+        return "LIMITS make a play area " + reader_number((float)width) +
+               " units wide: right must lie at least " + reader_number(READER_FIELD_MIN) +
+               " beyond left";
+    if (!(height >= READER_FIELD_MIN))
+        return "LIMITS make a play area " + reader_number((float)height) +
+               " units high: top must lie at least " + reader_number(READER_FIELD_MIN) +
+               " above bottom";
+    return "";
 }
 
 // Parses a whole token as a 32-bit int; false on bad syntax or overflow.
@@ -299,6 +338,8 @@ void Reader::readWorld(s_map& map)
         } else if (token == "FACES") {
             readFaceIds("FACES", world.face_count, world.face_ids, world_id_lines);
         } else if (token == "LIMITS") {
+            if (limits_line == 0)
+                limits_line = token_line;
             for (int i = 0; i < 4; i++)
                 world.limits.push_back(readFloat("LIMITS"));
         } else if (token == "END") {
@@ -459,11 +500,8 @@ void Reader::readBlocks(s_map& map)
                          "MOVE " + kind + " reads 2 parameters but has " +
                              std::to_string(move.params.size()) + ": it does nothing");
                     move.func = move_dummy;
-                } else if (!(move.params[1] > 0.0f)) {
-                    // Every moving kind divides by its duration or period.
-                    std::ostringstream value;
-                    value << move.params[1];
-                    fail(at, "MOVE " + kind + " needs a duration above 0 ms, found " + value.str());
+                } else {
+                    checkMove(kind, move, at);
                 }
             }
             group.moves.push_back(move);
@@ -484,6 +522,21 @@ void Reader::readBlocks(s_map& map)
     group_id_lines.push_back(std::move(id_lines));
     group_count_lines.push_back(count_line);
     map.groups.push_back(std::move(group));
+}
+
+// Every moving kind divides by its duration and multiplies by its distance:
+// beyond the bounds a block's position would overflow or stop being a number.
+void Reader::checkMove(const std::string& kind, const s_move& move, int at)
+{
+    float distance = move.params[0], duration = move.params[1];
+    if (!(duration >= MOVE_DURATION_MIN_MS))
+        fail(at, "MOVE " + kind + " needs a duration of " + reader_number(MOVE_DURATION_MIN_MS) +
+                     " ms or more, found " + reader_number(duration));
+    if (!(std::fabs(distance) <= MOVE_DISTANCE_MAX))
+        fail(at, "MOVE " + kind + " needs " +
+                     (move.func == move_circle ? "an offset" : "a distance") + " from -" +
+                     reader_number(MOVE_DISTANCE_MAX) + " to " + reader_number(MOVE_DISTANCE_MAX) +
+                     " units, found " + reader_number(distance));
 }
 
 // Index of a face identifier; an unknown one means the first face of the file.
@@ -550,6 +603,11 @@ void Reader::resolve(s_map& map)
                  "the world has " + std::to_string(world.limits.size()) +
                      " LIMITS values: the game uses the first four");
     }
+    if (notes && world.limits.size() >= 4) {
+        std::string problem = reader_limits_problem(world.limits);
+        if (!problem.empty())
+            note(limits_line, true, problem);
+    }
 }
 
 void Reader::requireLimits(const s_map& map)
@@ -557,6 +615,9 @@ void Reader::requireLimits(const s_map& map)
     if (map.world.limits.size() < 4)
         throw filename + ":" + std::to_string(world_line ? world_line : 1) +
             ": the world needs LIMITS with four numbers (left, right, bottom, top)";
+    std::string problem = reader_limits_problem(map.world.limits);
+    if (!problem.empty())
+        throw filename + ":" + std::to_string(limits_line) + ": " + problem;
 }
 
 int reader_load(const std::string& path, s_map& map, std::string* error)

@@ -18,6 +18,11 @@ extern s_move_item g_mitems[6];
 // Bytes the scanner reads from the file at a time.
 enum { READER_CHUNK = 65536 };
 
+// The play area the game accepts: at least a ball wide and high, and near enough
+// the origin that positions there still move in fine steps.
+constexpr float READER_FIELD_MIN = 1.0f;      // least width and height, level units
+constexpr float READER_LIMIT_MAX = 10000.0f;  // largest |limit|, level units
+
 // One finding about the file, for authoring tools (the game does not collect them).
 struct s_reader_note {
     int line;          // line of the file, counting from 1
@@ -49,7 +54,8 @@ public:
     void print(const s_map& map);
     // Writes the same description to any stream.
     void print(const s_map& map, std::ostream& out);
-    // Throws "FILE:LINE: ..." unless the world holds the four play-area limits the game needs.
+    // Throws "FILE:LINE: ..." unless the world's first four limits make a play area the game
+    // can use (READER_FIELD_MIN, READER_LIMIT_MAX).
     void requireLimits(const s_map& map);
     // Collects findings (skipped tokens, unknown kinds, suspicious faces...) into notes; null stops.
     void setNotes(std::vector<s_reader_note>* notes);
@@ -73,6 +79,7 @@ private:
     std::vector<std::vector<int>> group_id_lines;  // line of each identifier, per group
     std::vector<int> group_count_lines;            // line of each group's NUMFACES (or BLOCKS)
     int world_line = 0;                            // line of the first WORLD keyword
+    int limits_line = 0;                           // line of the first LIMITS keyword
     int world_count_line = 0;                      // line of the world's last NUMFACES
 
     bool next();
@@ -88,6 +95,7 @@ private:
                      std::vector<int>& lines);
     void checkTexture(const std::string& path);
     void checkFace(const s_face& face, int at);
+    void checkMove(const std::string& kind, const s_move& move, int at);
     int resolve(const std::string& id, int at);
     void resolveList(const char* owner, int& count, const std::vector<std::string>& names,
                      const std::vector<int>& lines, std::vector<int>& indices, int count_line);

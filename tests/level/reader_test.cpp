@@ -242,9 +242,16 @@ TEST(ReaderRejects, bad_input_names_the_line_and_what_was_expected)
         {"BLOCKS NUMFACES 1\n\nFACES brick END",
          ":3: face \"brick\" is used but the file defines no FACE"},
         {"BLOCKS\nMOVE HORIZONTAL 2 3 0\nEND",
-         ":2: MOVE HORIZONTAL needs a duration above 0 ms, found 0"},
+         ":2: MOVE HORIZONTAL needs a duration of 1 ms or more, found 0"},
         {"BLOCKS\n\nMOVE CIRCLE 2 1 -500 END",
-         ":3: MOVE CIRCLE needs a duration above 0 ms, found -500"},
+         ":3: MOVE CIRCLE needs a duration of 1 ms or more, found -500"},
+        // Numbers that would turn a block's position infinite or not a number.
+        {"BLOCKS MOVE CIRCLE 2 1 1e-40 END",
+         ":1: MOVE CIRCLE needs a duration of 1 ms or more, found 1e-40"},
+        {"BLOCKS MOVE HORIZONTAL 2 3e38 1000 END",
+         ":1: MOVE HORIZONTAL needs a distance from -10000 to 10000 units, found 3e+38"},
+        {"BLOCKS MOVE CIRCLE 2 -10000.001 1 END",
+         ":1: MOVE CIRCLE needs an offset from -10000 to 10000 units, found -10000.001"},
         // Every line end counts, blank and CRLF lines included.
         {"\r\n\r\n\t \n  FACE\r\n VERTEX 1 2\r\n\r\n oops END",
          ":7: expected a number after VERTEX, found \"oops\""},
@@ -270,6 +277,43 @@ TEST(ReaderLimits, require_limits_rejects_a_world_without_four)
     } catch (const std::string& message) {
         EXPECT_EQ(message, dir.path + "/empty.map:3: the world needs LIMITS with four numbers "
                                       "(left, right, bottom, top)");
+    }
+}
+
+TEST(ReaderLimits, a_play_area_empty_reversed_or_far_out_is_refused_on_its_line)
+{
+    const struct {
+        const char* limits;
+        const char* problem;
+    } cases[] = {
+        {"-10 10 -8 8", ""},
+        {"-0.5 0.5 9999 10000", ""},  // a ball's width and height, at the edge of the reach
+        {"5 5 -8 8", "LIMITS make a play area 0 units wide: right must lie at least 1 beyond left"},
+        {"8 -8 -8 8",
+         "LIMITS make a play area -16 units wide: right must lie at least 1 beyond left"},
+        {"-10 10 8 7.5",
+         "LIMITS make a play area -0.5 units high: top must lie at least 1 above bottom"},
+        {"-10 10 -8 1e5", "LIMITS top 100000 lies more than 10000 units from the origin"},
+        {"-3e38 3e38 -8 8", "LIMITS left -3e+38 lies more than 10000 units from the origin"},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.limits);
+        std::string path =
+            dir.write("area.map", std::string("WORLD\n\nLIMITS ") + c.limits + " END");
+        s_map game_map, tool_map;
+        std::string error;
+        EXPECT_EQ(reader_load(path, game_map, &error), *c.problem ? 1 : 0);
+        EXPECT_EQ(error, *c.problem ? path + ":3: " + c.problem : "");
+        // The checker reports the same, as an error on the same line.
+        std::vector<s_reader_note> notes;
+        Reader reader(path);
+        reader.setNotes(&notes);
+        reader.read(tool_map);
+        bool noted = false;
+        for (const s_reader_note& note : notes)
+            noted = noted || (note.line == 3 && note.error && note.text == c.problem);
+        EXPECT_EQ(noted, *c.problem != 0);
     }
 }
 
