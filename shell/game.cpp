@@ -8,6 +8,7 @@
 #include "shell/vertex.h"
 
 #include <SDL/SDL.h>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -158,6 +159,14 @@ void game_view_refresh(s_game* game)
     game_internal_select(game);
 }
 
+// The tilted view's turn with the pad, by degrees at the field's edge. Only a
+// level built in memory can have a field of no width: its view does not turn.
+static f32 game_internal_turn(f32 pad_x, f32 degrees, f32 field_width)
+{
+    f32 turn = pad_x * degrees / field_width;
+    return std::isfinite(turn) ? turn : 0;
+}
+
 void game_view(s_game* game)
 {
     // Space is consumed only when no selection is pending, so one key-down
@@ -187,8 +196,8 @@ void game_view(s_game* game)
         break;
     case 2:
         coord_set_pos(camera->view_target, pad_x, 0, 0);
-        coord_set_rot(camera->item_target, -60, pad_x * (-30) / game->field_width,
-                      pad_x * (-45) / game->field_width);
+        coord_set_rot(camera->item_target, -60, game_internal_turn(pad_x, -30, game->field_width),
+                      game_internal_turn(pad_x, -45, game->field_width));
         break;
     case 3:
         coord_set_pos(camera->view_target, pad_x, pad_y, 0);

@@ -86,6 +86,19 @@ TEST(MoveKinds, each_kind_writes_its_axes_from_the_origin_at_driven_ticks)
         {"dummy leaves the block alone", move_dummy, {1, 1}, 0, {1234}, {9, 9, 9}},
         {"one parameter is too few", move_horizontal, {5}, 0, {1234}, {9, 9, 9}},
         {"no parameters", move_circle, {}, 0, {1234}, {9, 9, 9}},
+        // Built in memory past the reader's bounds: positions stay numbers.
+        {"a circle too quick for its angle stays where it was",
+         move_circle,
+         {2, 1e-40f},
+         0,
+         {0, 1000},
+         {4, 4, 9}},
+        {"a distance too far for its offset stays where it was",
+         move_horizontal,
+         {3e38f, 1000},
+         0,
+         {500},
+         {9, 9, 9}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

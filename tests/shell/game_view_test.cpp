@@ -86,6 +86,15 @@ TEST_F(Views, view_two_turns_with_the_pad)
     EXPECT_EQ(game.camera.view_target->y, 0);
 }
 
+TEST_F(Views, view_two_of_a_field_without_width_does_not_turn)
+{
+    game.field_width = 0;
+    press_space();
+    press_space();
+    EXPECT_EQ(game.camera.item_target->ry, 0);
+    EXPECT_EQ(game.camera.item_target->rz, 0);
+}
+
 TEST_F(Views, right_button_tilts_views_zero_and_one_only)
 {
     gl_vertex.key[VTX_MOUSE_RIGHT] = 1;
