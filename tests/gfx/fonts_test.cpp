@@ -124,8 +124,10 @@ TEST_F(Text, positions_are_truncated_toward_zero)
     // 10.7 + 16 = 26.7 draws up to 26; -0.5 + 16 = 15.5 up to 15.
     PrintString(10.7f, 5, 16, 16, 0, "x");
     PrintString(-0.5f, 40, 16, 16, 0, "y");
+    // Corners beyond the int range: the glyph is off any screen and not drawn.
+    PrintString(40, 40, 3e9f, 16, 0, "w");
     const int cases[][3] = {{9, 10, -1},  {10, 10, 'x'}, {25, 10, 'x'}, {26, 10, -1},
-                            {0, 45, 'y'}, {14, 45, 'y'}, {15, 45, -1}};
+                            {0, 45, 'y'}, {14, 45, 'y'}, {15, 45, -1},  {30, 30, -1}};
     for (const auto& c : cases)
         EXPECT_EQ(code_at(c[0], c[1]), c[2]) << c[0] << ", " << c[1];
 }
