@@ -147,6 +147,21 @@ TEST_F(Ball, WallsBounceOnlyABallHeadingOutwards)
     }
 }
 
+TEST_F(Ball, SplitOffABallPastAWallStartsAgainstTheWall)
+{
+    // A long frame's step carries a ball well past a wall before it turns back.
+    const f32 past[][4] = {{RIGHT + 1.4f, TOP + 0.8f, RIGHT - 0.5f, TOP - 0.5f},
+                           {LEFT - 1.4f, 10, LEFT + 0.5f, 10}};
+    for (const auto& p : past) {
+        memset(balls.states, 0, sizeof balls.states);
+        place_ball(0, p[0], p[1], p[0], p[1], UP);
+        ball_list_insert(&balls, 0, 0);
+        ASSERT_EQ(1, balls.states[1]);
+        EXPECT_EQ(p[2], balls.balls[1].mobile.x);
+        EXPECT_EQ(p[3], balls.balls[1].mobile.y);
+    }
+}
+
 TEST_F(Ball, NoFloorAndLossBelowBottomMinusFiveFreesTheSlot)
 {
     park_pad(15);
