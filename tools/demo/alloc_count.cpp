@@ -47,11 +47,15 @@ static void alloc_count_hook(const volatile void* block, size_t)
         alloc_count_note(trace[1]);
 }
 
+// The sanitizer takes the pair of hooks only: frees need nothing.
+static void alloc_count_free_hook(const volatile void*)
+{}
+
 static void alloc_count_install()
 {
     static bool installed = false;
     if (!installed)
-        __sanitizer_install_malloc_and_free_hooks(alloc_count_hook, nullptr);
+        __sanitizer_install_malloc_and_free_hooks(alloc_count_hook, alloc_count_free_hook);
     installed = true;
 }
 #else
