@@ -4,6 +4,7 @@
 // the whole process. After every frame the rules of play are checked; a broken
 // one aborts, so the fuzzer keeps the input.
 #include <SDL/SDL.h>
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -382,6 +383,26 @@ static void fuzz_end()
     rmdir(fuzz_dir.c_str());
 }
 
+// Xlib ends the process when the display goes away (another test's server
+// stopped, or two runs given one display), and libFuzzer would then file the
+// input that happened to be running as a crash it never caused. Ending
+// without the exit handlers leaves no such report, only this line.
+static int fuzz_display_lost(void*)
+{
+    fprintf(stderr, "fuzz_game: the X display went away; no input is at fault\n");
+    _exit(2);
+}
+
+// Xlib is already loaded by SDL; its handler is set after SDL has set its own.
+static void fuzz_watch_display()
+{
+    typedef int (*handler)(void*);
+    typedef handler (*set_handler)(handler);
+    set_handler set = (set_handler)dlsym(RTLD_DEFAULT, "XSetIOErrorHandler");
+    if (set)
+        set(fuzz_display_lost);
+}
+
 // Starts the game once per process on a pack of one level, which each input
 // rewrites: a cleared level then switches to itself, read again.
 static void fuzz_start()
@@ -402,6 +423,7 @@ static void fuzz_start()
     if (game_start(&fuzz_game, fuzz_dir.c_str(), &seed) != 0)
         fuzz_fail("the game did not start (an X display and the game's data/ are needed)");
     atexit(fuzz_end);
+    fuzz_watch_display();
     VTX_SetPausable(0);
     // Decoding music is no part of play and would cost every frame.
     music_free(&fuzz_game.music);
