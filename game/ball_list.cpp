@@ -67,6 +67,11 @@ void ball_list_insert(s_ball_list* list, f32 x, f32 y)
             break;
         }
     }
+    // A ball may be past a wall by a frame's step before it turns back. A new
+    // ball starting there would crawl back in for seconds on the small sideways
+    // part of its launch: it starts against the wall instead.
+    start.x = std::min(std::max(start.x, list->limits[0] + 0.5f), list->limits[1] - 0.5f);
+    start.y = std::min(start.y, list->limits[3] - 0.5f);
     particle_create(list->particles, &start, 4, PARTICLE_BALL_CREATE, 0);
     ball_define(&list->balls[slot], start.x, start.y, BALL_WEIGHT_NORMAL,
                 list->textures[BALL_TYPE_NORMAL], list->quadric);

@@ -39,7 +39,8 @@ void ball_list_define(s_ball_list* list, s_particle* particles, s_surface* surfa
                       GLUquadric* quadric, f32 left, f32 right, f32 bottom, f32 top);
 // Takes every ball out of play and sets new limits; sounds and textures stay loaded.
 void ball_list_reset(s_ball_list* list, f32 left, f32 right, f32 bottom, f32 top);
-// Puts a normal ball into play: at the lowest-numbered ball in play, else at (x, y). Full list: nothing.
+// Puts a normal ball into play: at the lowest-numbered ball in play, else at (x, y), brought
+// inside the side and top limits. Full list: nothing.
 void ball_list_insert(s_ball_list* list, f32 x, f32 y);
 // ORs flags into the state of every ball in play.
 void ball_list_state(s_ball_list* list, char flags);

@@ -90,8 +90,18 @@ static void font_format(s_font_text* text, const char* format, va_list args)
     }
 }
 
+// True when a corner converts to an int: one beyond the int range (or not a
+// number) lies far off any screen, and its conversion would be undefined.
+static bool font_in_int_range(float value)
+{
+    return value >= -2147483648.0f && value < 2147483648.0f;
+}
+
 void PrintChar(float x, float y, float size, char code)
 {
+    if (!font_in_int_range(x) || !font_in_int_range(y) || !font_in_int_range(x + size) ||
+        !font_in_int_range(y + size))
+        return;
     u8 n = (u8)code;
     float left = (float)(n % 16) / 16.0f;
     float bottom = 1.0f - (float)(n / 16) / 16.0f - FONT_CELL;

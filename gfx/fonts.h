@@ -18,5 +18,6 @@ int font_init();
 void font_stop();
 // Formats (%c %d %s; any other %X prints both characters) and draws at pixel (x, y); returns 0.
 int PrintString(float x, float y, float size, float spacing, int font, const char* format, ...);
-// Draws one glyph square with its bottom-left corner at (x, y); only inside PrintString's set-up.
+// Draws one glyph square with its bottom-left corner at (x, y), nothing if a corner lies
+// beyond the int range; only inside PrintString's set-up.
 void PrintChar(float x, float y, float size, char code);

@@ -281,13 +281,9 @@ static void check_whole(const s_map& map, s_check_watch& watch)
         watch.note(at, false,
                    "the world has " + std::to_string(limits) +
                        " LIMITS values: the game uses the first four");
-    const std::vector<float>& l = map.world.limits;
-    int at_limits = watch.limits_line ? watch.limits_line : 1;
-    bool field = l.size() >= 4 && l[0] < l[1] && l[2] < l[3];
-    if (l.size() >= 4 && !field)
-        watch.note(at_limits, true,
-                   "LIMITS give an empty or reversed field: left must be less than right "
-                   "and bottom less than top");
+    std::string problem = reader_limits_problem(map.world.limits);
+    if (!problem.empty())
+        watch.note(watch.limits_line ? watch.limits_line : 1, true, problem);
     for (size_t g = 0; g < map.groups.size(); g++) {
         const s_block_group& group = map.groups[g];
         for (int index : group.face_indices) {
@@ -300,7 +296,7 @@ static void check_whole(const s_map& map, s_check_watch& watch)
                                ": its blocks turn plain after the last one");
         }
     }
-    if (!field)
+    if (limits < 4 || !problem.empty())
         return;
     std::vector<s_check_block> blocks;
     for (size_t g = 0; g < map.groups.size(); g++)

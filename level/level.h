@@ -44,21 +44,21 @@ struct s_move {
     float start = 0.0f;         // tick count (ms) at which the current leg began
 };
 
-// A face animation kind (the rows of shader_kinds).
+// A face animation kind (the rows of g_items).
 struct s_shader_item {
     std::string name;   // keyword as written in the map file; "" ends the table
     shader_func func;   // null in the end entry
     size_t params = 0;  // parameters func reads; given fewer, the face runs shader_dummy
 };
 
-// A block movement kind (the rows of move_kinds).
+// A block movement kind (the rows of g_mitems).
 struct s_move_item {
     std::string name;   // keyword as written in the map file; "" ends the table
     move_func func;     // null in the end entry
     size_t params = 0;  // parameters func reads; given fewer, the block runs move_dummy
 };
 
-// The row of a kind table (shader_kinds, move_kinds) named name, or its end row
+// The row of a kind table (g_items, g_mitems) named name, or its end row
 // (null function) when none is.
 template <typename T> const T* level_kind(const T* table, const std::string& name)
 {

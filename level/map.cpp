@@ -35,6 +35,14 @@ void Map::init()
     }
 }
 
+void Map::stop()
+{
+    surface_stop(&surface);
+    surface_init(&surface);
+    for (s_face& face : map.faces)
+        face.texture_ids.clear();
+}
+
 void Map::replace(s_map& next)
 {
     std::swap(map, next);

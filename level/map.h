@@ -9,7 +9,7 @@ class Map {
 public:
     // An empty level with an initialised texture store.
     Map();
-    // Deletes every texture the level loaded, then the level itself.
+    // Deletes every texture the level still holds (none after stop), then the level itself.
     ~Map();
     Map(const Map&) = delete;
     Map& operator=(const Map&) = delete;
@@ -20,6 +20,8 @@ public:
     void init();
     // Moves the living blocks, animates the faces drawn and draws the world, then the blocks.
     void render();
+    // Deletes the level's textures now, while their GL context lives; init loads them again.
+    void stop();
     // Plays next instead (next receives the old level): loads its textures, then deletes
     // those of the old level it does not name; shared ones keep their GL names.
     void replace(s_map& next);

@@ -29,6 +29,16 @@ static float move_leg_offset(s_move& move, bool& reverse)
     return s / p1;
 }
 
+// Writes a coordinate the law computed. The reader keeps every level's numbers
+// where the laws give numbers; a level built in memory may not be, and there a
+// result that overflowed or is not a number leaves the block where it was
+// rather than make it vanish where no ball can hit it.
+static void move_write(float& coordinate, float value)
+{
+    if (std::isfinite(value))
+        coordinate = value;
+}
+
 // Applies the back-and-forth law to the axes chosen: the offset goes out from
 // the origin on the way out and comes back from origin + p0 on the way back.
 static void move_back_and_forth(s_block& block, s_move& move, bool along_x, bool along_y)
@@ -40,9 +50,9 @@ static void move_back_and_forth(s_block& block, s_move& move, bool along_x, bool
     if (reverse)
         s = move.params[0] - s;
     if (along_x)
-        block.position.x = s + block.origin.x;
+        move_write(block.position.x, s + block.origin.x);
     if (along_y)
-        block.position.y = s + block.origin.y;
+        move_write(block.position.y, s + block.origin.y);
 }
 
 void move_circle(s_block& block, s_move& move)
@@ -53,8 +63,8 @@ void move_circle(s_block& block, s_move& move)
     float p0 = move.params[0];
     float turned = (now - move.start) * MOVE_TURN;
     float angle = turned / move.params[1];
-    block.position.x = (float)(p0 + ((double)block.origin.x + cos((double)angle)));
-    block.position.y = (float)(p0 + ((double)block.origin.y + sin((double)angle)));
+    move_write(block.position.x, (float)(p0 + ((double)block.origin.x + cos((double)angle))));
+    move_write(block.position.y, (float)(p0 + ((double)block.origin.y + sin((double)angle))));
 }
 
 void move_diagonal(s_block& block, s_move& move)
@@ -72,7 +82,8 @@ void move_vertical(s_block& block, s_move& move)
     move_back_and_forth(block, move, false, true);
 }
 
-const s_move_item move_kinds[6] = {
+// Each kind's row holds its parameter count, so a kind given fewer does nothing.
+s_move_item g_mitems[6] = {
     {"DUMMY", move_dummy, 0},
     {"CIRCLE", move_circle, MOVE_PARAM_COUNT},
     {"DIAGONAL", move_diagonal, MOVE_PARAM_COUNT},
@@ -80,8 +91,3 @@ const s_move_item move_kinds[6] = {
     {"VERTICAL", move_vertical, MOVE_PARAM_COUNT},
     {"", nullptr, 0},
 };
-
-const s_move_item* move_kind(const std::string& name)
-{
-    return level_kind(move_kinds, name);
-}

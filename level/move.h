@@ -7,11 +7,15 @@
 // Parameters every moving kind reads: p0 distance or offset, p1 leg duration or period (ms).
 enum { MOVE_PARAM_COUNT = 2 };
 
-// Every kind by its keyword, in the file format's order; ends with {"", nullptr, 0}.
-extern const s_move_item move_kinds[6];
+// What the reader accepts of a moving kind's numbers. A leg or a turn shorter than
+// a millisecond is over within any frame, a block sent farther leaves any field;
+// within these a position stays a number however long the game runs.
+constexpr float MOVE_DURATION_MIN_MS = 1.0f;   // least p1
+constexpr float MOVE_DISTANCE_MAX = 10000.0f;  // largest |p0|, level units
 
-// The row of the kind named name, or the end row (null function) when none is.
-const s_move_item* move_kind(const std::string& name);
+// Block movement kinds by keyword, the map reader's table; ends with {"", nullptr, 0}.
+extern s_move_item g_mitems[6];
+
 // Does nothing (unknown kinds, and moving kinds given too few parameters).
 void move_dummy(s_block& block, s_move& move);
 // Runs round a unit circle centred at origin + (p0, p0), one turn per p1 ms.

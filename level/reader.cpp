@@ -1,11 +1,11 @@
 // Map-file reader of the level: a line-counting token scanner, the WORLD, FACE and BLOCKS grammars, and the resolution pass.
 #include "level/reader.h"
 
+#include <cmath>
 #include <limits>
 #include <algorithm>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <vector>
 #include <sys/stat.h>
 
@@ -13,18 +13,6 @@
 #include "level/shader.h"
 #include "level/token.h"
 #include "shell/vertex.h"
-
-s_shader_item g_items[8] = {
-    {"DUMMY", shader_dummy},   {"ROTATE", shader_rotate},
-    {"SCROLL", shader_scroll}, {"TURB", shader_turb},
-    {"WAVE", shader_wave},     {"ROTZOOM", shader_rotzoom},
-    {"COLOR", shader_color},   {"", nullptr},
-};
-
-s_move_item g_mitems[6] = {
-    {"DUMMY", move_dummy},           {"CIRCLE", move_circle},     {"DIAGONAL", move_diagonal},
-    {"HORIZONTAL", move_horizontal}, {"VERTICAL", move_vertical}, {"", nullptr},
-};
 
 // Everything a reading needs besides the map it fills.
 struct Reader::State {
@@ -44,6 +32,7 @@ struct Reader::State {
     std::vector<std::vector<int>> group_id_lines;  // line of each identifier, per group
     std::vector<int> group_count_lines;            // line of each group's NUMFACES (or BLOCKS)
     int world_line = 0;                            // line of the first WORLD keyword
+    int limits_line = 0;                           // line of the first LIMITS keyword
     int world_count_line = 0;                      // line of the world's last NUMFACES
 
     bool next();
@@ -217,6 +206,8 @@ void Reader::State::readWorld(s_map& map)
         } else if (token == "FACES") {
             readFaceIds(world.face_count, world.face_ids, world_id_lines);
         } else if (token == "LIMITS") {
+            if (limits_line == 0)
+                limits_line = token_line;
             for (int i = 0; i < 4; i++)
                 world.limits.push_back(readFloat("LIMITS"));
         } else if (token == "END") {
@@ -233,25 +224,11 @@ void Reader::State::readShader(s_face& face)
     int count = readInt("SHADER");
     for (int i = 0; i < count; i++)
         shader.params.push_back(readFloat("SHADER"));
-    shader.func = shader_dummy;
-    size_t k = 0;
-    while (!g_items[k].name.empty() && g_items[k].name != kind)
-        k++;
-    if (g_items[k].func)
-        shader.func = g_items[k].func;
-    // Kinds that would read past their parameters do nothing instead.
-    static const size_t needed[] = {0,
-                                    SHADER_ROTATE_PARAMS,
-                                    SHADER_SCROLL_PARAMS,
-                                    SHADER_TURB_PARAMS,
-                                    SHADER_WAVE_PARAMS,
-                                    SHADER_ROTZOOM_PARAMS,
-                                    SHADER_COLOR_PARAMS,
-                                    0};
+    const s_shader_item* item = level_kind(g_items, kind);
+    shader.func = item->func ? item->func : shader_dummy;
     if (watch)
-        watch->kind(at, "SHADER", kind, g_items[k].func != nullptr, needed[k],
-                    shader.params.size());
-    if (shader.params.size() < needed[k])
+        watch->kind(at, "SHADER", kind, item->func != nullptr, item->params, shader.params.size());
+    if (shader.params.size() < item->params)
         shader.func = shader_dummy;
     face.shaders.push_back(shader);
 }
@@ -305,24 +282,25 @@ void Reader::State::readMove(s_block_group& group)
     int count = readInt("MOVE");
     for (int i = 0; i < count; i++)
         move.params.push_back(readFloat("MOVE"));
-    move.func = move_dummy;
     move.reverse = false;
     move.start = (float)gl_vertex.ticks;
-    size_t k = 0;
-    while (!g_mitems[k].name.empty() && g_mitems[k].name != kind)
-        k++;
-    if (g_mitems[k].func)
-        move.func = g_mitems[k].func;
-    size_t needed = move.func != move_dummy ? MOVE_PARAM_COUNT : 0;
+    const s_move_item* item = level_kind(g_mitems, kind);
+    move.func = item->func ? item->func : move_dummy;
+    size_t needed = item->params;
     if (watch)
-        watch->kind(at, "MOVE", kind, g_mitems[k].func != nullptr, needed, move.params.size());
+        watch->kind(at, "MOVE", kind, item->func != nullptr, needed, move.params.size());
     if (move.params.size() < needed) {
         move.func = move_dummy;
-    } else if (needed && !(move.params[1] > 0.0f)) {
-        // Every moving kind divides by its duration or period.
-        std::ostringstream value;
-        value << move.params[1];
-        fail(at, "MOVE " + kind + " needs a duration above 0 ms, found " + value.str());
+    } else if (needed && !(move.params[1] >= MOVE_DURATION_MIN_MS)) {
+        // Every moving kind divides by its duration and multiplies by its distance:
+        // beyond the bounds a block's position would overflow or stop being a number.
+        fail(at, "MOVE " + kind + " needs a duration of " + token_number(MOVE_DURATION_MIN_MS) +
+                     " ms or more, found " + token_number(move.params[1]));
+    } else if (needed && !(std::fabs(move.params[0]) <= MOVE_DISTANCE_MAX)) {
+        fail(at, "MOVE " + kind + " needs " +
+                     (move.func == move_circle ? "an offset" : "a distance") + " from -" +
+                     token_number(MOVE_DISTANCE_MAX) + " to " + token_number(MOVE_DISTANCE_MAX) +
+                     " units, found " + token_number(move.params[0]));
     }
     group.moves.push_back(move);
 }
@@ -432,6 +410,30 @@ void Reader::requireLimits(const s_map& map)
     if (map.world.limits.size() < 4)
         throw state->filename + ":" + std::to_string(state->world_line ? state->world_line : 1) +
             ": the world needs LIMITS with four numbers (left, right, bottom, top)";
+    std::string problem = reader_limits_problem(map.world.limits);
+    if (!problem.empty())
+        throw state->filename + ":" + std::to_string(state->limits_line) + ": " + problem;
+}
+
+std::string reader_limits_problem(const std::vector<float>& limits)
+{
+    static const char* const names[4] = {"left", "right", "bottom", "top"};
+    for (size_t i = 0; i < 4 && i < limits.size(); i++)
+        if (!(std::fabs(limits[i]) <= READER_LIMIT_MAX))
+            return std::string("LIMITS ") + names[i] + " " + token_number(limits[i]) +
+                   " lies more than " + token_number(READER_LIMIT_MAX) + " units from the origin";
+    if (limits.size() < 4)
+        return "";
+    double width = (double)limits[1] - limits[0], height = (double)limits[3] - limits[2];
+    if (!(width >= READER_FIELD_MIN))
+        return "LIMITS make a play area " + token_number((float)width) +
+               " units wide: right must lie at least " + token_number(READER_FIELD_MIN) +
+               " beyond left";
+    if (!(height >= READER_FIELD_MIN))
+        return "LIMITS make a play area " + token_number((float)height) +
+               " units high: top must lie at least " + token_number(READER_FIELD_MIN) +
+               " above bottom";
+    return "";
 }
 
 int reader_load(const std::string& path, s_map& map, std::string* error)

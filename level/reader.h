@@ -7,11 +7,6 @@
 
 #include "level/level.h"
 
-// Face animation kinds by keyword, in table order; ends with {"", nullptr}.
-extern s_shader_item g_items[8];
-// Block movement kinds by keyword, in table order; ends with {"", nullptr}.
-extern s_move_item g_mitems[6];
-
 // Bytes the scanner reads from the file at a time.
 enum { READER_CHUNK = 65536 };
 
@@ -39,6 +34,14 @@ struct s_reader_watch {
     // The problem the reader is about to throw, without file or line.
     virtual void failed(int line, const std::string& problem) = 0;
 };
+
+// The play area the game accepts: at least a ball wide and high, and near enough
+// the origin that positions there still move in fine steps.
+constexpr float READER_FIELD_MIN = 1.0f;      // least width and height, level units
+constexpr float READER_LIMIT_MAX = 10000.0f;  // largest |limit|, level units
+
+// What makes the first four limits no play area, or "" when they make one.
+std::string reader_limits_problem(const std::vector<float>& limits);
 
 // Reads one map file. Every failure is thrown as a std::string: the open
 // failure is exactly "Could not open file " + name; everything else is

@@ -146,7 +146,9 @@ void shader_color(s_face& face, s_shader& shader)
     face.color[channel] = (float)(base + swing * sin(now * shader.params[3]));
 }
 
-const s_shader_item shader_kinds[8] = {
+// Each kind's row holds its parameter count, so a kind that would read past its
+// parameters does nothing instead.
+s_shader_item g_items[8] = {
     {"DUMMY", shader_dummy, 0},
     {"ROTATE", shader_rotate, SHADER_ROTATE_PARAMS},
     {"SCROLL", shader_scroll, SHADER_SCROLL_PARAMS},
@@ -156,8 +158,3 @@ const s_shader_item shader_kinds[8] = {
     {"COLOR", shader_color, SHADER_COLOR_PARAMS},
     {"", nullptr, 0},
 };
-
-const s_shader_item* shader_kind(const std::string& name)
-{
-    return level_kind(shader_kinds, name);
-}

@@ -15,11 +15,9 @@ enum {
     SHADER_COLOR_PARAMS = 4,
 };
 
-// Every kind by its keyword, in the file format's order; ends with {"", nullptr, 0}.
-extern const s_shader_item shader_kinds[8];
+// Face animation kinds by keyword, the map reader's table; ends with {"", nullptr, 0}.
+extern s_shader_item g_items[8];
 
-// The row of the kind named name, or the end row (null function) when none is.
-const s_shader_item* shader_kind(const std::string& name);
 // Does nothing (unknown kinds, and kinds given too few parameters).
 void shader_dummy(s_face& face, s_shader& shader);
 // Turns the texture about (0.5, 0.5) at p0 degrees per ms.

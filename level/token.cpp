@@ -3,7 +3,9 @@
 #include "level/token.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 // Longest piece of a bad token quoted back in a message.
@@ -92,4 +94,18 @@ bool token_int(const std::string& text, int& value)
         return false;
     value = (int)v;
     return true;
+}
+
+std::string token_number(float value)
+{
+    char text[32];
+    snprintf(text, sizeof text, "%g", (double)value);
+    if (strtof(text, nullptr) == value && !strchr(text, 'e'))
+        return text;
+    for (int digits = 1; digits <= 9; digits++) {
+        snprintf(text, sizeof text, "%.*g", digits, (double)value);
+        if (strtof(text, nullptr) == value)
+            break;
+    }
+    return text;
 }

@@ -9,6 +9,10 @@ bool token_space(char c);
 bool token_float(const std::string& text, float& value);
 // Parses a whole token as a 32-bit int into value; false on bad syntax or overflow.
 bool token_int(const std::string& text, int& value);
+// A number as messages quote it: as a stream writes it when that reads back as
+// the same float, else in the fewest digits that do, so a value just past a
+// bound never shows as the bound itself.
+std::string token_number(float value);
 // A token made safe to echo in a message: quoted, cut short, control and
 // non-ASCII bytes shown as '?'.
 std::string token_quote(const std::string& text);

@@ -10,6 +10,7 @@
 #include "shell/watch.h"
 
 #include <SDL/SDL.h>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -160,6 +161,14 @@ void game_view_refresh(s_game* game)
     game_internal_select(game);
 }
 
+// The tilted view's turn with the pad, by degrees at the field's edge. Only a
+// level built in memory can have a field of no width: its view does not turn.
+static f32 game_internal_turn(f32 pad_x, f32 degrees, f32 field_width)
+{
+    f32 turn = pad_x * degrees / field_width;
+    return std::isfinite(turn) ? turn : 0;
+}
+
 void game_view(s_game* game)
 {
     // Space is consumed only when no selection is pending, so one key-down
@@ -189,8 +198,8 @@ void game_view(s_game* game)
         break;
     case 2:
         coord_set_pos(camera->view_target, pad_x, 0, 0);
-        coord_set_rot(camera->item_target, -60, pad_x * (-30) / game->field_width,
-                      pad_x * (-45) / game->field_width);
+        coord_set_rot(camera->item_target, -60, game_internal_turn(pad_x, -30, game->field_width),
+                      game_internal_turn(pad_x, -45, game->field_width));
         break;
     case 3:
         coord_set_pos(camera->view_target, pad_x, pad_y, 0);
@@ -317,6 +326,10 @@ void game_stop(s_game* game)
         particle_stop(&game->particles);
     if (game->stage >= GAME_STAGE_SURFACES)
         surface_stop(&game->surfaces);
+    // The level's textures go while their GL context is still there; the map
+    // itself lives on until its owner ends.
+    if (game->stage >= GAME_STAGE_WINDOW)
+        game->map.stop();
     if (game->stage >= GAME_STAGE_SOUND)
         CHD_Stop();
     if (game->stage >= GAME_STAGE_WINDOW)

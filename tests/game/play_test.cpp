@@ -220,6 +220,20 @@ TEST_F(play_field, walls_bounce_only_a_ball_heading_outwards_past_them)
     }
 }
 
+// A long frame's step can carry a ball well past a wall before it turns back: a
+// ball split off it starts against the wall, not outside the field.
+TEST_F(play_field, a_ball_split_off_a_ball_past_a_wall_starts_against_it)
+{
+    const f32 rows[][4] = {{21.4f, 30.8f, 19.5f, 29.5f}, {-1.4f, 10, 0.5f, 10}};
+    for (const auto& r : rows) {
+        ball_list_reset(&balls, 0, 20, 0, 30);
+        place_ball(0, r[0], r[1], r[0], r[1], UP);
+        ball_list_insert(&balls, 0, 0);
+        ASSERT_EQ(1, balls.states[1]);
+        EXPECT_TRUE(balls.balls[1].mobile.x == r[2] && balls.balls[1].mobile.y == r[3]) << r[0];
+    }
+}
+
 // The pad bounces a ball up, pushes it sideways by 0.75 x speed at its ends, and
 // damps it by 0.95 but never below the start speed 0.01; moving, it sweeps its path.
 TEST_F(play_field, pad_deflects_by_contact_point_and_damps_the_speed)

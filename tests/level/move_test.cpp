@@ -28,6 +28,14 @@ TEST(move, each_kind_places_the_block_from_its_origin_at_the_clock_values_given)
         {"circle counter-clockwise", move_circle, {0, 4000}, 1000, {2000}, {1, 3, 9}},
         {"a hair short of a turn", move_circle, {0, 4000}, 0, {4000}, {2, 1.99999487f, 9}},
         {"dummy leaves the block alone", move_dummy, {1, 1}, 0, {1234}, {9, 9, 9}},
+        // Built in memory past the reader's bounds: positions stay numbers.
+        {"a circle too quick for its angle stays",
+         move_circle,
+         {2, 1e-40f},
+         0,
+         {0, 1000},
+         {4, 4, 9}},
+        {"an offset that overflows stays", move_horizontal, {3e38f, 1000}, 0, {500}, {9, 9, 9}},
     };
     for (const auto& c : cases) {
         s_block block;

@@ -5,7 +5,9 @@
 #include <sstream>
 
 #include "level/check.h"
+#include "level/move.h"
 #include "level/reader.h"
+#include "level/shader.h"
 #include "shell/vertex.h"
 #include "tests/support/test_support.h"
 
@@ -116,8 +118,9 @@ TEST(reader, checker_finds_what_the_player_would_see_broken_on_its_line)
         std::string text, want;
     } cases[] = {
         {field + "b LIVES 2 ORIGIN 0 4 0 ORIGIN 3 4 0 MOVE VERTICAL 2 3 900 END", ""},
-        {"\nWORLD LIMITS 10 -10 -8 8 END", "2 e LIMITS give an empty or reversed field"},
-        {"\nWORLD LIMITS -10 10 8 8 END", "2 e LIMITS give an empty or reversed field"},
+        {"\nWORLD LIMITS 10 -10 -8 8 END", "2 e LIMITS make a play area -20 units wide"},
+        {"\nWORLD LIMITS -10 10 8 8 END", "2 e LIMITS make a play area 0 units high"},
+        {"\nWORLD LIMITS -0.5 0.5 9999 10000 END", ""},  // a ball's width, at the edge of reach
         {field + "b\nLIVES 3 ORIGIN 0 4 0 END", "4 e face \"b\" has 2 TEXTURE for LIVES 3"},
         {field + "nope LIVES 1 ORIGIN 0 4 0 END", "3 e face \"nope\" is not defined"},
         {field + "b LIVES 1\nORIGIN 9.5 4 0 END", "4 e the block at 9.5, 4 leaves the field"},
@@ -208,7 +211,20 @@ TEST(reader, reads_the_format_as_a_level_author_expects_and_names_the_line_of_ba
         {"BLOCKS NUMFACES 1\n\nFACES brick END",
          ":3: face \"brick\" is used but the file defines no FACE"},
         {"BLOCKS\nMOVE HORIZONTAL 2 3 0\nEND",
-         ":2: MOVE HORIZONTAL needs a duration above 0 ms, found 0"},
+         ":2: MOVE HORIZONTAL needs a duration of 1 ms or more, found 0"},
+        // Numbers that would turn a block's position infinite or not a number.
+        {"BLOCKS MOVE CIRCLE 2 1 1e-40 END",
+         ":1: MOVE CIRCLE needs a duration of 1 ms or more, found 1e-40"},
+        {"BLOCKS MOVE HORIZONTAL 2 3e38 1000 END",
+         ":1: MOVE HORIZONTAL needs a distance from -10000 to 10000 units, found 3e+38"},
+        {"BLOCKS MOVE CIRCLE 2 -10000.001 1 END",
+         ":1: MOVE CIRCLE needs an offset from -10000 to 10000 units, found -10000.001"},
+        {"WORLD\nLIMITS 5 5 -8 8 END",
+         ":2: LIMITS make a play area 0 units wide: right must lie at least 1 beyond left"},
+        {"WORLD LIMITS -10 10 8 7.5 END",
+         ":1: LIMITS make a play area -0.5 units high: top must lie at least 1 above bottom"},
+        {"WORLD LIMITS -3e38 3e38 -8 8 END",
+         ":1: LIMITS left -3e+38 lies more than 10000 units from the origin"},
         // Every line end counts, those beyond a buffer refill too.
         {std::string(READER_CHUNK + 1, '\n') + "FACE VERTEX x",
          ":65538: expected a number after VERTEX, found \"x\""},

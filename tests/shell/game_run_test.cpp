@@ -157,6 +157,7 @@ TEST_F(game_run, broken_data_costs_at_most_one_line_and_the_game_plays_on)
             game_stop(game_.get());
         }
         EXPECT_EQ(game_->stage, GAME_STAGE_NONE) << "everything started is stopped";
+        EXPECT_EQ(game_->map.getSurface()->entry_count, 0u) << "level textures outlived the window";
         EXPECT_EQ(testing::internal::GetCapturedStderr(), row.err);
     }
 }

@@ -51,6 +51,14 @@ TEST(game_view, space_steps_through_the_four_views_each_following_the_pad_its_wa
         EXPECT_TRUE(game.camera.view.pos_mode == row.glide &&
                     game.camera.item.rot_mode == row.glide);
     }
+    // View 2 of a field without width (a level built in memory) does not turn.
+    game.field_width = 0;
+    for (int press = 0; press < 2; press++) {
+        gl_vertex.key[VTX_KEY_SPACE] = 1;
+        game_view(&game);
+    }
+    EXPECT_TRUE(game.view_index == 2 && game.camera.item_target->ry == 0 &&
+                game.camera.item_target->rz == 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Allocation counter: wraps malloc and operator new and counts only the calls
-// whose immediate caller lies in this executable, where the game's code is
-// linked statically. Sanitizer builds keep their own allocator untouched.
+// Allocation counter: counts only the allocations whose immediate caller lies
+// in this executable, where the game's code is linked statically. Plain builds
+// wrap malloc and operator new; sanitizer builds keep their own allocator and
+// ask it, from its allocation hook, for the caller it recorded.
 #include "tools/demo/alloc_count.h"
 
 #include <atomic>
@@ -21,23 +22,6 @@ static inline void alloc_count_note(void* caller)
         counted.fetch_add(1, std::memory_order_relaxed);
 }
 
-void alloc_count_start()
-{
-    counted = 0;
-    started = true;
-    counting = true;
-}
-
-void alloc_count_hold(bool held)
-{
-    counting = started && !held;
-}
-
-uint64_t alloc_count_read()
-{
-    return counted;
-}
-
 #if defined(__SANITIZE_ADDRESS__)
 #define ALLOC_COUNT_SANITIZED 1
 #elif defined(__has_feature)
@@ -46,7 +30,38 @@ uint64_t alloc_count_read()
 #endif
 #endif
 
-#ifndef ALLOC_COUNT_SANITIZED
+#ifdef ALLOC_COUNT_SANITIZED
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void*,
+                                                                             size_t),
+                                                         void (*free_hook)(const volatile void*));
+extern "C" size_t __asan_get_alloc_stack(void* block, void** trace, size_t size, int* thread);
+
+// The recorded stack starts in the allocator's entry point; the frame after it is the caller.
+static void alloc_count_hook(const volatile void* block, size_t)
+{
+    if (!counting.load(std::memory_order_relaxed))
+        return;
+    void* trace[2];
+    int thread;
+    if (__asan_get_alloc_stack((void*)block, trace, 2, &thread) == 2)
+        alloc_count_note(trace[1]);
+}
+
+// The sanitizer takes the pair of hooks only: frees need nothing.
+static void alloc_count_free_hook(const volatile void*)
+{}
+
+static void alloc_count_install()
+{
+    static bool installed = false;
+    if (!installed)
+        __sanitizer_install_malloc_and_free_hooks(alloc_count_hook, alloc_count_free_hook);
+    installed = true;
+}
+#else
+static void alloc_count_install()
+{}
+
 extern "C" void* __libc_malloc(size_t size);
 extern "C" void* __libc_calloc(size_t count, size_t size);
 extern "C" void* __libc_realloc(void* block, size_t size);
@@ -105,3 +120,21 @@ void operator delete[](void* block, size_t) noexcept
     free(block);
 }
 #endif
+
+void alloc_count_start()
+{
+    alloc_count_install();
+    counted = 0;
+    started = true;
+    counting = true;
+}
+
+void alloc_count_hold(bool held)
+{
+    counting = started && !held;
+}
+
+uint64_t alloc_count_read()
+{
+    return counted;
+}
