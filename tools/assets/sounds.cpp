@@ -1,7 +1,5 @@
 // Sound effects synthesised from oscillators, noise and filters, written as
 // 16-bit 44.1 kHz mono WAV files; pad_load.wav is an exact one-second loop.
-#include <sndfile.h>
-
 #include <cmath>
 #include <cstdio>
 
@@ -104,6 +102,21 @@ static void finish(std::vector<f32>& s, f32 peak, bool fade)
     }
 }
 
+SNDFILE* assets_open_sound(const std::string& path, int rate, int channels, int format)
+{
+    if (assets_make_dirs(path) != 0)
+        return nullptr;
+    SF_INFO info = {};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file)
+        fprintf(stderr, "tumbrelix-assets: cannot write %s: %s\n", path.c_str(),
+                sf_strerror(nullptr));
+    return file;
+}
+
 // Samples are rounded to 16 bits here rather than by libsndfile, so the
 // rounding (half away from zero) and the clamp stay ours and the bytes never
 // change with the library's version.
@@ -114,17 +127,9 @@ static int write_wav(const std::string& path, const std::vector<f32>& s)
         f32 c = s[i] > 1 ? 1 : (s[i] < -1 ? -1 : s[i]);
         pcm[i] = (i16)std::lround(c * 32767.0f);
     }
-    if (assets_make_dirs(path) != 0)
+    SNDFILE* file = assets_open_sound(path, RATE, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    if (!file)
         return 1;
-    SF_INFO info = {};
-    info.samplerate = RATE;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!file) {
-        fprintf(stderr, "%s: cannot write: %s\n", path.c_str(), sf_strerror(nullptr));
-        return 1;
-    }
     sf_count_t written = sf_write_short(file, pcm.data(), (sf_count_t)pcm.size());
     int closed = sf_close(file);
     if (written != (sf_count_t)pcm.size() || closed != 0) {
