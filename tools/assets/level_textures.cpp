@@ -45,7 +45,17 @@ static void paint_cracks(s_canvas& img, int stage, u32 seed)
                   {0.1f, 0.07f, 0.06f}, 0.85f);
 }
 
-// A bevelled brick face; the side variant is darker so boxes read as solid without lighting.
+// Writes path.png and, darker, path_side.png: the sides of a box are darker
+// so it reads as solid without lighting.
+static int write_with_side(s_canvas img, const std::string& path)
+{
+    int bad = canvas_write_png(img, path + ".png");
+    for (f32& v : img.rgb)
+        v *= 0.6f;
+    return bad | canvas_write_png(img, path + "_side.png");
+}
+
+// A bevelled brick face.
 static s_canvas brick_face(s_rgb color, u32 seed)
 {
     return paint_pixels(128, 64, [&](int x, int y) {
@@ -69,11 +79,8 @@ static int write_bricks(const std::string& root)
         for (int stage = 0; stage < BRICK_STAGES; stage++) {
             s_canvas face = base;
             paint_cracks(face, stage, seed);
-            std::string path = root + "/data/blocks/brick_" + b.name + "_" + std::to_string(stage);
-            bad |= canvas_write_png(face, path + ".png");
-            for (f32& v : face.rgb)
-                v *= 0.6f;
-            bad |= canvas_write_png(face, path + "_side.png");
+            bad |= write_with_side(face, root + "/data/blocks/brick_" + b.name + "_" +
+                                             std::to_string(stage));
         }
         seed += 7;
     }
@@ -102,10 +109,7 @@ static int write_unbreakable(const std::string& root)
             [=](f32 x, f32 y) { return std::hypot((x - cx + 0.01f) * 2, y - cy + 0.02f) - 0.025f; },
             PAINT_WHITE, 0.7f);
     }
-    bad |= canvas_write_png(steel, root + "/data/blocks/steel.png");
-    for (f32& v : steel.rgb)
-        v *= 0.6f;
-    bad |= canvas_write_png(steel, root + "/data/blocks/steel_side.png");
+    bad |= write_with_side(steel, root + "/data/blocks/steel");
 
     s_canvas obsidian = paint_pixels(128, 64, [&](int x, int y) {
         f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 64;
@@ -114,10 +118,7 @@ static int write_unbreakable(const std::string& root)
         s_rgb c = rgb_scale({0.12f, 0.08f, 0.18f}, 0.7f + 0.6f * n);
         return rgb_mix(c, {0.75f, 0.4f, 1.0f}, vein * 0.8f);
     });
-    bad |= canvas_write_png(obsidian, root + "/data/blocks/obsidian.png");
-    for (f32& v : obsidian.rgb)
-        v *= 0.6f;
-    bad |= canvas_write_png(obsidian, root + "/data/blocks/obsidian_side.png");
+    bad |= write_with_side(obsidian, root + "/data/blocks/obsidian");
     return bad;
 }
 
@@ -141,10 +142,7 @@ static int write_walls(const std::string& root)
         paint(metal, sdf_circle(cx, cy, 0.035f), {0.2f, 0.22f, 0.25f});
         paint(metal, sdf_circle(cx - 0.008f, cy - 0.008f, 0.015f), PAINT_WHITE, 0.6f);
     }
-    bad |= canvas_write_png(metal, root + "/data/walls/metal.png");
-    for (f32& v : metal.rgb)
-        v *= 0.6f;
-    bad |= canvas_write_png(metal, root + "/data/walls/metal_side.png");
+    bad |= write_with_side(metal, root + "/data/walls/metal");
 
     s_canvas stone = paint_pixels(128, 128, [&](int x, int y) {
         f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 128;
@@ -156,10 +154,7 @@ static int write_walls(const std::string& root)
         s_rgb c = rgb_scale({0.62f, 0.55f, 0.45f}, 0.65f + 0.45f * n);
         return rgb_mix({0.2f, 0.18f, 0.15f}, c, smooth(0.008f, 0.02f, mortar));
     });
-    bad |= canvas_write_png(stone, root + "/data/walls/stone.png");
-    for (f32& v : stone.rgb)
-        v *= 0.6f;
-    bad |= canvas_write_png(stone, root + "/data/walls/stone_side.png");
+    bad |= write_with_side(stone, root + "/data/walls/stone");
 
     // Neon tube: bright along the middle, running along u, meant to scroll or pulse.
     s_canvas neon = paint_pixels(64, 64, [&](int x, int y) {
