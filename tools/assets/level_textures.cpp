@@ -17,7 +17,7 @@ static const s_brick_color BRICK_COLORS[] = {
     {"purple", {0.6f, 0.3f, 0.9f}},   {"pink", {1.0f, 0.45f, 0.7f}},
 };
 
-static const int BRICK_STAGES = 5;
+constexpr int BRICK_STAGES = 5;
 
 // Cracks drawn as jagged random walks; stage k holds all cracks of stage k - 1 and more.
 static void paint_cracks(s_canvas& img, int stage, u32 seed)

@@ -67,9 +67,9 @@ static void level_world_quad(s_level& level, const std::string& id, f32 x0, f32 
                      shaders);
 }
 
-static const f32 WALL_DEPTH = 1.5f;  // thickness of the walls beyond the limits
-static const f32 WALL_FRONT = 1.0f;  // z of the walls' front faces
-static const f32 BACK_Z = -1.5f;     // z of the background
+constexpr f32 WALL_DEPTH = 1.5f;  // thickness of the walls beyond the limits
+constexpr f32 WALL_FRONT = 1.0f;  // z of the walls' front faces
+constexpr f32 BACK_Z = -1.5f;     // z of the background
 
 // Background, the two side walls and the top wall, their inner faces exactly on the limits.
 static void level_world(s_level& level, const std::string& background, f32 background_tile,
@@ -179,7 +179,7 @@ static std::vector<s_vec> join(std::vector<s_vec> a, const std::vector<s_vec>& b
     return a;
 }
 
-static const f32 BW = 0.9f, BH = 0.45f, BD = 0.5f;  // half sizes of a standard brick
+constexpr f32 BW = 0.9f, BH = 0.45f, BD = 0.5f;  // half sizes of a standard brick
 
 // Foundry: the first level; rows of bricks of growing strength, steel studs and a sweeping row.
 static int level_foundry(const std::string& path)

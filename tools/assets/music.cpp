@@ -7,7 +7,7 @@
 #include "tools/assets/assets.h"
 #include "tools/assets/song.h"
 
-static const int SYNTH_RATE = 22050;
+constexpr int SYNTH_RATE = 22050;
 
 static f32 midi_hz(f32 midi)
 {
@@ -106,7 +106,7 @@ static void synth_echo(std::vector<f32>& mix, f32 row_seconds)
         mix[i] += mix[i - delay + ((i & 1) ? -1 : 1)] * 0.22f;
 }
 
-static const u32 OGG_SERIAL = 0x54424c58;  // fixed stream serial, so the files are reproducible
+constexpr u32 OGG_SERIAL = 0x54424c58;  // fixed stream serial, so the files are reproducible
 
 // The encoder picks a random stream serial; replace it in every page and refresh the page CRC.
 static int ogg_fix_serial(std::vector<u8>& bytes)

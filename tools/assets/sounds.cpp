@@ -5,8 +5,8 @@
 
 #include "tools/assets/assets.h"
 
-static const int RATE = 44100;
-static const f32 TWO_PI = 6.2831853f;
+constexpr int RATE = 44100;
+constexpr f32 TWO_PI = 6.2831853f;
 
 enum e_shape { SHAPE_SINE, SHAPE_TRIANGLE, SHAPE_SQUARE, SHAPE_SAW, SHAPE_NOISE };
 
