@@ -40,6 +40,19 @@ int startup_run(std::vector<const char*> args)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Starts the game on `map` from the source tree, where its data lies, or with
+// no game only moves there; false, the run skipped, when either fails.
+bool startup_begin(benchmark::State& state, s_game* game, const char* map)
+{
+    if (chdir(TUMBRELIX_SOURCE_DIR) != 0)
+        state.SkipWithError("no source directory");
+    else if (game && game_start(game, map) != 0)
+        state.SkipWithError("the game did not start (no display?)");
+    else
+        return true;
+    return false;
+}
+
 // Process start to main and back: the libraries' loading and the exit.
 void BM_LaunchAndExit(benchmark::State& state)
 {
@@ -53,16 +66,10 @@ BENCHMARK(BM_LaunchAndExit)->Unit(benchmark::kMillisecond)->UseRealTime();
 // then one frame drawn and shown.
 void BM_StartToFirstFrameShown(benchmark::State& state)
 {
-    if (chdir(TUMBRELIX_SOURCE_DIR) != 0) {
-        state.SkipWithError("no source directory");
-        return;
-    }
     for (auto _ : state) {
         s_game game;
-        if (game_start(&game, "levels/default.map") != 0) {
-            state.SkipWithError("the game did not start (no display?)");
+        if (!startup_begin(state, &game, "levels/default.map"))
             return;
-        }
         game_frame_update(&game);
         VTX_Loop(0);
         state.PauseTiming();
@@ -75,10 +82,8 @@ BENCHMARK(BM_StartToFirstFrameShown)->Unit(benchmark::kMillisecond)->UseRealTime
 // The whole binary for one frame, shutdown included: an upper bound.
 void BM_WholeOneFrameRun(benchmark::State& state)
 {
-    if (chdir(TUMBRELIX_SOURCE_DIR) != 0) {
-        state.SkipWithError("no source directory");
+    if (!startup_begin(state, nullptr, nullptr))
         return;
-    }
     for (auto _ : state)
         if (startup_run({"--frames", "1"}) != 0)
             state.SkipWithError("tumbrelix-demo --frames 1 failed");
@@ -90,15 +95,9 @@ BENCHMARK(BM_WholeOneFrameRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 // two frames, so it must stay well under the 0.7 s of music the stream holds.
 void BM_LevelSwitch(benchmark::State& state)
 {
-    if (chdir(TUMBRELIX_SOURCE_DIR) != 0) {
-        state.SkipWithError("no source directory");
-        return;
-    }
     s_game game;
-    if (game_start(&game, "levels") != 0) {
-        state.SkipWithError("the game did not start (no display?)");
+    if (!startup_begin(state, &game, "levels"))
         return;
-    }
     game_frame_update(&game);
     std::string error;
     double worst_ms = 0;

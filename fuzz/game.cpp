@@ -255,6 +255,10 @@ static void fuzz_write_group(s_fuzz_bytes* in, s_fuzz_level* level, int faces, c
             at[0] = field[0] + (field[1] - field[0]) * across;
             at[1] = field[2] + (field[3] - field[2]) * up;
             at[2] = 0;
+            // A field near the end of the float range puts the product past it; the
+            // reader refuses such a field anyway, so any finite place will do.
+            for (float& value : at)
+                value = std::isfinite(value) ? value : 0.0f;
         } else {
             at[0] = fuzz_number(in, 40);
             at[1] = fuzz_number(in, 40);

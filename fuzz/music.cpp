@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to both stream decoders: libopenmpt for modules, libsndfile for OGG and MP3.
 #include "decode_fuzz.h"
 
-static const u32 FUZZ_CHUNK = 1024;  // frames read at a time
-static const u32 FUZZ_CHUNKS = 16;   // rendering a whole module would only slow the fuzzer
+constexpr u32 FUZZ_CHUNK = 1024;  // frames read at a time
+constexpr u32 FUZZ_CHUNKS = 16;   // rendering a whole module would only slow the fuzzer
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -8,7 +8,7 @@
 #include "shell/replay.h"
 
 // Frames walked at most: a run line may stand for a billion.
-static const uint32_t FUZZ_REPLAY_WALK_MAX = 100000;
+constexpr uint32_t FUZZ_REPLAY_WALK_MAX = 100000;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

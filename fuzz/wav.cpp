@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the sample decoder (libsndfile from memory), as CHD_LoadSound would.
 #include "decode_fuzz.h"
 
-static const u32 FUZZ_CHUNK = 4096;  // frames read at a time
-static const u32 FUZZ_CHUNKS = 32;   // enough to pass every header and several blocks
+constexpr u32 FUZZ_CHUNK = 4096;  // frames read at a time
+constexpr u32 FUZZ_CHUNKS = 32;   // enough to pass every header and several blocks
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -9,15 +9,17 @@
 #include "shell/types.h"
 
 // Flags of s_ball.state; they last until the ball is lost.
-#define BALL_STATE_ONESHOT  1  // breakable blocks go at the first hit
-#define BALL_STATE_TRAVERSE 2  // flies on through the blocks it destroys
+enum {
+    BALL_STATE_ONESHOT = 1,   // breakable blocks go at the first hit
+    BALL_STATE_TRAVERSE = 2,  // flies on through the blocks it destroys
+};
 
-#define BALL_START_SPEED   0.01f      // level units per ms, new balls and bonuses
-#define BALL_WEIGHT_HEAVY  0.000025f  // level units per ms²
-#define BALL_WEIGHT_LIGHT  0.0f
-#define BALL_WEIGHT_NORMAL 0.00001f
-#define BALL_TRAIL_PERIOD  25.0f  // ms between timed particles
-#define BALL_TRAIL_SPEED   0.04f  // speed above which a ball leaves a trail
+constexpr float BALL_START_SPEED = 0.01f;       // level units per ms, new balls and bonuses
+constexpr float BALL_WEIGHT_HEAVY = 0.000025f;  // level units per ms²
+constexpr float BALL_WEIGHT_LIGHT = 0.0f;
+constexpr float BALL_WEIGHT_NORMAL = 0.00001f;
+constexpr float BALL_TRAIL_PERIOD = 25.0f;  // ms between timed particles
+constexpr float BALL_TRAIL_SPEED = 0.04f;   // speed above which a ball leaves a trail
 
 // Weight class of a ball; indexes the list's textures.
 enum e_ball_type {

@@ -12,9 +12,10 @@
 #include "level/level.h"
 #include "shell/types.h"
 
-#define BALL_LIST_SIZE       16
-#define BALL_LIST_LOSS_DEPTH 5.0f  // level units below the bottom limit at which a ball is lost
-#define BALL_LIST_BONUS_ODDS 10    // one destroyed block in this many drops a bonus
+enum { BALL_LIST_SIZE = 16 };
+constexpr float BALL_LIST_LOSS_DEPTH =
+    5.0f;                            // level units below the bottom limit at which a ball is lost
+enum { BALL_LIST_BONUS_ODDS = 10 };  // one destroyed block in this many drops a bonus
 
 struct s_pad;
 struct s_bonus_list;

@@ -17,9 +17,9 @@ enum e_bonus_type {
     BONUS_PAD_INC = 6,
 };
 
-#define BONUS_TYPE_COUNT  7
-#define BONUS_WEIGHT      0.00001f  // level units per ms², the weight of a normal ball
-#define BONUS_FALL_PERIOD 25.0f     // ms between falling particles
+enum { BONUS_TYPE_COUNT = 7 };
+constexpr float BONUS_WEIGHT = 0.00001f;    // level units per ms², the weight of a normal ball
+constexpr float BONUS_FALL_PERIOD = 25.0f;  // ms between falling particles
 
 struct s_bonus {
     s_coord coord;    // committed position and the tumbling (degrees)

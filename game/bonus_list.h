@@ -7,8 +7,9 @@
 #include "gfx/surface.h"
 #include "shell/types.h"
 
-#define BONUS_LIST_SIZE       16
-#define BONUS_LIST_LOSS_DEPTH 5.0f  // level units below the bottom limit at which a bonus is lost
+enum { BONUS_LIST_SIZE = 16 };
+constexpr float BONUS_LIST_LOSS_DEPTH =
+    5.0f;  // level units below the bottom limit at which a bonus is lost
 
 struct s_pad;
 struct s_ball_list;

@@ -4,13 +4,17 @@
 #include "shell/types.h"
 
 // Faces of box B crossed by the moving box A during one step.
-#define COLLIDE_TOP    1  // A, moving down, crossed B's top face
-#define COLLIDE_LEFT   2  // A, moving right, crossed B's left face
-#define COLLIDE_RIGHT  4  // A, moving left, crossed B's right face
-#define COLLIDE_BOTTOM 8  // A, moving up, crossed B's bottom face
+enum {
+    COLLIDE_TOP = 1,     // A, moving down, crossed B's top face
+    COLLIDE_LEFT = 2,    // A, moving right, crossed B's left face
+    COLLIDE_RIGHT = 4,   // A, moving left, crossed B's right face
+    COLLIDE_BOTTOM = 8,  // A, moving up, crossed B's bottom face
+};
 // Masks of the bits that ask for a vertical (axis 0) or horizontal (axis 1) bounce.
-#define COLLIDE_MASK_Y (COLLIDE_TOP | COLLIDE_BOTTOM)
-#define COLLIDE_MASK_X (COLLIDE_LEFT | COLLIDE_RIGHT)
+enum {
+    COLLIDE_MASK_Y = (COLLIDE_TOP | COLLIDE_BOTTOM),
+    COLLIDE_MASK_X = (COLLIDE_LEFT | COLLIDE_RIGHT),
+};
 
 // A moves from (ax0, ay0) to (ax1, ay1), B from (bx0, by0) to (bx1, by1); the
 // extents are offsets from each reference point. Returns the COLLIDE_ bits crossed.

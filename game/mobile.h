@@ -5,8 +5,8 @@
 #include "shell/types.h"
 
 // Straight up and straight down, in single precision as the game uses them.
-#define MOBILE_UP   1.5707964f
-#define MOBILE_DOWN -1.5707964f
+constexpr float MOBILE_UP = 1.5707964f;
+constexpr float MOBILE_DOWN = -1.5707964f;
 
 struct s_mobile {
     f32 angle;  // direction of motion in radians, counter-clockwise from +x; never wrapped

@@ -20,13 +20,15 @@ enum {
     PAD_STATE_FIRED = 3,   // launched or kicked while the button was down; waits for it to go up
 };
 
-#define PAD_STEP            0.75f  // half-length per length step, level units
-#define PAD_LENGTH_MIN      1
-#define PAD_LENGTH_MAX      10
-#define PAD_LOAD_MAX        2500.0f   // ms of charging beyond which the charge stops growing
-#define PAD_KICK_PER_MS     0.00001f  // upward speed per ms of charge, level units per ms
-#define PAD_MOUSE_SCALE     0.01f     // level units per pixel of mouse motion
-#define PAD_PARTICLE_PERIOD 100.0f    // ms between launcher or length particles
+constexpr float PAD_STEP = 0.75f;  // half-length per length step, level units
+enum {
+    PAD_LENGTH_MIN = 1,
+    PAD_LENGTH_MAX = 10,
+};
+constexpr float PAD_LOAD_MAX = 2500.0f;      // ms of charging beyond which the charge stops growing
+constexpr float PAD_KICK_PER_MS = 0.00001f;  // upward speed per ms of charge, level units per ms
+constexpr float PAD_MOUSE_SCALE = 0.01f;     // level units per pixel of mouse motion
+constexpr float PAD_PARTICLE_PERIOD = 100.0f;  // ms between launcher or length particles
 
 struct s_pad {
     s_coord

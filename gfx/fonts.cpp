@@ -10,7 +10,7 @@
 #include "shell/vertex.h"
 
 static const char* FONT_PATH = "data/font_texture_00.bmp";
-static const float FONT_CELL = 0.0625f;  // one of 16 cells, in texture coordinates
+constexpr float FONT_CELL = 0.0625f;  // one of 16 cells, in texture coordinates
 
 u32 gl_fonts[FONT_COUNT];
 

@@ -6,14 +6,17 @@
 #include "gfx/surface.h"
 #include "shell/types.h"
 
-#define PARTICLE_TYPE_COUNT  10
-#define PARTICLE_COLOR_COUNT 10
-#define PARTICLE_GROUP_STEP  32  // growth of the effect array, slots
-#define PARTICLE_GROUP_RESERVE                                                                     \
-    512  // slots with buffers made at start; a 16-ball run peaks near 110
-#define PARTICLE_DOT_MAX                                                                           \
-    200  // largest particle count of any type; every slot buffer holds this many
-#define PARTICLE_TEXTURE_PATH "data/particle.bmp"
+enum {
+    PARTICLE_TYPE_COUNT = 10,
+    PARTICLE_COLOR_COUNT = 10,
+    PARTICLE_GROUP_STEP = 32,  // growth of the effect array, slots
+};
+enum {
+    PARTICLE_GROUP_RESERVE = 512,  // slots with buffers made at start; a 16-ball run peaks near 110
+    PARTICLE_DOT_MAX =
+        200,  // largest particle count of any type; every slot buffer holds this many
+};
+constexpr const char* PARTICLE_TEXTURE_PATH = "data/particle.bmp";
 
 // Rows of gl_particle_define.
 enum e_particle_type {

@@ -157,9 +157,9 @@ enum {
     CHECK_PAD_ROOM = 3,         // units above the bottom limit kept for the pad and a launch
     CHECK_CELLS_MAX = 4000000,  // most ball places the reach search visits
 };
-static const float CHECK_CELL = 0.1f;       // step between ball places of the reach search, units
-static const float CHECK_BALL_HALF = 0.5f;  // half the side of a ball's box, units
-static const float CHECK_TOUCH = 0.55f;     // a ball centre this near a block's box hits it
+constexpr float CHECK_CELL = 0.1f;       // step between ball places of the reach search, units
+constexpr float CHECK_BALL_HALF = 0.5f;  // half the side of a ball's box, units
+constexpr float CHECK_TOUCH = 0.55f;     // a ball centre this near a block's box hits it
 
 // An axis-aligned box in the level's plane.
 struct s_check_box {

@@ -6,7 +6,7 @@
 #include "shell/vertex.h"
 
 // Slightly below 2*pi: a full circle takes a hair more than p1 milliseconds.
-static const float MOVE_TURN = 6.28318f;
+constexpr float MOVE_TURN = 6.28318f;
 
 void move_dummy(s_block&, s_move&)
 {}

@@ -6,8 +6,8 @@
 #include "shell/vertex.h"
 
 // Single-precision constants of the rotation kinds (3.14159 is a hair below pi).
-static const float SHADER_PI = 3.14159f;
-static const float SHADER_HALF_CIRCLE = 180.0f;
+constexpr float SHADER_PI = 3.14159f;
+constexpr float SHADER_HALF_CIRCLE = 180.0f;
 
 // The current texture coordinates are written by index of the base ones; the
 // reader keeps both lists the same length, but a hand-built face may not.

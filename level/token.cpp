@@ -9,7 +9,7 @@
 #include <limits>
 
 // Longest piece of a bad token quoted back in a message.
-static const size_t TOKEN_QUOTE_MAX = 40;
+constexpr size_t TOKEN_QUOTE_MAX = 40;
 
 bool token_space(char c)
 {

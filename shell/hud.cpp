@@ -12,11 +12,11 @@
 #include "gfx/fonts.h"
 #include "shell/vertex.h"
 
-static const f32 HUD_ADVANCE =
+constexpr f32 HUD_ADVANCE =
     0.75f;  // glyph advance over glyph side: the glyphs fill 12 of 16 texels
-static const f32 HUD_TITLE_WIDTH = 0.9f;   // most of the window's width a title may take
-static const f32 HUD_TITLE_HEIGHT = 0.6f;  // height of a title's middle, over the window's
-static const f32 HUD_MARGIN = 4;           // pixels the hint keeps from the window's edges
+constexpr f32 HUD_TITLE_WIDTH = 0.9f;   // most of the window's width a title may take
+constexpr f32 HUD_TITLE_HEIGHT = 0.6f;  // height of a title's middle, over the window's
+constexpr f32 HUD_MARGIN = 4;           // pixels the hint keeps from the window's edges
 
 void hud_init(s_hud* hud)
 {

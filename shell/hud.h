@@ -5,10 +5,11 @@
 #include "game/pad.h"
 #include "shell/types.h"
 
-#define HUD_TITLE_MS      2000.0f  // game time a level's title shows
-#define HUD_TITLE_FADE_MS 500.0f   // the end of that time, over which it fades out
-#define HUD_HINT_FADE_MS  400.0f   // the launch hint fades out (and back in) over this much
-#define HUD_HINT_TEXT     "Click to launch"
+constexpr float HUD_TITLE_MS = 2000.0f;      // game time a level's title shows
+constexpr float HUD_TITLE_FADE_MS = 500.0f;  // the end of that time, over which it fades out
+constexpr float HUD_HINT_FADE_MS =
+    400.0f;  // the launch hint fades out (and back in) over this much
+constexpr const char* HUD_HINT_TEXT = "Click to launch";
 
 enum {
     HUD_TITLE_SIZE = 32,  // glyph side of a title, pixels, where the window is wide enough

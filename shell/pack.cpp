@@ -150,7 +150,8 @@ static int pack_folder(std::vector<s_pack_level>* levels, const std::string& fol
         return pack_fail(error, folder, 0, "cannot be listed (" + code.message() + ")");
     if (names.empty())
         return pack_fail(error, folder, 0,
-                         "holds neither " PACK_FILE_NAME " nor any .map file to play");
+                         std::string("holds neither ") + PACK_FILE_NAME +
+                             " nor any .map file to play");
     std::sort(names.begin(), names.end());
     for (const std::string& name : names)
         levels->push_back({pack_join(folder, name), pack_stem(name)});

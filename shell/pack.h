@@ -7,7 +7,7 @@
 
 #include "shell/types.h"
 
-#define PACK_FILE_NAME "pack.txt"  // the list a pack folder holds
+constexpr const char* PACK_FILE_NAME = "pack.txt";  // the list a pack folder holds
 
 enum {
     PACK_LEVELS_MAX = 1000,       // levels one pack may hold

@@ -8,10 +8,11 @@
 
 struct s_game;
 
-#define PROGRESS_PAUSE_MS   3000.0f  // game time from the clearing to the next level
-#define PROGRESS_BURSTS_MS  2000.0f  // the celebration's bursts go off during this much of it
-#define PROGRESS_BURST_MS   250.0f   // game time between two bursts
-#define PROGRESS_SOUND_PATH "data/sounds/level_clear.wav"
+constexpr float PROGRESS_PAUSE_MS = 3000.0f;  // game time from the clearing to the next level
+constexpr float PROGRESS_BURSTS_MS =
+    2000.0f;  // the celebration's bursts go off during this much of it
+constexpr float PROGRESS_BURST_MS = 250.0f;  // game time between two bursts
+constexpr const char* PROGRESS_SOUND_PATH = "data/sounds/level_clear.wav";
 
 // States of s_progress.
 enum {

@@ -10,7 +10,8 @@
 
 struct s_game;
 
-#define REPLAY_MAGIC "tumbrelix replay"  // first line: the magic, a blank, the version
+constexpr const char* REPLAY_MAGIC =
+    "tumbrelix replay";  // first line: the magic, a blank, the version
 
 enum {
     REPLAY_VERSION = 1,

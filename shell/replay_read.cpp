@@ -347,7 +347,7 @@ static int replay_internal_magic(const std::string& text, s_replay_cursor* curso
     const char *begin, *end, *rest;
     if (replay_internal_line(text, cursor, &begin, &end, "empty file", problem))
         return 1;
-    std::string expected = REPLAY_MAGIC " " + std::to_string(REPLAY_VERSION);
+    std::string expected = std::string(REPLAY_MAGIC) + " " + std::to_string(REPLAY_VERSION);
     if (std::string(begin, end) == expected)
         return 0;
     if (replay_internal_starts(begin, end, REPLAY_MAGIC, &rest))

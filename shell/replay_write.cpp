@@ -78,7 +78,7 @@ int replay_record_start(s_replay* replay, u32 seed, std::string* error)
     replay->idle = replay->frame = replay->checks = replay->second = 0;
     replay->live = 0;
     char line[96];
-    snprintf(line, sizeof line, REPLAY_MAGIC " %d", (int)REPLAY_VERSION);
+    snprintf(line, sizeof line, "%s %d", REPLAY_MAGIC, (int)REPLAY_VERSION);
     replay_write_line(replay, line);
     fprintf(replay->file, "map %s\n", replay->map_path.c_str());
     snprintf(line, sizeof line, "hash %016llx\nseed %u\nticks %u",

@@ -10,9 +10,9 @@
 #include <ctime>
 
 // Video mode flags: the window may be resized; the full-screen mode keeps its size.
-static const Uint32 VTX_FLAGS_WINDOW = 0x20000017u;
-static const Uint32 VTX_FLAGS_FULLSCREEN = 0xA0000007u;
-static const u32 VTX_IDLE_STEP_MS = 10;  // poll period of a paused frame's sleep
+constexpr Uint32 VTX_FLAGS_WINDOW = 0x20000017u;
+constexpr Uint32 VTX_FLAGS_FULLSCREEN = 0xA0000007u;
+constexpr u32 VTX_IDLE_STEP_MS = 10;  // poll period of a paused frame's sleep
 
 // What the events of the current frame leave for the end of the frame, and the
 // bookkeeping that lets a short tap read as held for one frame.

@@ -2,6 +2,8 @@
 // the procedural helpers that the texture, sound, music and level parts use.
 #pragma once
 
+#include <sndfile.h>
+
 #include <string>
 #include <vector>
 
@@ -50,6 +52,9 @@ f32 noise_hash(u32 x, u32 y, u32 seed);
 int assets_make_dirs(const std::string& path);
 // Writes a byte buffer to a file; 0 on success, 1 with a message on failure.
 int assets_write_file(const std::string& path, const std::vector<u8>& bytes);
+// Creates the directories of `path` and opens it for writing through
+// libsndfile; nullptr with a message on failure.
+SNDFILE* assets_open_sound(const std::string& path, int rate, int channels, int format);
 
 // Writes the game's sprites and the level textures under root/data.
 int textures_write(const std::string& root);

@@ -55,12 +55,12 @@ static const u8 FONT_GLYPHS[95][7] = {
     {0x00, 0x00, 0x08, 0x15, 0x02, 0x00, 0x00},
 };
 
-static const int FONT_CELL = 16;  // pixels per cell side
-static const int FONT_SCALE = 2;  // each glyph pixel becomes a 2 × 2 square
+constexpr int FONT_CELL = 16;  // pixels per cell side
+constexpr int FONT_SCALE = 2;  // each glyph pixel becomes a 2 × 2 square
 // Where a glyph's 10 × 14 texels start in its cell: one texel of outline then
 // fits on every side.
-static const int FONT_LEFT = 3;
-static const int FONT_TOP = 1;
+constexpr int FONT_LEFT = 3;
+constexpr int FONT_TOP = 1;
 
 // Whether the glyph of code inks the cell texel (x, y), counted from the cell's top left.
 static bool font_ink(int code, int x, int y)

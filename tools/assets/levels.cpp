@@ -44,43 +44,32 @@ static void level_face(s_level& level, const std::string& id, const std::vector<
     t += "END\n";
 }
 
+// A rectangle from corner `a` along the axis-aligned edges `du` and `dv` (so
+// an edge's length is the sum of its parts), texture repeated every `tile` units.
+static void level_world_rect(s_level& level, const std::string& id, s_vec a, s_vec du, s_vec dv,
+                             f32 tile, const std::string& texture,
+                             const std::vector<std::string>& shaders)
+{
+    s_vec b = {a.x + du.x, a.y + du.y, a.z + du.z}, d = {a.x + dv.x, a.y + dv.y, a.z + dv.z};
+    s_vec c = {b.x + dv.x, b.y + dv.y, b.z + dv.z};
+    f32 u = (du.x + du.y + du.z) / tile, v = (dv.x + dv.y + dv.z) / tile;
+    level_face(level, id, {a, b, c, d}, {{0, 0}, {u, 0}, {u, v}, {0, v}}, {texture}, shaders);
+    level.world_faces += " " + id;
+    level.world_count++;
+}
+
 // A rectangle in the plane z = const, texture repeated every `tile` units.
 static void level_world_quad(s_level& level, const std::string& id, f32 x0, f32 y0, f32 x1, f32 y1,
                              f32 z, f32 tile, const std::string& texture,
                              const std::vector<std::string>& shaders)
 {
-    f32 u = (x1 - x0) / tile, v = (y1 - y0) / tile;
-    level_face(level, id, {{x0, y0, z}, {x1, y0, z}, {x1, y1, z}, {x0, y1, z}},
-               {{0, 0}, {u, 0}, {u, v}, {0, v}}, {texture}, shaders);
-    level.world_faces += " " + id;
-    level.world_count++;
+    level_world_rect(level, id, {x0, y0, z}, {x1 - x0, 0, 0}, {0, y1 - y0, 0}, tile, texture,
+                     shaders);
 }
 
-// A rectangle in the plane x = const (a wall's inner side), spanning y and z.
-static void level_world_side_x(s_level& level, const std::string& id, f32 x, f32 y0, f32 y1, f32 z0,
-                               f32 z1, f32 tile, const std::string& texture)
-{
-    f32 u = (z1 - z0) / tile, v = (y1 - y0) / tile;
-    level_face(level, id, {{x, y0, z0}, {x, y0, z1}, {x, y1, z1}, {x, y1, z0}},
-               {{0, 0}, {u, 0}, {u, v}, {0, v}}, {texture}, {});
-    level.world_faces += " " + id;
-    level.world_count++;
-}
-
-// A rectangle in the plane y = const (the top wall's underside), spanning x and z.
-static void level_world_side_y(s_level& level, const std::string& id, f32 y, f32 x0, f32 x1, f32 z0,
-                               f32 z1, f32 tile, const std::string& texture)
-{
-    f32 u = (x1 - x0) / tile, v = (z1 - z0) / tile;
-    level_face(level, id, {{x0, y, z0}, {x1, y, z0}, {x1, y, z1}, {x0, y, z1}},
-               {{0, 0}, {u, 0}, {u, v}, {0, v}}, {texture}, {});
-    level.world_faces += " " + id;
-    level.world_count++;
-}
-
-static const f32 WALL_DEPTH = 1.5f;  // thickness of the walls beyond the limits
-static const f32 WALL_FRONT = 1.0f;  // z of the walls' front faces
-static const f32 BACK_Z = -1.5f;     // z of the background
+constexpr f32 WALL_DEPTH = 1.5f;  // thickness of the walls beyond the limits
+constexpr f32 WALL_FRONT = 1.0f;  // z of the walls' front faces
+constexpr f32 BACK_Z = -1.5f;     // z of the background
 
 // Background, the two side walls and the top wall, their inner faces exactly on the limits.
 static void level_world(s_level& level, const std::string& background, f32 background_tile,
@@ -95,9 +84,13 @@ static void level_world(s_level& level, const std::string& background, f32 backg
     level_world_quad(level, "wall_right", r, b - 3, r + WALL_DEPTH, t + WALL_DEPTH, WALL_FRONT, 2,
                      front, {});
     level_world_quad(level, "wall_top", l, t, r, t + WALL_DEPTH, WALL_FRONT, 2, front, {});
-    level_world_side_x(level, "wall_left_inner", l, b - 3, t, BACK_Z, WALL_FRONT, 2, side);
-    level_world_side_x(level, "wall_right_inner", r, b - 3, t, BACK_Z, WALL_FRONT, 2, side);
-    level_world_side_y(level, "wall_top_inner", t, l, r, BACK_Z, WALL_FRONT, 2, side);
+    // The walls' inner sides, from the background to their front faces.
+    s_vec deep = {0, 0, WALL_FRONT - BACK_Z};
+    level_world_rect(level, "wall_left_inner", {l, b - 3, BACK_Z}, deep, {0, t - (b - 3), 0}, 2,
+                     side, {});
+    level_world_rect(level, "wall_right_inner", {r, b - 3, BACK_Z}, deep, {0, t - (b - 3), 0}, 2,
+                     side, {});
+    level_world_rect(level, "wall_top_inner", {l, t, BACK_Z}, {r - l, 0, 0}, deep, 2, side, {});
 }
 
 struct s_group {
@@ -186,7 +179,7 @@ static std::vector<s_vec> join(std::vector<s_vec> a, const std::vector<s_vec>& b
     return a;
 }
 
-static const f32 BW = 0.9f, BH = 0.45f, BD = 0.5f;  // half sizes of a standard brick
+constexpr f32 BW = 0.9f, BH = 0.45f, BD = 0.5f;  // half sizes of a standard brick
 
 // Foundry: the first level; rows of bricks of growing strength, steel studs and a sweeping row.
 static int level_foundry(const std::string& path)

@@ -1,7 +1,5 @@
 // Procedural music: the composer's songs written as a tracker module, or
 // rendered by a software synthesiser and encoded as Ogg Vorbis.
-#include <sndfile.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -9,7 +7,7 @@
 #include "tools/assets/assets.h"
 #include "tools/assets/song.h"
 
-static const int SYNTH_RATE = 22050;
+constexpr int SYNTH_RATE = 22050;
 
 static f32 midi_hz(f32 midi)
 {
@@ -108,7 +106,7 @@ static void synth_echo(std::vector<f32>& mix, f32 row_seconds)
         mix[i] += mix[i - delay + ((i & 1) ? -1 : 1)] * 0.22f;
 }
 
-static const u32 OGG_SERIAL = 0x54424c58;  // fixed stream serial, so the files are reproducible
+constexpr u32 OGG_SERIAL = 0x54424c58;  // fixed stream serial, so the files are reproducible
 
 // The encoder picks a random stream serial; replace it in every page and refresh the page CRC.
 static int ogg_fix_serial(std::vector<u8>& bytes)
@@ -161,19 +159,10 @@ static int write_ogg(const s_song& song, const std::string& path)
     for (f32& v : mix)
         v *= 0.8f / top;
 
-    if (assets_make_dirs(path))
-        return 1;
     std::string temp = path + ".part";
-    SF_INFO info = {};
-    info.samplerate = SYNTH_RATE;
-    info.channels = 2;
-    info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-    SNDFILE* file = sf_open(temp.c_str(), SFM_WRITE, &info);
-    if (!file) {
-        fprintf(stderr, "tumbrelix-assets: cannot write %s: %s\n", temp.c_str(),
-                sf_strerror(nullptr));
+    SNDFILE* file = assets_open_sound(temp, SYNTH_RATE, 2, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+    if (!file)
         return 1;
-    }
     double compression = 0.75;  // low Vorbis quality: background music, small files
     sf_command(file, SFC_SET_COMPRESSION_LEVEL, &compression, sizeof(compression));
     sf_count_t written = sf_writef_float(file, mix.data(), (sf_count_t)frames);

@@ -15,6 +15,15 @@ f32 smooth(f32 a, f32 b, f32 x)
     return t * t * (3 - 2 * t);
 }
 
+s_canvas paint_pixels(int width, int height, const std::function<s_rgb(int, int)>& colour)
+{
+    s_canvas img = canvas_make(width, height, PAINT_WHITE);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
+            canvas_set(img, x, y, colour(x, y));
+    return img;
+}
+
 void paint(s_canvas& img, const s_sdf& sdf, s_rgb color, f32 opacity)
 {
     f32 px = 1.0f / img.width;

@@ -17,6 +17,8 @@ constexpr s_rgb PAINT_WHITE = {1, 1, 1};
 f32 clamp01(f32 v);
 // Smooth step from 0 at a to 1 at b.
 f32 smooth(f32 a, f32 b, f32 x);
+// Creates a picture whose pixel (x, y) is colour(x, y).
+s_canvas paint_pixels(int width, int height, const std::function<s_rgb(int, int)>& colour);
 // Paints a shape with an antialiased edge one pixel wide.
 void paint(s_canvas& img, const s_sdf& sdf, s_rgb color, f32 opacity = 1);
 // A disc.

@@ -1,16 +1,14 @@
 // Sound effects synthesised from oscillators, noise and filters, written as
 // 16-bit 44.1 kHz mono WAV files; pad_load.wav is an exact one-second loop.
-#include <sndfile.h>
-
 #include <cmath>
 #include <cstdio>
 
 #include "tools/assets/assets.h"
 
-static const int RATE = 44100;
-static const f32 TWO_PI = 6.2831853f;
+constexpr int RATE = 44100;
+constexpr f32 TWO_PI = 6.2831853f;
 
-enum e_shape { SHAPE_SINE, SHAPE_TRIANGLE, SHAPE_SQUARE, SHAPE_SAW };
+enum e_shape { SHAPE_SINE, SHAPE_TRIANGLE, SHAPE_SQUARE, SHAPE_SAW, SHAPE_NOISE };
 
 // A deterministic noise source (xorshift), so two runs write the same bytes.
 struct s_noise {
@@ -104,6 +102,21 @@ static void finish(std::vector<f32>& s, f32 peak, bool fade)
     }
 }
 
+SNDFILE* assets_open_sound(const std::string& path, int rate, int channels, int format)
+{
+    if (assets_make_dirs(path) != 0)
+        return nullptr;
+    SF_INFO info = {};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file)
+        fprintf(stderr, "tumbrelix-assets: cannot write %s: %s\n", path.c_str(),
+                sf_strerror(nullptr));
+    return file;
+}
+
 // Samples are rounded to 16 bits here rather than by libsndfile, so the
 // rounding (half away from zero) and the clamp stay ours and the bytes never
 // change with the library's version.
@@ -114,17 +127,9 @@ static int write_wav(const std::string& path, const std::vector<f32>& s)
         f32 c = s[i] > 1 ? 1 : (s[i] < -1 ? -1 : s[i]);
         pcm[i] = (i16)std::lround(c * 32767.0f);
     }
-    if (assets_make_dirs(path) != 0)
+    SNDFILE* file = assets_open_sound(path, RATE, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    if (!file)
         return 1;
-    SF_INFO info = {};
-    info.samplerate = RATE;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!file) {
-        fprintf(stderr, "%s: cannot write: %s\n", path.c_str(), sf_strerror(nullptr));
-        return 1;
-    }
     sf_count_t written = sf_write_short(file, pcm.data(), (sf_count_t)pcm.size());
     int closed = sf_close(file);
     if (written != (sf_count_t)pcm.size() || closed != 0) {
@@ -153,21 +158,7 @@ static std::vector<f32> sound_pad_load()
     return s;
 }
 
-struct s_effect {
-    const char* name;
-    std::vector<f32> (*make)();
-};
-
-static std::vector<f32> sound_pad_ball()
-{
-    std::vector<f32> s;
-    add_tone(s, 0, 0.3f, 220, 880, 0.8f, SHAPE_TRIANGLE, 0.1f);
-    add_tone(s, 0, 0.3f, 440, 1760, 0.25f, SHAPE_SINE, 0.07f);
-    add_noise(s, 0, 0.12f, 400, 2500, 2, 0.6f, 0.03f, 11);
-    finish(s, 0.7f, true);
-    return s;
-}
-
+// The release starts from a chirp whose pitch falls and wobbles, which no voice describes.
 static std::vector<f32> sound_pad_release()
 {
     std::vector<f32> s(RATE * 45 / 100, 0);
@@ -179,183 +170,132 @@ static std::vector<f32> sound_pad_release()
         phase += TWO_PI * f / RATE;
         s[i] = std::sin(phase) * std::min(1.0f, t / 0.003f) * std::exp(-t / 0.14f);
     }
-    add_noise(s, 0, 0.05f, 3000, 1500, 1.5f, 0.8f, 0.015f, 23);
-    add_tone(s, 0, 0.25f, 120, 60, 0.6f, SHAPE_SINE, 0.06f);
-    finish(s, 0.7f, true);
     return s;
 }
 
-static std::vector<f32> sound_block_destroy()
-{
-    std::vector<f32> s;
-    add_noise(s, 0, 0.4f, 4000, 300, 0.9f, 1.0f, 0.09f, 31);
-    add_tone(s, 0, 0.3f, 110, 45, 0.9f, SHAPE_SINE, 0.08f);
-    for (int k = 0; k < 5; k++)
-        add_noise(s, 0.03f + 0.045f * k, 0.04f, 2500 + 400 * k, 2000, 3, 0.5f - 0.07f * k, 0.01f,
-                  40 + k);
-    finish(s, 0.75f, true);
-    return s;
-}
-
-static std::vector<f32> sound_block_hit()
-{
-    std::vector<f32> s;
-    add_tone(s, 0, 0.12f, 1200, 1150, 0.8f, SHAPE_SINE, 0.025f);
-    add_tone(s, 0, 0.12f, 1810, 1750, 0.35f, SHAPE_SINE, 0.018f);
-    add_noise(s, 0, 0.02f, 5000, 3000, 2, 0.5f, 0.004f, 53);
-    finish(s, 0.65f, true);
-    return s;
-}
-
-static std::vector<f32> sound_block_unbreakable()
-{
-    std::vector<f32> s;
-    const f32 ratios[] = {1.0f, 2.76f, 5.40f, 8.93f};
-    const f32 decays[] = {0.25f, 0.15f, 0.08f, 0.05f};
-    for (int k = 0; k < 4; k++)
-        add_tone(s, 0, 0.6f, 420 * ratios[k], 420 * ratios[k] * 0.995f, 0.7f / (k + 1), SHAPE_SINE,
-                 decays[k]);
-    add_noise(s, 0, 0.03f, 6000, 4000, 2, 0.5f, 0.006f, 61);
-    finish(s, 0.7f, true);
-    return s;
-}
-
-static std::vector<f32> sound_ball_pad()
-{
-    std::vector<f32> s;
-    add_tone(s, 0, 0.18f, 320, 400, 0.8f, SHAPE_TRIANGLE, 0.05f);
-    add_tone(s, 0, 0.1f, 90, 70, 0.6f, SHAPE_SINE, 0.03f);
-    finish(s, 0.65f, true);
-    return s;
-}
-
-static std::vector<f32> sound_ball_wall()
-{
-    std::vector<f32> s;
-    add_tone(s, 0, 0.1f, 210, 150, 0.8f, SHAPE_SINE, 0.025f);
-    add_noise(s, 0, 0.03f, 1800, 900, 1.5f, 0.6f, 0.006f, 71);
-    finish(s, 0.6f, true);
-    return s;
-}
-
-static std::vector<f32> sound_bonus_loot()
-{
-    std::vector<f32> s;
-    const f32 notes[] = {1046.5f, 1318.5f, 1568.0f};
-    for (int k = 0; k < 3; k++)
-        add_tone(s, 0.06f * k, 0.2f, notes[k], notes[k], 0.5f, SHAPE_SQUARE, 0.06f);
-    add_tone(s, 0.18f, 0.2f, 2093, 2093, 0.2f, SHAPE_SINE, 0.06f);
-    finish(s, 0.6f, true);
-    return s;
-}
-
-static std::vector<f32> sound_take_oneshot()
-{
-    std::vector<f32> s;
-    add_tone(s, 0, 0.45f, 1200, 200, 0.6f, SHAPE_SAW, 0.15f);
-    add_tone(s, 0, 0.45f, 1800, 300, 0.4f, SHAPE_SAW, 0.12f);
-    add_noise(s, 0, 0.3f, 5000, 500, 1.2f, 0.5f, 0.08f, 81);
-    finish(s, 0.7f, true);
-    return s;
-}
-
-static std::vector<f32> sound_take_split()
-{
-    std::vector<f32> s;
-    add_tone(s, 0, 0.4f, 600, 400, 0.6f, SHAPE_TRIANGLE, 0.15f);
-    add_tone(s, 0, 0.4f, 600, 900, 0.6f, SHAPE_TRIANGLE, 0.15f);
-    finish(s, 0.7f, true);
-    return s;
-}
-
-static std::vector<f32> sound_take_traverse()
-{
-    std::vector<f32> s;
-    add_noise(s, 0, 0.5f, 300, 3500, 4, 1.0f, 0.2f, 91);
-    add_tone(s, 0, 0.5f, 300, 1200, 0.3f, SHAPE_SINE, 0.2f);
-    finish(s, 0.7f, true);
-    return s;
-}
-
-static std::vector<f32> sound_take_heavy()
-{
-    std::vector<f32> s;
-    const f32 notes[] = {392.0f, 293.7f, 196.0f};
-    for (int k = 0; k < 3; k++)
-        add_tone(s, 0.1f * k, 0.25f, notes[k], notes[k] * 0.97f, 0.6f, SHAPE_SQUARE, 0.08f);
-    add_tone(s, 0.2f, 0.3f, 80, 40, 0.8f, SHAPE_SINE, 0.1f);
-    finish(s, 0.7f, true);
-    return s;
-}
-
-static std::vector<f32> sound_take_light()
-{
-    std::vector<f32> s;
-    const f32 notes[] = {784.0f, 1046.5f, 1318.5f, 1568.0f};
-    for (int k = 0; k < 4; k++)
-        add_tone(s, 0.07f * k, 0.25f, notes[k], notes[k] * 1.02f, 0.45f, SHAPE_SINE, 0.09f);
-    add_noise(s, 0, 0.45f, 6000, 8000, 3, 0.15f, 0.15f, 101);
-    finish(s, 0.65f, true);
-    return s;
-}
-
-static std::vector<f32> sound_take_pad_dec()
-{
-    std::vector<f32> s;
-    add_tone(s, 0, 0.18f, 660, 620, 0.6f, SHAPE_TRIANGLE, 0.07f);
-    add_tone(s, 0.14f, 0.26f, 494, 330, 0.6f, SHAPE_TRIANGLE, 0.09f);
-    finish(s, 0.7f, true);
-    return s;
-}
-
-static std::vector<f32> sound_take_pad_inc()
-{
-    std::vector<f32> s;
-    const f32 notes[] = {440.0f, 554.4f, 659.3f, 880.0f};
-    for (int k = 0; k < 4; k++)
-        add_tone(s, 0.07f * k, 0.2f, notes[k], notes[k], 0.5f, SHAPE_TRIANGLE, 0.07f);
-    finish(s, 0.7f, true);
-    return s;
-}
-
-// The level's last block is gone: a rising arpeggio into a held major chord with a shimmer.
-static std::vector<f32> sound_level_clear()
-{
-    std::vector<f32> s;
-    const f32 notes[] = {523.3f, 659.3f, 784.0f, 1046.5f};
-    for (int k = 0; k < 4; k++)
-        add_tone(s, 0.08f * k, 0.22f, notes[k], notes[k], 0.45f, SHAPE_SQUARE, 0.07f);
-    for (f32 note : {523.3f, 659.3f, 784.0f, 1046.5f})
-        add_tone(s, 0.32f, 0.6f, note, note * 1.003f, 0.3f, SHAPE_TRIANGLE, 0.22f);
-    add_noise(s, 0.3f, 0.6f, 6000, 9000, 3, 0.2f, 0.2f, 111);
-    finish(s, 0.7f, true);
-    return s;
-}
-
-static const s_effect EFFECTS[] = {
-    {"pad_ball", sound_pad_ball},
-    {"pad_load", sound_pad_load},
-    {"pad_release", sound_pad_release},
-    {"ball_block_destroy", sound_block_destroy},
-    {"ball_block_hit", sound_block_hit},
-    {"ball_block_unbreakable", sound_block_unbreakable},
-    {"ball_pad", sound_ball_pad},
-    {"ball_wall", sound_ball_wall},
-    {"bonus_loot", sound_bonus_loot},
-    {"bonus_take_ball_oneshot", sound_take_oneshot},
-    {"bonus_take_ball_split", sound_take_split},
-    {"bonus_take_ball_traverse", sound_take_traverse},
-    {"bonus_take_ball_weight_heavy", sound_take_heavy},
-    {"bonus_take_ball_weight_light", sound_take_light},
-    {"bonus_take_pad_dec", sound_take_pad_dec},
-    {"bonus_take_pad_inc", sound_take_pad_inc},
-    {"level_clear", sound_level_clear},
+// One layer of an effect: a tone gliding from `from` to `to` Hz, or with
+// SHAPE_NOISE band-passed noise whose centre glides so, filtered with `q`.
+struct s_voice {
+    e_shape shape;
+    f32 start, length, from, to, amp, decay;
+    f32 q = 0;     // noise only
+    u32 seed = 0;  // noise only
 };
+
+enum { VOICES_MAX = 9 };
+
+// An effect: an optional hand-written start, then voices until one of length 0.
+struct s_effect {
+    const char* name;
+    std::vector<f32> (*base)();
+    f32 peak;
+    bool fade;
+    s_voice voices[VOICES_MAX];
+};
+
+static std::vector<f32> effect_render(const s_effect& e)
+{
+    std::vector<f32> s = e.base ? e.base() : std::vector<f32>();
+    for (const s_voice& v : e.voices) {
+        if (v.length == 0)
+            break;
+        if (v.shape == SHAPE_NOISE)
+            add_noise(s, v.start, v.length, v.from, v.to, v.q, v.amp, v.decay, v.seed);
+        else
+            add_tone(s, v.start, v.length, v.from, v.to, v.amp, v.shape, v.decay);
+    }
+    finish(s, e.peak, e.fade);
+    return s;
+}
+
+// Chords and arpeggios are spelled out note by note; a bell's partials sit at
+// the inharmonic ratios 1, 2.76, 5.40 and 8.93 of its 420 Hz strike.
+// clang-format off
+static const s_effect EFFECTS[] = {
+    {"pad_ball", nullptr, 0.7f, true,
+     {{SHAPE_TRIANGLE, 0, 0.3f, 220, 880, 0.8f, 0.1f},
+      {SHAPE_SINE, 0, 0.3f, 440, 1760, 0.25f, 0.07f},
+      {SHAPE_NOISE, 0, 0.12f, 400, 2500, 0.6f, 0.03f, 2, 11}}},
+    {"pad_load", sound_pad_load, 0.5f, false, {}},
+    {"pad_release", sound_pad_release, 0.7f, true,
+     {{SHAPE_NOISE, 0, 0.05f, 3000, 1500, 0.8f, 0.015f, 1.5f, 23},
+      {SHAPE_SINE, 0, 0.25f, 120, 60, 0.6f, 0.06f}}},
+    {"ball_block_destroy", nullptr, 0.75f, true,
+     {{SHAPE_NOISE, 0, 0.4f, 4000, 300, 1.0f, 0.09f, 0.9f, 31},
+      {SHAPE_SINE, 0, 0.3f, 110, 45, 0.9f, 0.08f},
+      {SHAPE_NOISE, 0.03f, 0.04f, 2500, 2000, 0.5f, 0.01f, 3, 40},
+      {SHAPE_NOISE, 0.075f, 0.04f, 2900, 2000, 0.43f, 0.01f, 3, 41},
+      {SHAPE_NOISE, 0.12f, 0.04f, 3300, 2000, 0.36f, 0.01f, 3, 42},
+      {SHAPE_NOISE, 0.165f, 0.04f, 3700, 2000, 0.29f, 0.01f, 3, 43},
+      {SHAPE_NOISE, 0.21f, 0.04f, 4100, 2000, 0.22f, 0.01f, 3, 44}}},
+    {"ball_block_hit", nullptr, 0.65f, true,
+     {{SHAPE_SINE, 0, 0.12f, 1200, 1150, 0.8f, 0.025f},
+      {SHAPE_SINE, 0, 0.12f, 1810, 1750, 0.35f, 0.018f},
+      {SHAPE_NOISE, 0, 0.02f, 5000, 3000, 0.5f, 0.004f, 2, 53}}},
+    {"ball_block_unbreakable", nullptr, 0.7f, true,
+     {{SHAPE_SINE, 0, 0.6f, 420 * 1.0f, 420 * 1.0f * 0.995f, 0.7f / 1, 0.25f},
+      {SHAPE_SINE, 0, 0.6f, 420 * 2.76f, 420 * 2.76f * 0.995f, 0.7f / 2, 0.15f},
+      {SHAPE_SINE, 0, 0.6f, 420 * 5.40f, 420 * 5.40f * 0.995f, 0.7f / 3, 0.08f},
+      {SHAPE_SINE, 0, 0.6f, 420 * 8.93f, 420 * 8.93f * 0.995f, 0.7f / 4, 0.05f},
+      {SHAPE_NOISE, 0, 0.03f, 6000, 4000, 0.5f, 0.006f, 2, 61}}},
+    {"ball_pad", nullptr, 0.65f, true,
+     {{SHAPE_TRIANGLE, 0, 0.18f, 320, 400, 0.8f, 0.05f},
+      {SHAPE_SINE, 0, 0.1f, 90, 70, 0.6f, 0.03f}}},
+    {"ball_wall", nullptr, 0.6f, true,
+     {{SHAPE_SINE, 0, 0.1f, 210, 150, 0.8f, 0.025f},
+      {SHAPE_NOISE, 0, 0.03f, 1800, 900, 0.6f, 0.006f, 1.5f, 71}}},
+    {"bonus_loot", nullptr, 0.6f, true,
+     {{SHAPE_SQUARE, 0.06f * 0, 0.2f, 1046.5f, 1046.5f, 0.5f, 0.06f},
+      {SHAPE_SQUARE, 0.06f * 1, 0.2f, 1318.5f, 1318.5f, 0.5f, 0.06f},
+      {SHAPE_SQUARE, 0.06f * 2, 0.2f, 1568.0f, 1568.0f, 0.5f, 0.06f},
+      {SHAPE_SINE, 0.18f, 0.2f, 2093, 2093, 0.2f, 0.06f}}},
+    {"bonus_take_ball_oneshot", nullptr, 0.7f, true,
+     {{SHAPE_SAW, 0, 0.45f, 1200, 200, 0.6f, 0.15f},
+      {SHAPE_SAW, 0, 0.45f, 1800, 300, 0.4f, 0.12f},
+      {SHAPE_NOISE, 0, 0.3f, 5000, 500, 0.5f, 0.08f, 1.2f, 81}}},
+    {"bonus_take_ball_split", nullptr, 0.7f, true,
+     {{SHAPE_TRIANGLE, 0, 0.4f, 600, 400, 0.6f, 0.15f},
+      {SHAPE_TRIANGLE, 0, 0.4f, 600, 900, 0.6f, 0.15f}}},
+    {"bonus_take_ball_traverse", nullptr, 0.7f, true,
+     {{SHAPE_NOISE, 0, 0.5f, 300, 3500, 1.0f, 0.2f, 4, 91},
+      {SHAPE_SINE, 0, 0.5f, 300, 1200, 0.3f, 0.2f}}},
+    {"bonus_take_ball_weight_heavy", nullptr, 0.7f, true,
+     {{SHAPE_SQUARE, 0.1f * 0, 0.25f, 392.0f, 392.0f * 0.97f, 0.6f, 0.08f},
+      {SHAPE_SQUARE, 0.1f * 1, 0.25f, 293.7f, 293.7f * 0.97f, 0.6f, 0.08f},
+      {SHAPE_SQUARE, 0.1f * 2, 0.25f, 196.0f, 196.0f * 0.97f, 0.6f, 0.08f},
+      {SHAPE_SINE, 0.2f, 0.3f, 80, 40, 0.8f, 0.1f}}},
+    {"bonus_take_ball_weight_light", nullptr, 0.65f, true,
+     {{SHAPE_SINE, 0.07f * 0, 0.25f, 784.0f, 784.0f * 1.02f, 0.45f, 0.09f},
+      {SHAPE_SINE, 0.07f * 1, 0.25f, 1046.5f, 1046.5f * 1.02f, 0.45f, 0.09f},
+      {SHAPE_SINE, 0.07f * 2, 0.25f, 1318.5f, 1318.5f * 1.02f, 0.45f, 0.09f},
+      {SHAPE_SINE, 0.07f * 3, 0.25f, 1568.0f, 1568.0f * 1.02f, 0.45f, 0.09f},
+      {SHAPE_NOISE, 0, 0.45f, 6000, 8000, 0.15f, 0.15f, 3, 101}}},
+    {"bonus_take_pad_dec", nullptr, 0.7f, true,
+     {{SHAPE_TRIANGLE, 0, 0.18f, 660, 620, 0.6f, 0.07f},
+      {SHAPE_TRIANGLE, 0.14f, 0.26f, 494, 330, 0.6f, 0.09f}}},
+    {"bonus_take_pad_inc", nullptr, 0.7f, true,
+     {{SHAPE_TRIANGLE, 0.07f * 0, 0.2f, 440.0f, 440.0f, 0.5f, 0.07f},
+      {SHAPE_TRIANGLE, 0.07f * 1, 0.2f, 554.4f, 554.4f, 0.5f, 0.07f},
+      {SHAPE_TRIANGLE, 0.07f * 2, 0.2f, 659.3f, 659.3f, 0.5f, 0.07f},
+      {SHAPE_TRIANGLE, 0.07f * 3, 0.2f, 880.0f, 880.0f, 0.5f, 0.07f}}},
+    // The level's last block is gone: a rising arpeggio into a held major chord with a shimmer.
+    {"level_clear", nullptr, 0.7f, true,
+     {{SHAPE_SQUARE, 0.08f * 0, 0.22f, 523.3f, 523.3f, 0.45f, 0.07f},
+      {SHAPE_SQUARE, 0.08f * 1, 0.22f, 659.3f, 659.3f, 0.45f, 0.07f},
+      {SHAPE_SQUARE, 0.08f * 2, 0.22f, 784.0f, 784.0f, 0.45f, 0.07f},
+      {SHAPE_SQUARE, 0.08f * 3, 0.22f, 1046.5f, 1046.5f, 0.45f, 0.07f},
+      {SHAPE_TRIANGLE, 0.32f, 0.6f, 523.3f, 523.3f * 1.003f, 0.3f, 0.22f},
+      {SHAPE_TRIANGLE, 0.32f, 0.6f, 659.3f, 659.3f * 1.003f, 0.3f, 0.22f},
+      {SHAPE_TRIANGLE, 0.32f, 0.6f, 784.0f, 784.0f * 1.003f, 0.3f, 0.22f},
+      {SHAPE_TRIANGLE, 0.32f, 0.6f, 1046.5f, 1046.5f * 1.003f, 0.3f, 0.22f},
+      {SHAPE_NOISE, 0.3f, 0.6f, 6000, 9000, 0.2f, 0.2f, 3, 111}}},
+};
+// clang-format on
 
 int sounds_write(const std::string& root)
 {
     int bad = 0;
     for (const s_effect& e : EFFECTS)
-        bad |= write_wav(root + "/data/sounds/" + e.name + ".wav", e.make());
+        bad |= write_wav(root + "/data/sounds/" + e.name + ".wav", effect_render(e));
     return bad;
 }

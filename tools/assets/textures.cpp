@@ -24,13 +24,11 @@ static void paint_ball(s_canvas& img, f32 cx, f32 cy, f32 r, s_rgb body)
 // The cube face of a bonus: a bevelled panel in the kind's colour.
 static s_canvas bonus_panel(s_rgb color)
 {
-    s_canvas img = canvas_make(128, 128, rgb_scale(color, 0.35f));
-    for (int y = 0; y < 128; y++)
-        for (int x = 0; x < 128; x++) {
-            f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 128;
-            f32 glow = 1.0f - 0.6f * std::hypot(u - 0.45f, v - 0.4f);
-            canvas_set(img, x, y, rgb_scale(color, 0.55f + 0.45f * glow));
-        }
+    s_canvas img = paint_pixels(128, 128, [&](int x, int y) {
+        f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 128;
+        f32 glow = 1.0f - 0.6f * std::hypot(u - 0.45f, v - 0.4f);
+        return rgb_scale(color, 0.55f + 0.45f * glow);
+    });
     s_sdf frame = sdf_box(0.5f, 0.5f, 0.47f, 0.47f, 0.1f);
     s_sdf inner = sdf_box(0.5f, 0.5f, 0.41f, 0.41f, 0.07f);
     paint(
@@ -96,45 +94,38 @@ static int write_bonuses(const std::string& root)
 static int write_balls(const std::string& root)
 {
     int bad = 0;
-    s_canvas img = canvas_make(128, 64, PAINT_WHITE);
-    for (int y = 0; y < 64; y++)
-        for (int x = 0; x < 128; x++) {
-            f32 u = x / 128.0f, v = y / 64.0f;
-            f32 n = noise_fbm(u * 8, v * 4, 8, 3, 11);
-            s_rgb c = rgb_scale({0.9f, 0.92f, 0.96f}, 0.8f + 0.2f * n);
-            bool band = std::fabs(v - 0.5f) < 0.07f;
-            bool check = ((int)(u * 8) + (int)(v * 4)) % 2 == 0 && std::fabs(v - 0.5f) > 0.12f;
-            if (band)
-                c = {0.15f, 0.45f, 1.0f};
-            else if (check)
-                c = rgb_mix(c, {0.35f, 0.6f, 1.0f}, 0.45f);
-            canvas_set(img, x, y, c);
-        }
+    s_canvas img = paint_pixels(128, 64, [&](int x, int y) {
+        f32 u = x / 128.0f, v = y / 64.0f;
+        f32 n = noise_fbm(u * 8, v * 4, 8, 3, 11);
+        s_rgb c = rgb_scale({0.9f, 0.92f, 0.96f}, 0.8f + 0.2f * n);
+        bool band = std::fabs(v - 0.5f) < 0.07f;
+        bool check = ((int)(u * 8) + (int)(v * 4)) % 2 == 0 && std::fabs(v - 0.5f) > 0.12f;
+        if (band)
+            c = {0.15f, 0.45f, 1.0f};
+        else if (check)
+            c = rgb_mix(c, {0.35f, 0.6f, 1.0f}, 0.45f);
+        return c;
+    });
     bad |= canvas_write_png(img, root + "/data/ball_normal.png");
 
-    img = canvas_make(128, 64, PAINT_WHITE);
-    for (int y = 0; y < 64; y++)
-        for (int x = 0; x < 128; x++) {
-            f32 u = x / 128.0f, v = y / 64.0f;
-            f32 n = noise_fbm(u * 6, v * 3, 6, 4, 23);
-            f32 vein = 1.0f - smooth(0.0f, 0.06f, std::fabs(n - 0.5f));
-            s_rgb c =
-                rgb_scale({0.22f, 0.2f, 0.22f}, 0.7f + 0.5f * noise_fbm(u * 16, v * 8, 16, 2, 5));
-            canvas_set(img, x, y, rgb_mix(c, {1.0f, 0.45f, 0.05f}, vein));
-        }
+    img = paint_pixels(128, 64, [&](int x, int y) {
+        f32 u = x / 128.0f, v = y / 64.0f;
+        f32 n = noise_fbm(u * 6, v * 3, 6, 4, 23);
+        f32 vein = 1.0f - smooth(0.0f, 0.06f, std::fabs(n - 0.5f));
+        s_rgb c = rgb_scale({0.22f, 0.2f, 0.22f}, 0.7f + 0.5f * noise_fbm(u * 16, v * 8, 16, 2, 5));
+        return rgb_mix(c, {1.0f, 0.45f, 0.05f}, vein);
+    });
     bad |= canvas_write_png(img, root + "/data/ball_heavy.png");
 
-    img = canvas_make(128, 64, PAINT_WHITE);
-    for (int y = 0; y < 64; y++)
-        for (int x = 0; x < 128; x++) {
-            f32 u = x / 128.0f, v = y / 64.0f;
-            f32 n = noise_fbm(u * 8, v * 4, 8, 2, 37);
-            s_rgb c = rgb_mix({0.75f, 1.0f, 0.55f}, {1.0f, 1.0f, 0.75f}, n);
-            f32 spot = noise_value(u * 12, v * 6, 12, 41);
-            if (spot > 0.72f)
-                c = rgb_mix(c, PAINT_WHITE, smooth(0.72f, 0.8f, spot));
-            canvas_set(img, x, y, c);
-        }
+    img = paint_pixels(128, 64, [&](int x, int y) {
+        f32 u = x / 128.0f, v = y / 64.0f;
+        f32 n = noise_fbm(u * 8, v * 4, 8, 2, 37);
+        s_rgb c = rgb_mix({0.75f, 1.0f, 0.55f}, {1.0f, 1.0f, 0.75f}, n);
+        f32 spot = noise_value(u * 12, v * 6, 12, 41);
+        if (spot > 0.72f)
+            c = rgb_mix(c, PAINT_WHITE, smooth(0.72f, 0.8f, spot));
+        return c;
+    });
     bad |= canvas_write_png(img, root + "/data/ball_light.png");
     return bad;
 }
@@ -142,31 +133,27 @@ static int write_balls(const std::string& root)
 // The pad's capsule: u runs round it, v along it; rings mark its length.
 static int write_pad(const std::string& root)
 {
-    s_canvas img = canvas_make(128, 64, PAINT_WHITE);
-    for (int y = 0; y < 64; y++)
-        for (int x = 0; x < 128; x++) {
-            f32 u = x / 128.0f, v = y / 64.0f;
-            f32 shade = 0.55f + 0.45f * std::cos((u - 0.25f) * 2 * PAINT_PI);
-            s_rgb c = rgb_scale({0.35f, 0.5f, 0.75f}, 0.6f + 0.4f * shade);
-            f32 ring = std::fabs(std::fmod(v * 4 + 0.5f, 1.0f) - 0.5f);
-            c = rgb_mix(c, {0.3f, 1.0f, 1.0f}, 1.0f - smooth(0.03f, 0.08f, ring));
-            c = rgb_mix(c, rgb_scale(c, 0.7f), noise_fbm(u * 16, v * 8, 16, 2, 3) * 0.5f);
-            canvas_set(img, x, y, c);
-        }
+    s_canvas img = paint_pixels(128, 64, [&](int x, int y) {
+        f32 u = x / 128.0f, v = y / 64.0f;
+        f32 shade = 0.55f + 0.45f * std::cos((u - 0.25f) * 2 * PAINT_PI);
+        s_rgb c = rgb_scale({0.35f, 0.5f, 0.75f}, 0.6f + 0.4f * shade);
+        f32 ring = std::fabs(std::fmod(v * 4 + 0.5f, 1.0f) - 0.5f);
+        c = rgb_mix(c, {0.3f, 1.0f, 1.0f}, 1.0f - smooth(0.03f, 0.08f, ring));
+        c = rgb_mix(c, rgb_scale(c, 0.7f), noise_fbm(u * 16, v * 8, 16, 2, 3) * 0.5f);
+        return c;
+    });
     return canvas_write_png(img, root + "/data/pad.png");
 }
 
 // A soft round spot on black: drawn additively, so black does not show.
 static int write_particle(const std::string& root)
 {
-    s_canvas img = canvas_make(64, 64, {0, 0, 0});
-    for (int y = 0; y < 64; y++)
-        for (int x = 0; x < 64; x++) {
-            f32 r = std::hypot((x + 0.5f) / 32 - 1, (y + 0.5f) / 32 - 1);
-            f32 v = std::exp(-r * r * 5.0f) - std::exp(-5.0f);
-            v = r >= 1 ? 0 : v / (1 - std::exp(-5.0f));
-            canvas_set(img, x, y, {v, v, v});
-        }
+    s_canvas img = paint_pixels(64, 64, [&](int x, int y) {
+        f32 r = std::hypot((x + 0.5f) / 32 - 1, (y + 0.5f) / 32 - 1);
+        f32 v = std::exp(-r * r * 5.0f) - std::exp(-5.0f);
+        v = r >= 1 ? 0 : v / (1 - std::exp(-5.0f));
+        return s_rgb{v, v, v};
+    });
     return canvas_write_bmp(img, root + "/data/particle.bmp");
 }
 

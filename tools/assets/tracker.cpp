@@ -13,7 +13,7 @@ static const u16 MOD_PERIODS[36] = {
     302, 285, 269, 254, 240, 226, 214, 202, 190, 180, 170, 160, 151, 143, 135, 127, 120, 113,
 };
 
-static const int MOD_AMIGA_RATE = 8287;  // playback rate of C-2 (period 428)
+constexpr int MOD_AMIGA_RATE = 8287;  // playback rate of C-2 (period 428)
 
 struct s_mod_sample {
     const char* name;

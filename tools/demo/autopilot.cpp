@@ -11,9 +11,9 @@ enum {
     AUTOPILOT_INSERT_EVERY = 400,  // ms between two stress balls
 };
 
-static const f32 AUTOPILOT_BALL_RADIUS = 0.5f;
-static const f32 AUTOPILOT_REACH = 0.04f;       // most the pad is moved per ms, level units
-static const f32 AUTOPILOT_CHARGE_AHEAD = 900;  // ms before a catch at which charging may start
+constexpr f32 AUTOPILOT_BALL_RADIUS = 0.5f;
+constexpr f32 AUTOPILOT_REACH = 0.04f;       // most the pad is moved per ms, level units
+constexpr f32 AUTOPILOT_CHARGE_AHEAD = 900;  // ms before a catch at which charging may start
 
 static u32 autopilot_next(s_autopilot* pilot)
 {

@@ -19,7 +19,7 @@
 
 // Drawing size of an unwatched playback, pixels: the level must still be drawn,
 // as drawing moves its blocks, but no rule of play depends on the picture's size.
-static const int DEMO_REPLAY_VIEW_WIDTH = 80, DEMO_REPLAY_VIEW_HEIGHT = 60;
+constexpr int DEMO_REPLAY_VIEW_WIDTH = 80, DEMO_REPLAY_VIEW_HEIGHT = 60;
 
 static s_game demo_game;
 static s_replay demo_replay;
