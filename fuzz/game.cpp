@@ -42,12 +42,12 @@ enum {
 };
 
 // The buttons and keys a script presses, by bit.
-static const int FUZZ_BUTTONS[] = {1, 2, 3};
-static const SDLKey FUZZ_KEYS[] = {SDLK_SPACE, SDLK_b};
+constexpr int FUZZ_BUTTONS[] = {1, 2, 3};
+constexpr SDLKey FUZZ_KEYS[] = {SDLK_SPACE, SDLK_b};
 
 // Edges and extremes the reader's syntax takes: zeros, a denormal, the bounds and
 // just past them, the ends of the float range.
-static const float FUZZ_EXTREMES[] = {
+constexpr float FUZZ_EXTREMES[] = {
     0.0f,   -0.0f,  1e-40f, -1e-40f, 1.17549435e-38f, 1e-7f,          0.5f,
     0.999f, 1.0f,   -1.0f,  9999.5f, 10000.0f,        10000.001f,     -1e5f,
     1e10f,  -1e10f, 1e20f,  3e38f,   -3e38f,          3.40282347e38f,

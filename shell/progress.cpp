@@ -13,7 +13,7 @@
 #include "shell/vertex.h"
 
 // Colour ramps of the bursts: the bright, saturated ones.
-static const u32 PROGRESS_COLORS[] = {2, 3, 4, 5, 6, 8};
+constexpr u32 PROGRESS_COLORS[] = {2, 3, 4, 5, 6, 8};
 constexpr f32 PROGRESS_BURST_SPREAD = 0.3f;  // speed scale of a burst's particles
 
 void progress_define(s_progress* progress)

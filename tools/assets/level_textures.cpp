@@ -10,7 +10,7 @@ struct s_brick_color {
     s_rgb color;
 };
 
-static const s_brick_color BRICK_COLORS[] = {
+constexpr s_brick_color BRICK_COLORS[] = {
     {"red", {0.9f, 0.2f, 0.18f}},     {"orange", {1.0f, 0.55f, 0.12f}},
     {"yellow", {0.98f, 0.85f, 0.2f}}, {"green", {0.3f, 0.8f, 0.25f}},
     {"cyan", {0.2f, 0.8f, 0.85f}},    {"blue", {0.25f, 0.4f, 0.95f}},

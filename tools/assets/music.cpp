@@ -188,9 +188,9 @@ static int write_ogg(const s_song& song, const std::string& path)
     return assets_write_file(path, bytes);
 }
 
-static const s_style STYLE_FOUNDRY = {1234, 140, 45, true, {0, 1, 1, 2, 2, 1, 3, 2, 2, 4, -1, -1}};
-static const s_style STYLE_DRIFT = {777, 96, 41, false, {0, 1, 1, 3, 2, 2, 1, 4, -1, -1, -1, -1}};
-static const s_style STYLE_NEBULA = {4242, 124, 43, true, {0, 1, 2, 2, 3, 1, 2, 2, 4, -1, -1, -1}};
+constexpr s_style STYLE_FOUNDRY = {1234, 140, 45, true, {0, 1, 1, 2, 2, 1, 3, 2, 2, 4, -1, -1}};
+constexpr s_style STYLE_DRIFT = {777, 96, 41, false, {0, 1, 1, 3, 2, 2, 1, 4, -1, -1, -1, -1}};
+constexpr s_style STYLE_NEBULA = {4242, 124, 43, true, {0, 1, 2, 2, 3, 1, 2, 2, 4, -1, -1, -1}};
 
 int music_write(const std::string& root)
 {

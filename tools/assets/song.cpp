@@ -18,8 +18,8 @@ static int dice_range(s_dice& d, int n)
     return (int)(dice_next(d) % (u32)n);
 }
 
-static const int SCALE_MINOR[7] = {0, 2, 3, 5, 7, 8, 10};
-static const int SCALE_MAJOR[7] = {0, 2, 4, 5, 7, 9, 11};
+constexpr int SCALE_MINOR[7] = {0, 2, 3, 5, 7, 8, 10};
+constexpr int SCALE_MAJOR[7] = {0, 2, 4, 5, 7, 9, 11};
 
 // Semitone offset of a scale step (any integer, octaves included).
 static int scale_note(const s_style& style, int step)
@@ -29,7 +29,7 @@ static int scale_note(const s_style& style, int step)
     return scale[step - octave * 7] + octave * 12;
 }
 
-static const int PROGRESSIONS[4][4] = {{0, 5, 2, 6}, {0, 3, 4, 0}, {5, 3, 0, 4}, {0, 4, 5, 3}};
+constexpr int PROGRESSIONS[4][4] = {{0, 5, 2, 6}, {0, 3, 4, 0}, {5, 3, 0, 4}, {0, 4, 5, 3}};
 
 // Builds a song: each section has its own progression and melody motif, so repeats
 // of a section sound familiar and the song still moves on.
