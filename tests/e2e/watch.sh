@@ -1,11 +1,11 @@
 # Live reload: a watched map edited while it plays shows the edit without a
 # restart; a texture edited on disk shows too; a broken save keeps the level
-# and names its line on standard error; a mended save plays again.
+# and names its line on standard error and on screen; a mended save plays again.
 source "$(dirname "$0")/lib.sh"
 
 shot() { import -window "$win" "$work/now.png" 2>/dev/null; }
 pixel() {
-  convert "$work/now.png" -crop "1x1+4+475" -depth 8 \
+  convert "$work/now.png" -crop "1x1+${1:-4}+${2:-475}" -depth 8 \
     -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info: 2>/dev/null
 }
 # Within $1 seconds the window's bottom-left corner (the world) turns $2.
@@ -50,6 +50,8 @@ grep -q '^watched.map:2: expected a number after LIMITS' "$work/out" \
 shot
 [ "$(pixel)" = 255,0,0 ] && kill -0 $pid 2>/dev/null && pass "the old level stays" \
   || fail "after the broken save: corner $(pixel)"
+# The message's band darkens the top of the picture to a quarter of the world's red.
+case $(pixel 2 2) in 6[34],0,0) pass "the message shows on its band" ;; *) fail "top $(pixel 2 2)" ;; esac
 save green
 corner 5 0,255,0 && pass "a mended save plays" || fail "after mending: corner $(pixel)"
 press_escape_until_exit $pid 10 && [ "$status" -eq 0 ] && pass "Escape ends with 0" || fail "status $status"
