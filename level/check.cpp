@@ -10,19 +10,7 @@
 #include "level/move.h"
 #include "level/reader.h"
 #include "level/token.h"
-
-// True when the last three characters are png or bmp in any case: the only
-// files the texture store will load.
-static bool check_texture_kind(const std::string& path)
-{
-    if (path.size() < 3)
-        return false;
-    std::string tail = path.substr(path.size() - 3);
-    for (char& c : tail)
-        if (c >= 'a' && c <= 'z')
-            c = (char)(c - 'a' + 'A');
-    return tail == "PNG" || tail == "BMP";
-}
+#include "shell/path.h"
 
 namespace {
 
@@ -81,7 +69,8 @@ struct s_check_watch : s_reader_watch {
 
     void texture(int line, const std::string& path) override
     {
-        if (!check_texture_kind(path)) {
+        // The texture store loads only these, whatever the case of the ending.
+        if (!path_ends_with(path.c_str(), "png") && !path_ends_with(path.c_str(), "bmp")) {
             note(line, true,
                  "TEXTURE " + token_quote(path) +
                      " does not end in png or bmp: it cannot be loaded");
