@@ -42,7 +42,7 @@ struct Reader::State {
     [[noreturn]] void failExpected(const char* what, const char* keyword, bool at_end);
     float readFloat(const char* keyword);
     int readInt(const char* keyword);
-    std::string readWord(const char* keyword, const char* what);
+    const std::string& readWord(const char* keyword, const char* what);
     void readFaceIds(int count, std::vector<std::string>& out, std::vector<int>& lines);
     void readShader(s_face& face);
     void readMove(s_block_group& group);
@@ -139,9 +139,7 @@ void Reader::State::failExpected(const char* what, const char* keyword, bool at_
 float Reader::State::readFloat(const char* keyword)
 {
     float value = 0.0f;
-    if (!next())
-        failExpected("a number", keyword, true);
-    if (!token_float(token, value))
+    if (!token_float(readWord(keyword, "a number"), value))
         failExpected("a number", keyword, false);
     return value;
 }
@@ -149,14 +147,12 @@ float Reader::State::readFloat(const char* keyword)
 int Reader::State::readInt(const char* keyword)
 {
     int value = 0;
-    if (!next())
-        failExpected("an integer", keyword, true);
-    if (!token_int(token, value))
+    if (!token_int(readWord(keyword, "an integer"), value))
         failExpected("an integer", keyword, false);
     return value;
 }
 
-std::string Reader::State::readWord(const char* keyword, const char* what)
+const std::string& Reader::State::readWord(const char* keyword, const char* what)
 {
     if (!next())
         failExpected(what, keyword, true);
