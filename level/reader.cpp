@@ -44,6 +44,7 @@ struct Reader::State {
     int readInt(const char* keyword);
     const std::string& readWord(const char* keyword, const char* what);
     void readFaceIds(int count, std::vector<std::string>& out, std::vector<int>& lines);
+    std::string readKind(const char* keyword, const char* what, std::vector<float>& out);
     void readShader(s_face& face);
     void readMove(s_block_group& group);
     void readWorld(s_map& map);
@@ -212,20 +213,26 @@ void Reader::State::readWorld(s_map& map)
     }
 }
 
+// A SHADER or MOVE line: the kind's name, a count, then that many numbers.
+std::string Reader::State::readKind(const char* keyword, const char* what, std::vector<float>& out)
+{
+    std::string kind = readWord(keyword, what);
+    int count = readInt(keyword);
+    for (int i = 0; i < count; i++)
+        out.push_back(readFloat(keyword));
+    return kind;
+}
+
 void Reader::State::readShader(s_face& face)
 {
     int at = token_line;
     s_shader shader;
-    std::string kind = readWord("SHADER", "an animation kind");
-    int count = readInt("SHADER");
-    for (int i = 0; i < count; i++)
-        shader.params.push_back(readFloat("SHADER"));
+    std::string kind = readKind("SHADER", "an animation kind", shader.params);
     const s_shader_item* item = level_kind(g_items, kind);
-    shader.func = item->func ? item->func : shader_dummy;
+    bool runs = item->func && shader.params.size() >= item->params;
+    shader.func = runs ? item->func : shader_dummy;
     if (watch)
         watch->kind(at, "SHADER", kind, item->func != nullptr, item->params, shader.params.size());
-    if (shader.params.size() < item->params)
-        shader.func = shader_dummy;
     face.shaders.push_back(shader);
 }
 
@@ -274,10 +281,7 @@ void Reader::State::readMove(s_block_group& group)
 {
     int at = token_line;
     s_move move;
-    std::string kind = readWord("MOVE", "a movement kind");
-    int count = readInt("MOVE");
-    for (int i = 0; i < count; i++)
-        move.params.push_back(readFloat("MOVE"));
+    std::string kind = readKind("MOVE", "a movement kind", move.params);
     move.reverse = false;
     move.start = (float)gl_vertex.ticks;
     const s_move_item* item = level_kind(g_mitems, kind);
