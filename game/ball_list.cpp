@@ -159,6 +159,22 @@ static int ball_list_internal_blocks(s_ball_list* list, s_ball* ball,
     return hit;
 }
 
+// A wall bounces only a ball heading outwards, so one already turned back
+// cannot be flipped again while it is still past the limit.
+static void ball_list_internal_walls(s_ball_list* list, s_mobile* m)
+{
+    f32 vx = mobile_speed_x(m);
+    f32 vy = mobile_speed_y(m);
+    if ((list->limits[0] > m->x - 0.5f && vx < 0) || (m->x + 0.5f > list->limits[1] && vx > 0)) {
+        CHD_PlayStart(list->sound_wall, false);
+        mobile_bounce(m, 1);
+    }
+    if (m->y + 0.5f > list->limits[3] && vy > 0) {
+        CHD_PlayStart(list->sound_wall, false);
+        mobile_bounce(m, 0);
+    }
+}
+
 // Bounce, kick, sideways deflection and damping of a ball that touched the pad.
 static void ball_list_internal_pad(s_ball_list* list, s_ball* ball, s_pad* pad)
 {
@@ -200,19 +216,7 @@ void ball_list_collide(s_ball_list* list, s_pad* pad, std::vector<s_block_group>
         if (hit & COLLIDE_MASK_X)
             mobile_bounce(m, 1);
 
-        // A wall bounces only a ball heading outwards, so one already turned
-        // back cannot be flipped again while it is still past the limit.
-        f32 vx = mobile_speed_x(m);
-        f32 vy = mobile_speed_y(m);
-        if ((list->limits[0] > m->x - 0.5f && vx < 0) ||
-            (m->x + 0.5f > list->limits[1] && vx > 0)) {
-            CHD_PlayStart(list->sound_wall, false);
-            mobile_bounce(m, 1);
-        }
-        if (m->y + 0.5f > list->limits[3] && vy > 0) {
-            CHD_PlayStart(list->sound_wall, false);
-            mobile_bounce(m, 0);
-        }
+        ball_list_internal_walls(list, m);
 
         if (list->limits[2] - BALL_LIST_LOSS_DEPTH > m->y) {
             list->states[i] = 0;
@@ -223,7 +227,11 @@ void ball_list_collide(s_ball_list* list, s_pad* pad, std::vector<s_block_group>
             continue;
         }
 
+        // The pad's sideways kick can turn a ball that is still past a wall
+        // outwards again; left so, a ball bouncing on the pad in a corner
+        // would never come back in. The walls have the last word.
         ball_list_internal_pad(list, ball, pad);
+        ball_list_internal_walls(list, m);
     }
 }
 

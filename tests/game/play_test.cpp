@@ -234,6 +234,19 @@ TEST_F(play_field, a_ball_split_off_a_ball_past_a_wall_starts_against_it)
     }
 }
 
+// In a corner the pad's sideways kick would send a ball that is still past the
+// wall outwards again, bounce after bounce: the wall turns it back in.
+TEST_F(play_field, a_ball_past_a_wall_kicked_outwards_by_the_pad_turns_back_in)
+{
+    ball_list_reset(&balls, 0, 11, 0, 30);
+    s_ball* ball = place_ball(0, 11.4f, 1.2f, 11.4f, 0.9f, DOWN);
+    mark();
+    ball_list_collide(&balls, &pad, groups, &bonuses);
+    EXPECT_LT(mobile_speed_x(&ball->mobile), 0);
+    EXPECT_GT(mobile_speed_y(&ball->mobile), 0);
+    EXPECT_EQ((sounds{balls.sound_pad, balls.sound_wall}), started());
+}
+
 // The pad bounces a ball up, pushes it sideways by 0.75 x speed at its ends, and
 // damps it by 0.95 but never below the start speed 0.01; moving, it sweeps its path.
 TEST_F(play_field, pad_deflects_by_contact_point_and_damps_the_speed)
