@@ -11,47 +11,38 @@
 #include <sys/stat.h>
 
 enum {
-    MAIN_VERSION = 256,  // long options without a short form
-    MAIN_NO_VSYNC,
+    MAIN_NO_VSYNC = 256,  // past every character: no short forms
     MAIN_RECORD,
     MAIN_REPLAY,
     MAIN_WATCH,
 };
 
-static const option main_options[] = {
-    {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, MAIN_VERSION},
-    {"no-vsync", no_argument, nullptr, MAIN_NO_VSYNC},
-    {"record", required_argument, nullptr, MAIN_RECORD},
-    {"replay", required_argument, nullptr, MAIN_REPLAY},
-    {"watch", no_argument, nullptr, MAIN_WATCH},
-    {nullptr, 0, nullptr, 0},
+static const s_option main_options[] = {
+    {"no-vsync", nullptr, MAIN_NO_VSYNC, "do not wait for the screen's refresh between frames"},
+    {"record", "FILE", MAIN_RECORD, "record the game into the replay FILE"},
+    {"replay", "FILE", MAIN_REPLAY,
+     "play the replay FILE back on the map it names; the mouse\n"
+     "and keys are ignored but for P and Escape; ends with\n"
+     "status 1 when the game no longer follows the replay"},
+    {"watch", nullptr, MAIN_WATCH,
+     "look at MAP and its textures every second and play the\n"
+     "level again, in place, each time they change; an error\n"
+     "in MAP shows on screen until it is mended"},
 };
 
-static void main_help(const char* name)
-{
-    printf("Usage: %s [OPTION]... MAP|FOLDER\n"
-           "  or:  %s [OPTION]... --replay FILE\n"
-           "Play the level of the map file MAP, or every level of the pack in FOLDER in\n"
-           "turn, in a window: steer the pad with the mouse, launch a ball with the left\n"
-           "button, tilt the view with the right button and the mouse, change the view\n"
-           "with Space, pause with P, switch to full screen with F11, and hold Escape to\n"
-           "quit.\n"
-           "\n"
-           "  -h, --help         display this help and exit\n"
-           "      --no-vsync     do not wait for the screen's refresh between frames\n"
-           "      --record FILE  record the game into the replay FILE\n"
-           "      --replay FILE  play the replay FILE back on the map it names; the mouse\n"
-           "                       and keys are ignored but for P and Escape; ends with\n"
-           "                       status 1 when the game no longer follows the replay\n"
-           "      --version      output version information and exit\n"
-           "      --watch        look at MAP and its textures every second and play the\n"
-           "                       level again, in place, each time they change; an error\n"
-           "                       in MAP shows on screen until it is mended\n"
-           "\n"
-           "Pictures, sounds and music are read from data/ under the working directory.\n",
-           name, name);
-}
+static const s_usage main_usage = {
+    "tumbrelix",
+    "[OPTION]... MAP|FOLDER\n"
+    "[OPTION]... --replay FILE",
+    "Play the level of the map file MAP, or every level of the pack in FOLDER in\n"
+    "turn, in a window: steer the pad with the mouse, launch a ball with the left\n"
+    "button, tilt the view with the right button and the mouse, change the view\n"
+    "with Space, pause with P, switch to full screen with F11, and hold Escape to\n"
+    "quit.\n",
+    "Pictures, sounds and music are read from data/ under the working directory.\n",
+    main_options,
+    (int)(sizeof main_options / sizeof *main_options),
+};
 
 // Plays the game, recording it or playing a replay back when asked; returns the exit status.
 static int main_play(const char* map_path, const char* record_path, const char* replay_path,
@@ -105,29 +96,18 @@ int main(int argc, char** argv)
     const char* name = options_name(argc, argv, "tumbrelix");
     const char *record_path = nullptr, *replay_path = nullptr;
     bool watching = false;
-    for (int option; (option = getopt_long(argc, argv, "h", main_options, nullptr)) != -1;) {
-        if (option == 'h') {
-            main_help(name);
+    int parsed =
+        options_parse(argc, argv, name, main_usage, [&](const s_option& option, const char* value) {
+            if (option.code == MAIN_NO_VSYNC)
+                VTX_SetVsync(0);
+            else if (option.code == MAIN_WATCH)
+                watching = true;
+            else
+                (option.code == MAIN_RECORD ? record_path : replay_path) = value;
             return 0;
-        }
-        if (option == MAIN_VERSION) {
-            options_version("tumbrelix");
-            return 0;
-        }
-        if (option == MAIN_NO_VSYNC) {
-            VTX_SetVsync(0);
-            continue;
-        }
-        if (option == MAIN_WATCH) {
-            watching = true;
-            continue;
-        }
-        if (option == MAIN_RECORD || option == MAIN_REPLAY) {
-            (option == MAIN_RECORD ? record_path : replay_path) = optarg;
-            continue;
-        }
-        return options_refuse(name, nullptr);
-    }
+        });
+    if (parsed >= 0)
+        return parsed;
     if (record_path && replay_path)
         return options_refuse(name, "--record and --replay cannot go together");
     if (replay_path && optind < argc)

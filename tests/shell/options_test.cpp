@@ -1,9 +1,11 @@
-// The name a program answers to, whatever path or launcher started it.
+// The name a program answers to, whatever path or launcher started it, and
+// the command line read by a program's table of options.
 #include "shell/options.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -29,6 +31,72 @@ TEST(options_name, is_the_last_part_of_the_path_typed_or_the_programs_own)
         char* argv[3] = {row.argv0 ? typed.data() : nullptr, row.argc > 1 ? level : nullptr};
         EXPECT_STREQ(options_name(row.argc, argv, "prog"), row.name) << typed;
     }
+}
+
+enum { OPT_FLAG = 256, OPT_FILE };
+const s_option opt_rows[] = {
+    {"flag", nullptr, OPT_FLAG, "one line"},
+    {"file", "FILE", OPT_FILE, "two\nlines"},
+};
+const s_usage opt_usage = {
+    "prog", "[OPTION]... X\n--file FILE", "Does things.\n", "Notes.\n", opt_rows, 2};
+
+TEST(options_parse, hands_on_each_option_and_answers_help_version_and_mistakes)
+{
+    // command line, status, options handed on ("code=value" each), first operand
+    const std::tuple<std::vector<std::string>, int, std::string, int> rows[] = {
+        {{"--flag", "x"}, -1, "256= ", 2},
+        {{"--file", "a", "--flag"}, -1, "257=a 256= ", 4},
+        {{"--file=b", "--", "--flag"}, -1, "257=b ", 3},
+        {{"--file", "refused"}, OPTIONS_BAD_USAGE, "257=refused ", 0},
+        {{"--bogus"}, OPTIONS_BAD_USAGE, "", 0},
+        {{"--file"}, OPTIONS_BAD_USAGE, "", 0},
+        {{"--flag", "-h", "--file", "c"}, 0, "256= ", 0},
+        {{"--version", "--bogus"}, 0, "", 0},
+    };
+    for (const auto& [words, status, handed, operand] : rows) {
+        std::vector<std::string> line = {"prog"};
+        line.insert(line.end(), words.begin(), words.end());
+        std::vector<char*> argv;
+        for (std::string& word : line)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        std::string seen;
+        optind = 0;  // getopt_long starts afresh
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        int got = options_parse((int)line.size(), argv.data(), "prog", opt_usage,
+                                [&](const s_option& option, const char* value) {
+                                    seen += std::to_string(option.code) + "=" +
+                                            (value ? value : "") + " ";
+                                    return value && std::string(value) == "refused";
+                                });
+        testing::internal::GetCapturedStdout();
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(status, got) << words[0];
+        EXPECT_EQ(handed, seen) << words[0];
+        if (status == -1) {
+            EXPECT_EQ(operand, optind) << words[0];
+        }
+    }
+}
+
+TEST(options_help, lines_the_help_up_two_spaces_past_the_longest_option)
+{
+    testing::internal::CaptureStdout();
+    options_help("prog", opt_usage);
+    EXPECT_EQ("Usage: prog [OPTION]... X\n"
+              "  or:  prog --file FILE\n"
+              "Does things.\n"
+              "\n"
+              "      --flag       one line\n"
+              "      --file FILE  two\n"
+              "                     lines\n"
+              "  -h, --help       display this help and exit\n"
+              "      --version    output version information and exit\n"
+              "\n"
+              "Notes.\n",
+              testing::internal::GetCapturedStdout());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -25,173 +26,120 @@ enum e_demo_option {
     DEMO_ENDURANCE,
     DEMO_WARMUP,
     DEMO_TIMINGS,
-    DEMO_VERSION,
     DEMO_RECORD,
     DEMO_REPLAY,
 };
 
-static const option demo_options[] = {
-    {"level", required_argument, nullptr, DEMO_LEVEL},
-    {"frames", required_argument, nullptr, DEMO_FRAMES},
-    {"seconds", required_argument, nullptr, DEMO_SECONDS},
-    {"seed", required_argument, nullptr, DEMO_SEED},
-    {"fixed-step", required_argument, nullptr, DEMO_FIXED_STEP},
-    {"shots", required_argument, nullptr, DEMO_SHOTS},
-    {"shot-every", required_argument, nullptr, DEMO_SHOT_EVERY},
-    {"overlay", no_argument, nullptr, DEMO_OVERLAY},
-    {"balls", required_argument, nullptr, DEMO_BALLS},
-    {"aim-error", required_argument, nullptr, DEMO_AIM_ERROR},
-    {"endurance", no_argument, nullptr, DEMO_ENDURANCE},
-    {"warmup", required_argument, nullptr, DEMO_WARMUP},
-    {"timings", no_argument, nullptr, DEMO_TIMINGS},
-    {"record", required_argument, nullptr, DEMO_RECORD},
-    {"replay", required_argument, nullptr, DEMO_REPLAY},
-    {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, DEMO_VERSION},
-    {nullptr, 0, nullptr, 0},
+static const std::string demo_warmup_help =
+    "frames before allocations, memory and particles count\nas steady (default " +
+    std::to_string((int)DEMO_WARMUP_FRAMES) + ")";
+
+static const s_option demo_options[] = {
+    {"level", "FILE", DEMO_LEVEL, "play the map FILE (default levels/default.map)"},
+    {"frames", "N", DEMO_FRAMES, "stop after N frames"},
+    {"seconds", "S", DEMO_SECONDS, "stop after S seconds of game time (default 20)"},
+    {"seed", "N", DEMO_SEED, "seed the game and the autopilot with N, not the clock"},
+    {"fixed-step", "MS", DEMO_FIXED_STEP,
+     "every frame lasts MS milliseconds (1 to 1000): with\n--seed, the same run every time"},
+    {"shots", "DIR", DEMO_SHOTS, "write screenshots into DIR"},
+    {"shot-every", "N", DEMO_SHOT_EVERY, "one screenshot every N frames (default 100)"},
+    {"overlay", nullptr, DEMO_OVERLAY, "draw the frame rate, balls and effects on the picture"},
+    {"balls", "N", DEMO_BALLS, "keep N balls in play (0 to 16; 0 plays normally)"},
+    {"aim-error", "SCALE", DEMO_AIM_ERROR,
+     "scale the autopilot's deliberate misses (0 to 10,\ndefault 1; 0 never misses)"},
+    {"endurance", nullptr, DEMO_ENDURANCE,
+     "add a line of memory and position figures on\nstandard error"},
+    {"warmup", "N", DEMO_WARMUP, demo_warmup_help.c_str()},
+    {"timings", nullptr, DEMO_TIMINGS,
+     "add a line splitting the median and the slowest 1 %\nof frames into input, update, draw "
+     "and swap"},
+    {"record", "FILE", DEMO_RECORD, "record the run into the replay FILE"},
+    {"replay", "FILE", DEMO_REPLAY,
+     "play the replay FILE back instead of the autopilot,\non the map and seed it names, to its "
+     "end (or\n--frames), drawn small unless --shots or --overlay;\nstatus 1 when the game "
+     "departs from it"},
 };
 
-static void demo_help(const char* name)
-{
-    printf("Usage: %s [OPTION]...\n"
-           "Play a level with an autopilot in the player's seat, then print one line of\n"
-           "figures: frames, frame rates, blocks, bonuses, balls, particles and heap\n"
-           "allocations after warm-up.\n"
-           "\n"
-           "      --level FILE       play the map FILE (default levels/default.map)\n"
-           "      --frames N         stop after N frames\n"
-           "      --seconds S        stop after S seconds of game time (default 20)\n"
-           "      --seed N           seed the game and the autopilot with N, not the clock\n"
-           "      --fixed-step MS    every frame lasts MS milliseconds (1 to 1000): with\n"
-           "                           --seed, the same run every time\n"
-           "      --shots DIR        write screenshots into DIR\n"
-           "      --shot-every N     one screenshot every N frames (default 100)\n"
-           "      --overlay          draw the frame rate, balls and effects on the picture\n"
-           "      --balls N          keep N balls in play (0 to 16; 0 plays normally)\n"
-           "      --aim-error SCALE  scale the autopilot's deliberate misses (0 to 10,\n"
-           "                           default 1; 0 never misses)\n"
-           "      --endurance        add a line of memory and position figures on\n"
-           "                           standard error\n"
-           "      --warmup N         frames before allocations, memory and particles count\n"
-           "                           as steady (default %d)\n"
-           "      --timings          add a line splitting the median and the slowest 1 %%\n"
-           "                           of frames into input, update, draw and swap\n"
-           "      --record FILE      record the run into the replay FILE\n"
-           "      --replay FILE      play the replay FILE back instead of the autopilot,\n"
-           "                           on the map and seed it names, to its end (or\n"
-           "                           --frames), drawn small unless --shots or --overlay;\n"
-           "                           status 1 when the game departs from it\n"
-           "  -h, --help             display this help and exit\n"
-           "      --version          output version information and exit\n",
-           name, (int)DEMO_WARMUP_FRAMES);
-}
+static const s_usage demo_usage = {
+    "tumbrelix-demo",
+    "[OPTION]...",
+    "Play a level with an autopilot in the player's seat, then print one line of\n"
+    "figures: frames, frame rates, blocks, bonuses, balls, particles and heap\n"
+    "allocations after warm-up.\n",
+    nullptr,
+    demo_options,
+    (int)(sizeof demo_options / sizeof *demo_options),
+};
 
-// Reads a whole-number option value; 1 with a message when it is not one.
-static int demo_number(const char* option, const char* text, double low, double high, double* value)
-{
-    char* end = nullptr;
-    errno = 0;
-    *value = strtod(text ? text : "", &end);
-    if (!text || end == text || *end != 0 || errno != 0 || !(*value >= low && *value <= high)) {
-        fprintf(stderr, "%s: expected a number from %g to %g, got '%s'\n", option, low, high,
-                text ? text : "");
-        return 1;
-    }
-    return 0;
-}
+// What each option does: one that takes a number has it checked against
+// [low, high] first; low above high marks one that takes text or nothing.
+struct s_demo_take {
+    int code;
+    double low, high;
+    void (*store)(s_demo_options* o, const char* text, double number);
+};
+
+static const s_demo_take demo_takes[] = {
+    {DEMO_LEVEL, 1, 0,
+     [](s_demo_options* o, const char* text, double) {
+         o->level = text;
+         o->level_given = true;
+     }},
+    {DEMO_RECORD, 1, 0, [](s_demo_options* o, const char* text, double) { o->record = text; }},
+    {DEMO_REPLAY, 1, 0, [](s_demo_options* o, const char* text, double) { o->replay = text; }},
+    {DEMO_SHOTS, 1, 0, [](s_demo_options* o, const char* text, double) { o->shots = text; }},
+    {DEMO_OVERLAY, 1, 0, [](s_demo_options* o, const char*, double) { o->overlay = true; }},
+    {DEMO_ENDURANCE, 1, 0, [](s_demo_options* o, const char*, double) { o->endurance = true; }},
+    {DEMO_TIMINGS, 1, 0, [](s_demo_options* o, const char*, double) { o->timings = true; }},
+    {DEMO_FRAMES, 1, 1e9, [](s_demo_options* o, const char*, double n) { o->frames = (long)n; }},
+    {DEMO_SECONDS, 0.001, 1e7, [](s_demo_options* o, const char*, double n) { o->seconds = n; }},
+    {DEMO_SEED, 0, 4294967295.0,
+     [](s_demo_options* o, const char*, double n) {
+         o->seed = (u32)n;
+         o->seeded = true;
+     }},
+    {DEMO_FIXED_STEP, 1, 1000,
+     [](s_demo_options* o, const char*, double n) { o->fixed_step = (u32)n; }},
+    {DEMO_SHOT_EVERY, 1, 1e9,
+     [](s_demo_options* o, const char*, double n) { o->shot_every = (long)n; }},
+    // Sixteen balls take longer than normal play to reach their busiest.
+    {DEMO_WARMUP, 0, 1e9, [](s_demo_options* o, const char*, double n) { o->warmup = (long)n; }},
+    {DEMO_AIM_ERROR, 0, 10, [](s_demo_options* o, const char*, double n) { o->aim_error = n; }},
+    {DEMO_BALLS, 0, BALL_LIST_SIZE,
+     [](s_demo_options* o, const char*, double n) { o->balls = (int)n; }},
+};
 
 // Reads one option's value into options; 1 with a message when it is refused.
-static int demo_option(int code, const char* flag, const char* value, s_demo_options* options)
+static int demo_option(const s_option& option, const char* text, s_demo_options* options)
 {
+    const s_demo_take* take =
+        std::find_if(std::begin(demo_takes), std::end(demo_takes),
+                     [&](const s_demo_take& t) { return t.code == option.code; });
     double number = 0;
-    switch (code) {
-    case DEMO_LEVEL:
-        options->level = value;
-        options->level_given = true;
-        return 0;
-    case DEMO_RECORD:
-        options->record = value;
-        return 0;
-    case DEMO_REPLAY:
-        options->replay = value;
-        return 0;
-    case DEMO_SHOTS:
-        options->shots = value;
-        return 0;
-    case DEMO_OVERLAY:
-        options->overlay = true;
-        return 0;
-    case DEMO_ENDURANCE:
-        options->endurance = true;
-        return 0;
-    case DEMO_TIMINGS:
-        options->timings = true;
-        return 0;
-    case DEMO_FRAMES:
-        if (demo_number(flag, value, 1, 1e9, &number))
+    if (take->low <= take->high) {
+        char* end = nullptr;
+        errno = 0;
+        number = strtod(text ? text : "", &end);
+        if (!text || end == text || *end != 0 || errno != 0 ||
+            !(number >= take->low && number <= take->high)) {
+            fprintf(stderr, "--%s: expected a number from %g to %g, got '%s'\n", option.name,
+                    take->low, take->high, text ? text : "");
             return 1;
-        options->frames = (long)number;
-        return 0;
-    case DEMO_SECONDS:
-        if (demo_number(flag, value, 0.001, 1e7, &number))
-            return 1;
-        options->seconds = number;
-        return 0;
-    case DEMO_SEED:
-        if (demo_number(flag, value, 0, 4294967295.0, &number))
-            return 1;
-        options->seed = (u32)number;
-        options->seeded = true;
-        return 0;
-    case DEMO_FIXED_STEP:
-        if (demo_number(flag, value, 1, 1000, &number))
-            return 1;
-        options->fixed_step = (u32)number;
-        return 0;
-    case DEMO_SHOT_EVERY:
-        if (demo_number(flag, value, 1, 1e9, &number))
-            return 1;
-        options->shot_every = (long)number;
-        return 0;
-    case DEMO_WARMUP:
-        // Sixteen balls take longer than normal play to reach their busiest.
-        if (demo_number(flag, value, 0, 1e9, &number))
-            return 1;
-        options->warmup = (long)number;
-        return 0;
-    case DEMO_AIM_ERROR:
-        if (demo_number(flag, value, 0, 10, &number))
-            return 1;
-        options->aim_error = number;
-        return 0;
-    case DEMO_BALLS:
-        if (demo_number(flag, value, 0, BALL_LIST_SIZE, &number))
-            return 1;
-        options->balls = (int)number;
-        return 0;
+        }
     }
-    return 1;
+    take->store(options, text, number);
+    return 0;
 }
 
 int demo_parse(int argc, char** argv, s_demo_options* options)
 {
     const char* name = options_name(argc, argv, "tumbrelix-demo");
-    int code, index = 0;
-    while ((code = getopt_long(argc, argv, "h", demo_options, &index)) != -1) {
-        if (code == 'h') {
-            demo_help(name);
-            return 0;
-        }
-        if (code == DEMO_VERSION) {
-            options_version("tumbrelix-demo");
-            return 0;
-        }
-        if (code == '?')
-            return options_refuse(name, nullptr);
-        std::string flag = std::string("--") + demo_options[index].name;
-        if (demo_option(code, flag.c_str(), optarg, options))
-            return OPTIONS_BAD_USAGE;
-    }
+    int parsed = options_parse(argc, argv, name, demo_usage,
+                               [options](const s_option& option, const char* value) {
+                                   return demo_option(option, value, options);
+                               });
+    if (parsed >= 0)
+        return parsed;
     if (optind < argc) {
         std::string problem = "unexpected argument '" + std::string(argv[optind]) + "'";
         return options_refuse(name, problem.c_str());

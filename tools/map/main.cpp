@@ -11,30 +11,19 @@
 #include "level/reader.h"
 #include "shell/options.h"
 
-enum { MAP_VERSION = 256 };  // long options without a short form
-
-static const option map_options[] = {
-    {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, MAP_VERSION},
-    {nullptr, 0, nullptr, 0},
+static const s_usage map_usage = {
+    "tumbrelix-map",
+    "check FILE...\n"
+    "print FILE",
+    "Read level map files as the game reads them.\n"
+    "\n"
+    "  check FILE...  report every problem of each FILE on its line, then a summary\n"
+    "                 line; exit with status 1 when any FILE has an error\n"
+    "  print FILE     write what the reader made of FILE\n",
+    "TEXTURE paths are checked relative to the game's folder, as the game reads them.\n",
+    nullptr,
+    0,
 };
-
-static void map_help(const char* name)
-{
-    printf("Usage: %s check FILE...\n"
-           "  or:  %s print FILE\n"
-           "Read level map files as the game reads them.\n"
-           "\n"
-           "  check FILE...  report every problem of each FILE on its line, then a summary\n"
-           "                 line; exit with status 1 when any FILE has an error\n"
-           "  print FILE     write what the reader made of FILE\n"
-           "\n"
-           "  -h, --help     display this help and exit\n"
-           "      --version  output version information and exit\n"
-           "\n"
-           "TEXTURE paths are checked relative to the game's folder, as the game reads them.\n",
-           name, name);
-}
 
 // Writes the reader's description of one level; 1 if it cannot be read.
 static int map_print(const char* path)
@@ -80,17 +69,8 @@ static int map_check(const char* path)
 int main(int argc, char** argv)
 {
     const char* name = options_name(argc, argv, "tumbrelix-map");
-    for (int option; (option = getopt_long(argc, argv, "h", map_options, nullptr)) != -1;) {
-        if (option == 'h') {
-            map_help(name);
-            return 0;
-        }
-        if (option == MAP_VERSION) {
-            options_version("tumbrelix-map");
-            return 0;
-        }
-        return options_refuse(name, nullptr);
-    }
+    if (int status = options_parse(argc, argv, name, map_usage); status >= 0)
+        return status;
     int files = argc - optind - 1;
     const char* command = files >= 0 ? argv[optind] : "";
     if (files < 0)
