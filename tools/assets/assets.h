@@ -4,6 +4,7 @@
 
 #include <sndfile.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,11 @@ int assets_write_file(const std::string& path, const std::vector<u8>& bytes);
 // Creates the directories of `path` and opens it for writing through
 // libsndfile; nullptr with a message on failure.
 SNDFILE* assets_open_sound(const std::string& path, int rate, int channels, int format);
+
+// One part of the generator: writes its files under root; 0 on success.
+typedef int (*t_assets_part)(const std::string& root);
+// Runs every part, going on past one that fails; 0 when all succeeded.
+int assets_write_parts(const std::string& root, std::initializer_list<t_assets_part> parts);
 
 // Writes the game's sprites and the level textures under root/data.
 int textures_write(const std::string& root);

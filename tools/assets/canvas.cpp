@@ -194,6 +194,14 @@ f32 noise_fbm(f32 x, f32 y, int period, int octaves, u32 seed)
     return sum / total;
 }
 
+int assets_write_parts(const std::string& root, std::initializer_list<t_assets_part> parts)
+{
+    int bad = 0;
+    for (t_assets_part part : parts)
+        bad |= part(root);
+    return bad;
+}
+
 int assets_make_dirs(const std::string& path)
 {
     for (size_t i = 1; i < path.size(); i++) {

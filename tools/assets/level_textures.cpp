@@ -58,8 +58,7 @@ static int write_with_side(s_canvas img, const std::string& path)
 // A bevelled brick face.
 static s_canvas brick_face(s_rgb color, u32 seed)
 {
-    return paint_pixels(128, 64, [&](int x, int y) {
-        f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 64;
+    return paint_uv(128, 64, [&](f32 u, f32 v) {
         f32 n = noise_fbm(u * 8, v * 4, 8, 3, seed);
         s_rgb c = rgb_scale(color, 0.82f + 0.3f * n);
         if (u < 0.06f || v < 0.1f)
@@ -111,8 +110,7 @@ static int write_unbreakable(const std::string& root)
     }
     bad |= write_with_side(steel, root + "/data/blocks/steel");
 
-    s_canvas obsidian = paint_pixels(128, 64, [&](int x, int y) {
-        f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 64;
+    s_canvas obsidian = paint_uv(128, 64, [&](f32 u, f32 v) {
         f32 n = noise_fbm(u * 4, v * 2, 4, 5, 91);
         f32 vein = 1.0f - smooth(0.0f, 0.04f, std::fabs(n - 0.5f));
         s_rgb c = rgb_scale({0.12f, 0.08f, 0.18f}, 0.7f + 0.6f * n);
@@ -126,8 +124,7 @@ static int write_unbreakable(const std::string& root)
 static int write_walls(const std::string& root)
 {
     int bad = 0;
-    s_canvas metal = paint_pixels(128, 128, [&](int x, int y) {
-        f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 128;
+    s_canvas metal = paint_uv(128, 128, [&](f32 u, f32 v) {
         f32 n = noise_fbm(u * 4, v * 4, 4, 4, 51);
         s_rgb c = rgb_scale({0.4f, 0.45f, 0.55f}, 0.7f + 0.4f * n);
         f32 seam = std::min(std::min(u, 1 - u), std::min(v, 1 - v));
@@ -144,8 +141,7 @@ static int write_walls(const std::string& root)
     }
     bad |= write_with_side(metal, root + "/data/walls/metal");
 
-    s_canvas stone = paint_pixels(128, 128, [&](int x, int y) {
-        f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 128;
+    s_canvas stone = paint_uv(128, 128, [&](f32 u, f32 v) {
         int row = (int)(v * 4);
         f32 su = u * 2 + (row % 2) * 0.5f;
         f32 mortar = std::min(std::fabs(su - std::round(su)) * 0.5f,
@@ -157,8 +153,7 @@ static int write_walls(const std::string& root)
     bad |= write_with_side(stone, root + "/data/walls/stone");
 
     // Neon tube: bright along the middle, running along u, meant to scroll or pulse.
-    s_canvas neon = paint_pixels(64, 64, [&](int x, int y) {
-        f32 u = (x + 0.5f) / 64, v = (y + 0.5f) / 64;
+    s_canvas neon = paint_uv(64, 64, [&](f32 u, f32 v) {
         f32 core = std::exp(-std::pow((v - 0.5f) * 7, 2.0f));
         f32 pulse = 0.6f + 0.4f * std::cos(u * 2 * PAINT_PI * 2);
         s_rgb c = rgb_mix({0.05f, 0.0f, 0.12f}, {1.0f, 0.3f, 0.95f}, core * pulse);
@@ -206,8 +201,7 @@ static int write_backgrounds(const std::string& root)
     });
     bad |= canvas_write_png(img, root + "/data/backgrounds/nebula.png");
     // Water caustics.
-    img = paint_pixels(S, S, [&](int x, int y) {
-        f32 u = (x + 0.5f) / S, v = (y + 0.5f) / S;
+    img = paint_uv(S, S, [&](f32 u, f32 v) {
         f32 n = noise_fbm(u * 6, v * 6, 6, 3, 401);
         f32 caustic = 1 - smooth(0.0f, 0.05f, std::fabs(n - 0.5f));
         s_rgb c = rgb_mix({0.02f, 0.12f, 0.25f}, {0.05f, 0.3f, 0.45f},
@@ -216,8 +210,8 @@ static int write_backgrounds(const std::string& root)
     });
     bad |= canvas_write_png(img, root + "/data/backgrounds/water.png");
     // Reactor: glowing hexagonal cells.
-    img = paint_pixels(S, S, [&](int x, int y) {
-        f32 u = (x + 0.5f) / S * 8, v = (y + 0.5f) / S * 8 * 0.8660254f;
+    img = paint_uv(S, S, [&](f32 s, f32 t) {
+        f32 u = s * 8, v = t * 8 * 0.8660254f;
         // Nearest centre of a hexagonal lattice (two rectangular grids offset by half a cell).
         f32 ax = std::round(u), ay = std::round(v / 1.7320508f) * 1.7320508f;
         f32 bx = std::floor(u) + 0.5f, by = (std::floor(v / 1.7320508f) + 0.5f) * 1.7320508f;
@@ -228,8 +222,8 @@ static int write_backgrounds(const std::string& root)
     });
     bad |= canvas_write_png(img, root + "/data/backgrounds/reactor.png");
     // Temple floor tiles.
-    img = paint_pixels(S, S, [&](int x, int y) {
-        f32 u = (x + 0.5f) / S * 4, v = (y + 0.5f) / S * 4;
+    img = paint_uv(S, S, [&](f32 s, f32 t) {
+        f32 u = s * 4, v = t * 4;
         f32 fu = u - std::floor(u), fv = v - std::floor(v);
         f32 edge = std::min(std::min(fu, 1 - fu), std::min(fv, 1 - fv));
         f32 n = noise_fbm(u, v, 4, 4, 501 + ((int)u + (int)v * 4) % 3);
@@ -243,8 +237,8 @@ static int write_backgrounds(const std::string& root)
     });
     bad |= canvas_write_png(img, root + "/data/backgrounds/temple.png");
     // Spiral, meant to be turned round its centre.
-    img = paint_pixels(S, S, [&](int x, int y) {
-        f32 u = (x + 0.5f) / S - 0.5f, v = (y + 0.5f) / S - 0.5f;
+    img = paint_uv(S, S, [&](f32 s, f32 t) {
+        f32 u = s - 0.5f, v = t - 0.5f;
         f32 r = std::hypot(u, v), a = std::atan2(v, u);
         f32 arm = 0.5f + 0.5f * std::cos(a * 6 + r * 40);
         s_rgb c = rgb_mix({0.04f, 0.02f, 0.1f}, {0.2f, 0.1f, 0.5f}, arm * smooth(0.7f, 0.0f, r));
@@ -263,10 +257,6 @@ static int write_backgrounds(const std::string& root)
 
 int level_textures_write(const std::string& root)
 {
-    int bad = 0;
-    bad |= write_bricks(root);
-    bad |= write_unbreakable(root);
-    bad |= write_walls(root);
-    bad |= write_backgrounds(root);
-    return bad;
+    return assets_write_parts(root,
+                              {write_bricks, write_unbreakable, write_walls, write_backgrounds});
 }

@@ -29,12 +29,8 @@ int main(int argc, char** argv)
     std::string root = argv[optind];
     while (root.size() > 1 && root.back() == '/')
         root.pop_back();
-    int bad = 0;
-    bad |= textures_write(root);
-    bad |= font_write(root);
-    bad |= sounds_write(root);
-    bad |= music_write(root);
-    bad |= levels_write(root);
-    bad |= icon_write(root);
-    return bad ? 1 : 0;
+    return assets_write_parts(root, {textures_write, font_write, sounds_write, music_write,
+                                     levels_write, icon_write})
+               ? 1
+               : 0;
 }

@@ -24,6 +24,13 @@ s_canvas paint_pixels(int width, int height, const std::function<s_rgb(int, int)
     return img;
 }
 
+s_canvas paint_uv(int width, int height, const std::function<s_rgb(f32, f32)>& colour)
+{
+    return paint_pixels(width, height, [&](int x, int y) {
+        return colour((x + 0.5f) / width, (y + 0.5f) / height);
+    });
+}
+
 void paint(s_canvas& img, const s_sdf& sdf, s_rgb color, f32 opacity)
 {
     f32 px = 1.0f / img.width;

@@ -19,6 +19,9 @@ f32 clamp01(f32 v);
 f32 smooth(f32 a, f32 b, f32 x);
 // Creates a picture whose pixel (x, y) is colour(x, y).
 s_canvas paint_pixels(int width, int height, const std::function<s_rgb(int, int)>& colour);
+// Creates a picture whose pixel is colour(u, v) of its centre, u and v running
+// from 0 to 1 across and down.
+s_canvas paint_uv(int width, int height, const std::function<s_rgb(f32, f32)>& colour);
 // Paints a shape with an antialiased edge one pixel wide.
 void paint(s_canvas& img, const s_sdf& sdf, s_rgb color, f32 opacity = 1);
 // A disc.

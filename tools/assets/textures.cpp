@@ -24,8 +24,7 @@ static void paint_ball(s_canvas& img, f32 cx, f32 cy, f32 r, s_rgb body)
 // The cube face of a bonus: a bevelled panel in the kind's colour.
 static s_canvas bonus_panel(s_rgb color)
 {
-    s_canvas img = paint_pixels(128, 128, [&](int x, int y) {
-        f32 u = (x + 0.5f) / 128, v = (y + 0.5f) / 128;
+    s_canvas img = paint_uv(128, 128, [&](f32 u, f32 v) {
         f32 glow = 1.0f - 0.6f * std::hypot(u - 0.45f, v - 0.4f);
         return rgb_scale(color, 0.55f + 0.45f * glow);
     });
@@ -160,11 +159,6 @@ static int write_particle(const std::string& root)
 // Writes the game's sprites and the level textures under root/data.
 int textures_write(const std::string& root)
 {
-    int bad = 0;
-    bad |= write_pad(root);
-    bad |= write_balls(root);
-    bad |= write_bonuses(root);
-    bad |= write_particle(root);
-    bad |= level_textures_write(root);
-    return bad;
+    return assets_write_parts(
+        root, {write_pad, write_balls, write_bonuses, write_particle, level_textures_write});
 }
