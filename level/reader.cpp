@@ -39,11 +39,13 @@ struct Reader::State {
     bool fill();
     [[noreturn]] void fail(int at, const std::string& problem);
     void keyword(std::initializer_list<const char*> words);
+    bool entry(const char* block, int begin, std::initializer_list<const char*> words);
     [[noreturn]] void failExpected(const char* what, const char* keyword, bool at_end);
     float readFloat(const char* keyword);
     int readInt(const char* keyword);
     const std::string& readWord(const char* keyword, const char* what);
-    void readFaceIds(int count, std::vector<std::string>& out, std::vector<int>& lines);
+    void readFaceList(int& count, int& count_line, std::vector<std::string>& out,
+                      std::vector<int>& lines);
     std::string readKind(const char* keyword, const char* what, std::vector<float>& out);
     void readShader(s_face& face);
     void readMove(s_block_group& group);
@@ -130,6 +132,18 @@ void Reader::State::keyword(std::initializer_list<const char*> words)
                        std::find(words.begin(), words.end(), token) != words.end());
 }
 
+// Reads the next keyword of the block begun on line begin, words being those
+// it knows (END among them); false at its END. The caller passes over any other
+// word, which only the watcher hears of.
+bool Reader::State::entry(const char* block, int begin, std::initializer_list<const char*> words)
+{
+    if (!next())
+        fail(token_line, std::string("the file ends inside the ") + block +
+                             " block begun on line " + std::to_string(begin) + " (END is missing)");
+    keyword(words);
+    return token != "END";
+}
+
 // Reports the token in hand (or the end of the file) where `what` was expected.
 void Reader::State::failExpected(const char* what, const char* keyword, bool at_end)
 {
@@ -160,9 +174,19 @@ const std::string& Reader::State::readWord(const char* keyword, const char* what
     return token;
 }
 
-// FACES reads as many identifiers as the count in force; none when it is 0 or less.
-void Reader::State::readFaceIds(int count, std::vector<std::string>& out, std::vector<int>& lines)
+// NUMFACES or FACES, the face list the world and every group share, when the
+// word in hand is one of them. FACES reads as many identifiers as the count in
+// force; none when it is 0 or less.
+void Reader::State::readFaceList(int& count, int& count_line, std::vector<std::string>& out,
+                                 std::vector<int>& lines)
 {
+    if (token == "NUMFACES") {
+        count = readInt("NUMFACES");
+        count_line = token_line;
+        return;
+    }
+    if (token != "FACES")
+        return;
     for (int i = 0; i < count; i++) {
         out.push_back(readWord("FACES", "a face identifier"));
         lines.push_back(token_line);
@@ -192,23 +216,14 @@ void Reader::State::readWorld(s_map& map)
     if (world_line == 0)
         world_line = begin;
     s_world& world = map.world;
-    for (;;) {
-        if (!next())
-            fail(token_line, "the file ends inside the WORLD block begun on line " +
-                                 std::to_string(begin) + " (END is missing)");
-        keyword({"NUMFACES", "FACES", "LIMITS", "END"});
-        if (token == "NUMFACES") {
-            world.face_count = readInt("NUMFACES");
-            world_count_line = token_line;
-        } else if (token == "FACES") {
-            readFaceIds(world.face_count, world.face_ids, world_id_lines);
-        } else if (token == "LIMITS") {
+    while (entry("WORLD", begin, {"NUMFACES", "FACES", "LIMITS", "END"})) {
+        if (token == "LIMITS") {
             if (limits_line == 0)
                 limits_line = token_line;
             for (int i = 0; i < 4; i++)
                 world.limits.push_back(readFloat("LIMITS"));
-        } else if (token == "END") {
-            return;
+        } else {
+            readFaceList(world.face_count, world_count_line, world.face_ids, world_id_lines);
         }
     }
 }
@@ -240,11 +255,7 @@ void Reader::State::readFace(s_map& map)
 {
     int begin = token_line;
     s_face face;
-    for (;;) {
-        if (!next())
-            fail(token_line, "the file ends inside the FACE block begun on line " +
-                                 std::to_string(begin) + " (END is missing)");
-        keyword({"ID", "VERTEX", "TEXCOORD", "TEXTURE", "SHADER", "END"});
+    while (entry("FACE", begin, {"ID", "VERTEX", "TEXCOORD", "TEXTURE", "SHADER", "END"})) {
         if (token == "ID") {
             face.id = readWord("ID", "a face identifier");
         } else if (token == "VERTEX") {
@@ -266,8 +277,6 @@ void Reader::State::readFace(s_map& map)
                 watch->texture(token_line, face.textures.back());
         } else if (token == "SHADER") {
             readShader(face);
-        } else if (token == "END") {
-            break;
         }
     }
     if (watch)
@@ -311,17 +320,8 @@ void Reader::State::readBlocks(s_map& map)
     s_block_group group;
     std::vector<int> id_lines;
     int count_line = begin;
-    for (;;) {
-        if (!next())
-            fail(token_line, "the file ends inside the BLOCKS block begun on line " +
-                                 std::to_string(begin) + " (END is missing)");
-        keyword({"NUMFACES", "FACES", "ORIGIN", "LIVES", "MOVE", "END"});
-        if (token == "NUMFACES") {
-            group.face_count = readInt("NUMFACES");
-            count_line = token_line;
-        } else if (token == "FACES") {
-            readFaceIds(group.face_count, group.face_ids, id_lines);
-        } else if (token == "ORIGIN") {
+    while (entry("BLOCKS", begin, {"NUMFACES", "FACES", "ORIGIN", "LIVES", "MOVE", "END"})) {
+        if (token == "ORIGIN") {
             s_block block;
             block.origin.x = readFloat("ORIGIN");
             block.origin.y = readFloat("ORIGIN");
@@ -332,8 +332,8 @@ void Reader::State::readBlocks(s_map& map)
             group.lives = readInt("LIVES");
         } else if (token == "MOVE") {
             readMove(group);
-        } else if (token == "END") {
-            break;
+        } else {
+            readFaceList(group.face_count, count_line, group.face_ids, id_lines);
         }
     }
     if (watch)
