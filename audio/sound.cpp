@@ -126,6 +126,7 @@ int sound_system_init(s_sound_system* system, int max_channels, u32 flags)
         return 1;
     }
     system->last_ns = sound_now_ns();
+    sound_spares_reserve(system);
     // Without the thread, files meant for it are opened on the spot.
     try {
         system->loader = std::thread(sound_loader_run, system);
@@ -181,6 +182,7 @@ void sound_system_release(s_sound_system* system)
         alcDestroyContext(system->context);
         alcCloseDevice(system->device);
     }
+    sound_spares_release(system);
     delete system;
 }
 

@@ -9,7 +9,8 @@
 
 constexpr u32 SOUND_READ_CHUNK = 4096;  // frames read at a time while loading a sample
 
-// A new sound's record, its file not opened yet; null with the reason noted as the system's error.
+// A new sound's record, its file not opened yet (a stream takes a spare one
+// when there is one); null with the reason noted as the system's error.
 static s_sound* sound_new(s_sound_system* system, const char* path, u32 mode, bool stream)
 {
     if (!system || !system->context) {
@@ -29,7 +30,15 @@ static s_sound* sound_new(s_sound_system* system, const char* path, u32 mode, bo
                  path, (int)SOUND_PATH_SIZE - 1);
         return nullptr;
     }
-    s_sound* sound = new (std::nothrow) s_sound();
+    s_sound* sound = nullptr;
+    if (stream && system->spare_count) {
+        sound = system->spare_streams[--system->spare_count];
+        i16* pcm = sound->pcm;
+        *sound = s_sound();
+        sound->pcm = pcm;
+    } else {
+        sound = new (std::nothrow) s_sound();
+    }
     if (!sound) {
         snprintf(system->error, sizeof system->error, "%s: out of memory", path);
         return nullptr;
@@ -104,13 +113,55 @@ int sound_open_state(s_sound* sound)
     return state;
 }
 
+// A stream's sample buffer: stereo-sized, as a file the loader opens is not known yet.
+static i16* sound_stream_pcm()
+{
+    return new (std::nothrow) i16[(size_t)SOUND_STREAM_FRAMES * DECODE_MAX_CHANNELS];
+}
+
+static void sound_delete(s_sound* sound)
+{
+    delete[] sound->pcm;
+    delete sound;
+}
+
+// Sets a stream's record aside while there is room, or frees it.
+static void sound_free_record(s_sound* sound)
+{
+    s_sound_system* system = sound->system;
+    if (sound->stream && sound->pcm && system->spare_count < SOUND_SPARE_STREAMS)
+        system->spare_streams[system->spare_count++] = sound;
+    else
+        sound_delete(sound);
+}
+
+void sound_spares_reserve(s_sound_system* system)
+{
+    while (system->spare_count < SOUND_SPARE_STREAMS) {
+        s_sound* sound = new (std::nothrow) s_sound();
+        if (!sound)
+            return;
+        sound->pcm = sound_stream_pcm();
+        if (!sound->pcm) {
+            sound_delete(sound);
+            return;
+        }
+        system->spare_streams[system->spare_count++] = sound;
+    }
+}
+
+void sound_spares_release(s_sound_system* system)
+{
+    while (system->spare_count)
+        sound_delete(system->spare_streams[--system->spare_count]);
+}
+
 static int sound_fail(s_sound* sound, const char* problem)
 {
     s_sound_system* system = sound->system;
     snprintf(system->error, sizeof system->error, "%s", problem);
     decode_close(&sound->decoder);
-    delete[] sound->pcm;
-    delete sound;
+    sound_free_record(sound);
     return 1;
 }
 
@@ -168,8 +219,8 @@ int sound_create_stream(s_sound_system* system, const char* path, u32 mode, s_so
     if (!sound->background && sound_open_file(sound))
         return sound_fail(sound, sound->decoder.error);
     char problem[DECODE_ERROR_SIZE];
-    // Stereo-sized, as a file the loader opens is not known yet.
-    sound->pcm = new (std::nothrow) i16[(size_t)SOUND_STREAM_FRAMES * DECODE_MAX_CHANNELS];
+    if (!sound->pcm)
+        sound->pcm = sound_stream_pcm();
     if (!sound->pcm) {
         snprintf(problem, sizeof problem, "%s: out of memory", path);
         return sound_fail(sound, problem);
@@ -209,9 +260,8 @@ void sound_release(s_sound* sound)
     if (sound->stream) {
         alDeleteBuffers(SOUND_STREAM_BUFFERS, sound->buffers);
         decode_close(&sound->decoder);
-        delete[] sound->pcm;
     } else {
         alDeleteBuffers(1, &sound->buffer);
     }
-    delete sound;
+    sound_free_record(sound);
 }

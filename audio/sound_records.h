@@ -14,6 +14,8 @@
 #include "audio/sound.h"
 
 constexpr u32 SOUND_RENDER_CHUNK = 1024;  // frames mixed between two stream refills
+// Stream records kept for reuse: the music holds two streams at most.
+enum { SOUND_SPARE_STREAMS = 2 };
 
 struct s_sound_voice {
     ALuint source;
@@ -70,8 +72,16 @@ struct s_sound_system {
     std::condition_variable changed;  // a sound was queued or opened, or the loader must stop
     s_sound* waiting;                 // sounds queued for the loader, oldest first
     bool quitting;
+    // Released stream records with their sample buffers, taken again by the
+    // next streams, so the music moving on to another track allocates nothing.
+    s_sound* spare_streams[SOUND_SPARE_STREAMS];
+    u32 spare_count;
 };
 
+// Sets aside SOUND_SPARE_STREAMS stream records at start-up, as far as memory allows.
+void sound_spares_reserve(s_sound_system* system);
+// Frees the stream records set aside.
+void sound_spares_release(s_sound_system* system);
 // Frees a voice: the source is stopped and its buffers detached, so they may be deleted.
 void sound_voice_free(s_sound_voice* voice);
 // Reclaims ended voices, counts sample loops and refills streams.

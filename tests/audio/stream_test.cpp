@@ -2,6 +2,7 @@
 // decoder fed from memory.
 #include "audio/decode.h"
 #include "tests/audio/audio_fixture.h"
+#include "tools/demo/alloc_count.h"
 
 using namespace audio_test;
 
@@ -35,6 +36,21 @@ TEST_F(stream, ogg_mp3_and_tracker_streams_play_at_their_pitch_and_restart_on_on
         EXPECT_LT(play(0.2).rms(2, 0.01), 5) << c.name;
     }
     EXPECT_EQ(0u, sound_system_underruns(gl_chord.system));
+}
+
+// The music holds two streams, its track and the next: once the first plays,
+// moving from track to track takes no new memory, however long the game runs.
+TEST_F(stream, streams_opened_and_replaced_after_the_first_take_no_new_memory)
+{
+    ASSERT_TRUE(write_tone(dir.file("t.ogg"), OGG, 44100, 2, {{0.2, 440}}));
+    std::string name = dir.file("t.ogg");
+    u32 track, next;
+    ASSERT_EQ(0, CHD_LoadStream(name.c_str(), 0, &track));
+    alloc_count_start();
+    ASSERT_EQ(0, CHD_LoadStream(name.c_str(), 0, &next));
+    for (u32 handle : {track, next, track, next})
+        ASSERT_EQ(0, CHD_ReloadStream(handle, name.c_str(), 0));
+    EXPECT_EQ(0u, alloc_count_read());
 }
 
 // What the fuzzers feed the decoder: the bytes of a file rather than its name.

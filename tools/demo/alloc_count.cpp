@@ -103,6 +103,18 @@ void* operator new[](size_t size)
 {
     return alloc_count_new(size, __builtin_return_address(0));
 }
+// libstdc++'s own nothrow forms would call the ones above from inside the
+// library, where the caller no longer counts.
+void* operator new(size_t size, const std::nothrow_t&) noexcept
+{
+    alloc_count_note(__builtin_return_address(0));
+    return __libc_malloc(size ? size : 1);
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept
+{
+    alloc_count_note(__builtin_return_address(0));
+    return __libc_malloc(size ? size : 1);
+}
 void operator delete(void* block) noexcept
 {
     free(block);
