@@ -67,9 +67,9 @@ void ball_list_insert(s_ball_list* list, f32 x, f32 y)
             break;
         }
     }
-    // A ball may be past a wall by a frame's step before it turns back. A new
-    // ball starting there would crawl back in for seconds on the small sideways
-    // part of its launch: it starts against the wall instead.
+    // A ball may be half into a wall before it turns back. A new ball starting
+    // there would crawl back in for seconds on the small sideways part of its
+    // launch: it starts against the wall instead.
     start.x = std::min(std::max(start.x, list->limits[0] + 0.5f), list->limits[1] - 0.5f);
     start.y = std::min(start.y, list->limits[3] - 0.5f);
     particle_create(list->particles, &start, 4, PARTICLE_BALL_CREATE, 0);
@@ -160,7 +160,10 @@ static int ball_list_internal_blocks(s_ball_list* list, s_ball* ball,
 }
 
 // A wall bounces only a ball heading outwards, so one already turned back
-// cannot be flipped again while it is still past the limit.
+// cannot be flipped again while it is still past the limit. A ball goes on
+// into the wall by what is left of its step, which at a frame's usual length
+// is less than its radius; a long frame could carry it out of a small field
+// altogether, frame after frame, so it stops at the wall's line.
 static void ball_list_internal_walls(s_ball_list* list, s_mobile* m)
 {
     f32 vx = mobile_speed_x(m);
@@ -173,6 +176,8 @@ static void ball_list_internal_walls(s_ball_list* list, s_mobile* m)
         CHD_PlayStart(list->sound_wall, false);
         mobile_bounce(m, 0);
     }
+    m->x = std::min(std::max(m->x, list->limits[0]), list->limits[1]);
+    m->y = std::min(m->y, list->limits[3]);
 }
 
 // Bounce, kick, sideways deflection and damping of a ball that touched the pad.

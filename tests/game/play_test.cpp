@@ -193,24 +193,28 @@ TEST_F(play_field, destroyed_blocks_drop_a_bonus_where_they_were_one_time_in_ten
     EXPECT_TRUE(bonuses.bonuses[0].coord.x == 14 && bonuses.bonuses[0].coord.y == 10);
 }
 
-// There is no floor: a ball falls on until 5 units below the bottom and is lost.
+// A ball carried past a wall's line stops on it. There is no floor: a ball
+// falls on until 5 units below the bottom and is lost.
 TEST_F(play_field, walls_bounce_only_a_ball_heading_outwards_past_them)
 {
-    // name, from x, y, to x, y, angle, speed, angle after, lost
-    const std::tuple<const char*, f32, f32, f32, f32, f32, f32, f32, bool> rows[] = {
-        {"left, heading right", 0.4f, 10, 0.3f, 10, 0.3f, 0.01f, 0.3f, false},
-        {"left, heading left", 0.4f, 10, 0.3f, 10, 3.0f, 0.01f, PI - 3.0f, false},
-        {"left, touching it exactly", 0.6f, 10, 0.5f, 10, 3.0f, 0.01f, 3.0f, false},
-        {"left, at rest", 0.3f, 10, 0.3f, 10, 3.0f, 0, 3.0f, false},
-        {"right, heading right", 19.4f, 10, 19.6f, 10, 0.3f, 0.01f, PI - 0.3f, false},
-        {"right, touching it exactly", 19.4f, 10, 19.5f, 10, 0.3f, 0.01f, 0.3f, false},
-        {"top, heading up", 10, 29.4f, 10, 29.6f, UP, 0.01f, 6.2831855f - UP, false},
-        {"top, touching it exactly", 10, 29.4f, 10, 29.5f, UP, 0.01f, UP, false},
-        {"top, already heading back", 10, 29.7f, 10, 29.6f, DOWN, 0.01f, DOWN, false},
-        {"bottom, above the loss depth", 5, -4.9f, 5, -4.99f, DOWN, 0.01f, DOWN, false},
-        {"bottom, below the loss depth", 5, -4.9f, 5, -5.01f, DOWN, 0.01f, DOWN, true},
+    // name, from x, y, to x, y, angle, speed, angle after, lost, where it stays
+    const std::tuple<const char*, f32, f32, f32, f32, f32, f32, f32, bool, f32, f32> rows[] = {
+        {"left, heading right", 0.4f, 10, 0.3f, 10, 0.3f, 0.01f, 0.3f, false, 0.3f, 10},
+        {"left, heading left", 0.4f, 10, 0.3f, 10, 3.0f, 0.01f, PI - 3.0f, false, 0.3f, 10},
+        {"left, touching it exactly", 0.6f, 10, 0.5f, 10, 3.0f, 0.01f, 3.0f, false, 0.5f, 10},
+        {"left, at rest", 0.3f, 10, 0.3f, 10, 3.0f, 0, 3.0f, false, 0.3f, 10},
+        {"right, heading right", 19.4f, 10, 19.6f, 10, 0.3f, 0.01f, PI - 0.3f, false, 19.6f, 10},
+        {"right, touching it exactly", 19.4f, 10, 19.5f, 10, 0.3f, 0.01f, 0.3f, false, 19.5f, 10},
+        {"right, a long step past its line", 19, 10, 22, 10, 0.3f, 0.03f, PI - 0.3f, false, 20, 10},
+        {"top, heading up", 10, 29.4f, 10, 29.6f, UP, 0.01f, 6.2831855f - UP, false, 10, 29.6f},
+        {"top, touching it exactly", 10, 29.4f, 10, 29.5f, UP, 0.01f, UP, false, 10, 29.5f},
+        {"top, already heading back", 10, 29.7f, 10, 29.6f, DOWN, 0.01f, DOWN, false, 10, 29.6f},
+        {"top, a long step past its line", 10, 29, 10, 31, UP, 0.03f, 6.2831855f - UP, false, 10,
+         30},
+        {"bottom, above the loss depth", 5, -4.9f, 5, -4.99f, DOWN, 0.01f, DOWN, false, 5, -4.99f},
+        {"bottom, below the loss depth", 5, -4.9f, 5, -5.01f, DOWN, 0.01f, DOWN, true, 5, -5.01f},
     };
-    for (auto [name, x0, y0, x1, y1, angle, speed, after, lost] : rows) {
+    for (auto [name, x0, y0, x1, y1, angle, speed, after, lost, x, y] : rows) {
         SCOPED_TRACE(name);
         s_ball* ball = place_ball(0, x0, y0, x1, y1, angle, speed);
         mark();
@@ -219,6 +223,8 @@ TEST_F(play_field, walls_bounce_only_a_ball_heading_outwards_past_them)
         EXPECT_EQ(after == angle ? sounds{} : sounds{balls.sound_wall}, started());
         EXPECT_EQ(!lost, balls.states[0]);
         EXPECT_EQ(lost, balls.empty);
+        EXPECT_TRUE(ball->mobile.x == x && ball->mobile.y == y)
+            << ball->mobile.x << " " << ball->mobile.y;
     }
 }
 
