@@ -180,14 +180,15 @@ static void ball_list_internal_walls(s_ball_list* list, s_mobile* m)
     m->y = std::min(m->y, list->limits[3]);
 }
 
-// Bounce, kick, sideways deflection and damping of a ball that touched the pad.
-static void ball_list_internal_pad(s_ball_list* list, s_ball* ball, s_pad* pad)
+// Bounce, kick, sideways deflection and damping of a ball that touched the pad;
+// false when it did not.
+static bool ball_list_internal_pad(s_ball_list* list, s_ball* ball, s_pad* pad)
 {
     s_pad_box box = pad_box(pad);
     int r = ball_collide(ball, box.x0, box.y0, box.x1, box.y1, box.left, box.right, box.bottom,
                          box.top);
     if (r == 0)
-        return;
+        return false;
     s_mobile* m = &ball->mobile;
     CHD_PlayStart(list->sound_pad, false);
     if (r & COLLIDE_MASK_Y)
@@ -201,6 +202,7 @@ static void ball_list_internal_pad(s_ball_list* list, s_ball* ball, s_pad* pad)
         m->speed *= 0.95f;
     else
         m->speed = BALL_START_SPEED;
+    return true;
 }
 
 void ball_list_collide(s_ball_list* list, s_pad* pad, std::vector<s_block_group>& groups,
@@ -235,8 +237,8 @@ void ball_list_collide(s_ball_list* list, s_pad* pad, std::vector<s_block_group>
         // The pad's sideways kick can turn a ball that is still past a wall
         // outwards again; left so, a ball bouncing on the pad in a corner
         // would never come back in. The walls have the last word.
-        ball_list_internal_pad(list, ball, pad);
-        ball_list_internal_walls(list, m);
+        if (ball_list_internal_pad(list, ball, pad))
+            ball_list_internal_walls(list, m);
     }
 }
 
