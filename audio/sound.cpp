@@ -2,22 +2,13 @@
 #include "audio/sound.h"
 
 #include <dlfcn.h>
-#include <time.h>
 
 #include <cstdlib>
 #include <new>
 #include <system_error>
 
 #include "audio/sound_records.h"
-
-constexpr u64 SOUND_NS_PER_S = 1000000000ull;
-
-static u64 sound_now_ns()
-{
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (u64)now.tv_sec * SOUND_NS_PER_S + (u64)now.tv_nsec;
-}
+#include "shell/clock.h"
 
 static void sound_alsa_silent(const char*, int, const char*, int, const char*, ...)
 {}
@@ -125,7 +116,7 @@ int sound_system_init(s_sound_system* system, int max_channels, u32 flags)
         system->device = nullptr;
         return 1;
     }
-    system->last_ns = sound_now_ns();
+    system->last_ns = clock_ns();
     sound_spares_reserve(system);
     // Without the thread, files meant for it are opened on the spot.
     try {
@@ -142,14 +133,14 @@ void sound_system_update(s_sound_system* system)
     if (system->loopback && !system->manual) {
         // Mix what a sound card would have played since the last frame, so that
         // sounds end and streams advance on time; a long stall is not caught up.
-        u64 now = sound_now_ns();
+        u64 now = clock_ns();
         u64 elapsed = now - system->last_ns;
         system->last_ns = now;
         if (elapsed > SOUND_LOOPBACK_CAP_MS * 1000000ull)
             elapsed = SOUND_LOOPBACK_CAP_MS * 1000000ull;
         u64 scaled = elapsed * SOUND_OUTPUT_RATE + system->carry;
-        u64 frames = scaled / SOUND_NS_PER_S;
-        system->carry = scaled % SOUND_NS_PER_S;
+        u64 frames = scaled / CLOCK_NS_PER_S;
+        system->carry = scaled % CLOCK_NS_PER_S;
         while (frames) {
             u32 n = frames < SOUND_RENDER_CHUNK ? (u32)frames : SOUND_RENDER_CHUNK;
             system->render(system->device, system->scratch, (ALCsizei)n);

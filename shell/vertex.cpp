@@ -2,12 +2,13 @@
 // clocks, pause, full screen and the input table.
 #include "shell/vertex.h"
 
+#include "shell/clock.h"
+
 #include <SDL/SDL.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 
 // Video mode flags: the window may be resized; the full-screen mode keeps its size.
 constexpr Uint32 VTX_FLAGS_WINDOW = 0x20000017u;
@@ -285,14 +286,6 @@ static void vtx_internal_event(const SDL_Event& event)
     }
 }
 
-// Wall clock in ms for measuring, finer than SDL's ticks.
-static f64 vtx_internal_wall_ms()
-{
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec * 1e-6;
-}
-
 // Waits while paused: the loop need not spin for a still picture.
 static void vtx_internal_idle()
 {
@@ -385,11 +378,11 @@ i8 VTX_Loop(u32 min_frame_ms)
     vtx_internal_input_end();
     vtx_internal_recentre();
 
-    f64 swap_start = vtx_internal_wall_ms();
+    f64 swap_start = clock_ms();
     if (gl_vertex.screen)
         SDL_GL_SwapBuffers();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    gl_vertex.swap_ms = (f32)(vtx_internal_wall_ms() - swap_start);
+    gl_vertex.swap_ms = (f32)(clock_ms() - swap_start);
     return gl_vertex.quit;
 }
 

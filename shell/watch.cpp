@@ -4,19 +4,17 @@
 #include "shell/watch.h"
 
 #include <cstdio>
-#include <ctime>
 #include <sys/stat.h>
 
 #include "level/check.h"
+#include "shell/clock.h"
 #include "shell/game.h"
 #include "shell/swap.h"
 
 // Wall-clock milliseconds: game time stops while paused, the files do not.
 static u64 watch_now_ms()
 {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (u64)now.tv_sec * 1000 + (u64)now.tv_nsec / 1000000;
+    return clock_ns() / CLOCK_NS_PER_MS;
 }
 
 // True when the file is no longer as last seen; the record then holds what it is now.

@@ -58,9 +58,8 @@ TEST(file_read, takes_a_regular_file_within_its_cap_and_names_anything_else)
             EXPECT_EQ(got, error) << "the reader and the check agree";
             EXPECT_EQ(text, "");
         }
-        EXPECT_EQ(got, std::string(row.expected).rfind("ok", 0) == 0
-                           ? row.expected
-                           : path + ": " + row.expected);
+        EXPECT_EQ(got, std::string(row.expected).rfind("ok", 0) == 0 ? row.expected
+                                                                     : path + ": " + row.expected);
     }
 }
 

@@ -6,17 +6,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <vector>
+
+#include "shell/clock.h"
 
 static const char* const demo_part_names[DEMO_PART_COUNT] = {"input", "update", "draw", "swap",
                                                              "other"};
 
 double demo_wall_now()
 {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec + now.tv_nsec * 1e-9;
+    return (double)clock_ns() / CLOCK_NS_PER_S;
 }
 
 void demo_lap(double* mark, f32* part)
