@@ -436,9 +436,14 @@ static void fuzz_start()
     resize.resize.w = FUZZ_WINDOW_WIDTH;
     resize.resize.h = FUZZ_WINDOW_HEIGHT;
     SDL_PushEvent(&resize);
-    // Past the frames whose motion a grab or a new mode drops.
-    for (int i = 0; i <= VTX_QUIET_FRAMES; i++)
+    // Past the pointer's return after the grab and the new mode, which only
+    // places it: every input's motions then count from its first.
+    for (int i = 0; i < 3; i++) {
+        SDL_Event motion = {};
+        motion.type = SDL_MOUSEMOTION;
+        SDL_PushEvent(&motion);
         game_frame(&fuzz_game);
+    }
 }
 
 // Lets go of everything, ends the effects of the last input, and puts the

@@ -111,7 +111,7 @@ static s_face* map_face(s_map& map, const std::vector<int>& indices, int count, 
     return &map.faces[(size_t)index];
 }
 
-void Map::render()
+void Map::render(bool advance)
 {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
@@ -132,7 +132,7 @@ void Map::render()
             // Movements advance here, while drawing: a frame's collisions
             // therefore use the positions of the frame before.
             for (s_move& move : group.moves)
-                if (move.func)
+                if (move.func && advance)
                     move.func(block, move);
             size_t texture = group.lives > 0 && block.hits > 0 ? (size_t)block.hits : 0;
             for (int j = 0; j < group.face_count; j++) {

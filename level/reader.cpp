@@ -12,7 +12,6 @@
 #include "level/move.h"
 #include "level/shader.h"
 #include "level/token.h"
-#include "shell/vertex.h"
 
 // Everything a reading needs besides the map it fills.
 struct Reader::State {
@@ -292,7 +291,7 @@ void Reader::State::readMove(s_block_group& group)
     s_move move;
     std::string kind = readKind("MOVE", "a movement kind", move.params);
     move.reverse = false;
-    move.start = (float)gl_vertex.ticks;
+    move.start = 0;
     const s_move_item* item = level_kind(g_mitems, kind);
     move.func = item->func ? item->func : move_dummy;
     size_t needed = item->params;

@@ -9,7 +9,6 @@
 #include "shell/vertex.h"
 #include "shell/watch.h"
 
-#include <SDL/SDL.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -50,13 +49,14 @@ static int game_internal_read(s_game* game, const char* map_path)
 // Draws the level and the pad once before play and throws the picture away, so the
 // GL driver builds its programs for their states during start-up rather than in
 // the first frame of play (a software rasteriser takes a good tenth of a second).
+// The blocks stay where the reader put them: play starts from there.
 static void game_internal_warm_up(s_game* game)
 {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
     glTranslatef(0, 0, -VIEW_DISTANCE);
-    game->map.render();
+    game->map.render(false);
     pad_draw(&game->pad);
     glPopMatrix();
     glFinish();
@@ -67,12 +67,15 @@ int game_start(s_game* game, const char* map_path, const u32* seed)
 {
     game->stage = GAME_STAGE_NONE;
     game->quadric = nullptr;
+    // The levels first: a broken pack started from the desktop is told in one
+    // line rather than by a window that flashes and goes.
+    if (game_internal_read(game, map_path) != 0)
+        return 1;
     if (CHD_Init(100, 0) != 0)
         return game_internal_fail(game, "Could not start the sound system.");
     game->stage = GAME_STAGE_SOUND;
     if (VTX_Init(640, 480, 16, 0) != 0)
-        return game_internal_fail(game,
-                                  std::string("Could not open the window: ") + SDL_GetError());
+        return game_internal_fail(game, std::string("Could not open the window: ") + VTX_Error());
     game->stage = GAME_STAGE_WINDOW;
     surface_init(&game->surfaces);
     game->stage = GAME_STAGE_SURFACES;
@@ -80,8 +83,6 @@ int game_start(s_game* game, const char* map_path, const u32* seed)
         return game_internal_fail(game, std::string("Could not start the particles: ") +
                                             surface_last_error(&game->surfaces));
     game->stage = GAME_STAGE_PARTICLES;
-    if (game_internal_read(game, map_path) != 0)
-        return 1;
     game->map.init();
 
     game->quadric = gluNewQuadric();
@@ -100,7 +101,7 @@ int game_start(s_game* game, const char* map_path, const u32* seed)
                      bottom, top);
     bonus_list_define(&game->bonuses, &game->particles, &game->surfaces, left, right, bottom, top);
     pad_define(&game->pad, &game->particles, &game->surfaces, game->quadric, left, right, bottom);
-    progress_define(&game->progress);
+    progress_define(&game->progress, game->pack.cycles);
     progress_start(&game->progress, game->map.getMap());
     hud_init(&game->hud);
     hud_title(&game->hud, game->pack.levels[0].name.c_str());
@@ -304,11 +305,13 @@ int game_frame(s_game* game)
     // movements' start from it.
     if (game->replay && replay_frame_time(game->replay))
         return 1;
+    // The frame's input is recorded or replayed before any step reads it: a
+    // level switch resets the pad by the left button's state.
+    if (game->replay)
+        replay_frame_input(game->replay);
     progress_switch(game);
     if (game->watch)
         watch_loop(game->watch, game);
-    if (game->replay)
-        replay_frame_input(game->replay);
     game_frame_update(game);
     return game->replay && replay_frame_check(game->replay, game);
 }

@@ -16,9 +16,10 @@
 constexpr u32 PROGRESS_COLORS[] = {2, 3, 4, 5, 6, 8};
 constexpr f32 PROGRESS_BURST_SPREAD = 0.3f;  // speed scale of a burst's particles
 
-void progress_define(s_progress* progress)
+void progress_define(s_progress* progress, u8 moves_on)
 {
     CHD_LoadSound(PROGRESS_SOUND_PATH, 0, &progress->sound_clear);
+    progress->moves_on = moves_on != 0;
     progress->state = PROGRESS_PLAYING;
     progress->breakable = 0;
     progress->cleared_ms = 0;
@@ -39,7 +40,7 @@ static u32 progress_internal_left(const s_map* map)
 void progress_start(s_progress* progress, const s_map* map)
 {
     progress->state = PROGRESS_PLAYING;
-    progress->breakable = progress_internal_left(map) > 0;
+    progress->breakable = progress->moves_on && progress_internal_left(map) > 0;
     progress->cleared_ms = 0;
     progress->burst_ms = 0;
 }

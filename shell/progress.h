@@ -23,13 +23,15 @@ enum {
 struct s_progress {
     u32 sound_clear;  // the celebration's sound
     i32 state;        // PROGRESS_
+    u8 moves_on;      // a pack: a cleared level is celebrated and gives way to the next
     u8 breakable;     // the level held breakable blocks when it was loaded
     f32 cleared_ms;   // game time since the clearing
     f32 burst_ms;     // cleared_ms at which the next burst goes off
 };
 
-// Loads the celebration's sound; once per run.
-void progress_define(s_progress* progress);
+// Loads the celebration's sound; once per run. A run of one map file (moves_on
+// 0) has no level to move on to: clearing it is no event.
+void progress_define(s_progress* progress, u8 moves_on);
 // Starts watching a newly loaded level.
 void progress_start(s_progress* progress, const s_map* map);
 // Notices the clearing and runs the celebration; once per frame, after the collisions.

@@ -4,6 +4,7 @@
 
 #include "level/reader.h"
 #include "shell/game.h"
+#include "shell/vertex.h"
 
 // True when two levels have the same blocks: as many groups, each with the
 // same faces, lives and block origins. Only then can hits carry over.
@@ -52,6 +53,10 @@ int swap_level(s_game* game, const char* path, std::string* error, e_swap how,
     s_map next;
     if (reader_load(path, next, error))
         return 1;
+    // The new level's movements start now, wherever the game clock stands.
+    for (s_block_group& group : next.groups)
+        for (s_move& move : group.moves)
+            move.start = (f32)gl_vertex.ticks;
     const s_map& old = *game->map.getMap();
     bool same_field = how == SWAP_RELOAD && next.world.limits == old.world.limits;
     bool same_blocks = how == SWAP_RELOAD && swap_same_blocks(old, next);

@@ -22,17 +22,17 @@ struct s_vtx_input {
     u32 pressed_frame[512];         // frame of each key's latest press
     u16 release_due[VTX_TAPS_MAX];  // keys released in the frame of their press
     u32 release_count;
-    u32 frame;         // frames begun since VTX_Init, 0 before the first
-    u32 advance;       // ms the game clock moved at the start of this frame
-    u32 quiet_frames;  // frames whose mouse motion is still to be dropped
-    u8 focus_lost;     // the input focus is gone, as the events of this frame tell it
-    u8 focus_event;    // a focus loss was seen this frame
-    u8 toggle_due;     // F11 was pressed this frame
-    u8 resize_due;     // the window was resized this frame
+    u32 frame;       // frames begun since VTX_Init, 0 before the first
+    u32 advance;     // ms the game clock moved at the start of this frame
+    u8 focus_lost;   // the input focus is gone, as the events of this frame tell it
+    u8 focus_event;  // a focus loss was seen this frame
+    u8 toggle_due;   // F11 was pressed this frame
+    u8 resize_due;   // the window was resized this frame
     int resize_width, resize_height;
     u8 warp_due;  // the pointer was sent to (warp_x, warp_y); that motion is no move
     int warp_x, warp_y;
-    u8 pointer_placed;  // SDL measured the first motion from (0, 0), not from the pointer
+    u8 pointer_placed;  // the next motion is a move; 0: it only places the pointer
+    u32 place_until;    // last frame a pending placement waits for its motion; 0: no end
 };
 
 // The window's modes: the desktop's size, the window size to return to and the GL options.
@@ -69,6 +69,17 @@ static int vtx_internal_mode(int width, int height, u8 fullscreen)
     if (!gl_vertex.screen)
         gl_vertex.quit = 1;
     return 1;
+}
+
+// A grab or a new mode may jump the pointer into the window: the first motion
+// of this frame or the next only places it, and any later one is the player's.
+// A new window's first motion, measured from its corner, is waited for however long.
+static void vtx_internal_replace_pointer()
+{
+    if (!vtx_input.pointer_placed && !vtx_input.place_until)
+        return;
+    vtx_input.pointer_placed = 0;
+    vtx_input.place_until = vtx_input.frame + 1;
 }
 
 // Sets the fixed GL state the game relies on.
@@ -169,7 +180,7 @@ int VTX_SetFullscreen(u8 fullscreen)
     // The driver may have picked the closest size it has.
     VTX_ScrResize(gl_vertex.screen->w, gl_vertex.screen->h);
     // Setting the mode lets go of the pointer for a moment; its return is no motion.
-    vtx_input.quiet_frames = VTX_QUIET_FRAMES;
+    vtx_internal_replace_pointer();
     return 0;
 }
 
@@ -193,7 +204,6 @@ static void vtx_internal_pause(u8 paused)
         vtx_input.release_count = 0;
         gl_vertex.mouse_dx = gl_vertex.mouse_dy = 0;
     }
-    vtx_input.quiet_frames = VTX_QUIET_FRAMES;
     VTX_SetMouse(paused, !paused);
 }
 
@@ -221,11 +231,13 @@ static void vtx_internal_press(int index)
 }
 
 // A key or button goes up. Released in the very frame of its press, it stays held
-// until the next frame, so the game sees every tap.
+// until the next frame, so the game sees every tap; but Escape, which quits, must
+// be held: a tap of it brushed by mistake costs nothing.
 static void vtx_internal_release(int index)
 {
     vtx_input.down[index] = 0;
-    bool tapped = gl_vertex.key[index] && vtx_input.pressed_frame[index] == vtx_input.frame;
+    bool tapped = gl_vertex.key[index] && vtx_input.pressed_frame[index] == vtx_input.frame &&
+                  index != VTX_KEY_ESCAPE;
     if (tapped && vtx_input.release_count < VTX_TAPS_MAX)
         vtx_input.release_due[vtx_input.release_count++] = (u16)index;
     else
@@ -251,14 +263,16 @@ static void vtx_internal_event(const SDL_Event& event)
             vtx_input.warp_due = 0;
             break;
         }
-        // The pointer entering the new window is a place, not a move: counted, it
-        // would throw the pad across the field on the first frame.
+        // The pointer entering the new window, or coming back to it after a grab
+        // or a new mode, is a place, not a move: counted, it would throw the pad
+        // across the field. The motions after it are the player's.
         if (!vtx_input.pointer_placed) {
             vtx_input.pointer_placed = 1;
+            vtx_input.place_until = vtx_input.frame;
             break;
         }
         // A fast hand sends several motions per frame: all of them count.
-        if (!gl_vertex.paused && vtx_input.quiet_frames == 0) {
+        if (!gl_vertex.paused) {
             gl_vertex.mouse_dx += event.motion.xrel;
             gl_vertex.mouse_dy += event.motion.yrel;
         }
@@ -322,8 +336,9 @@ static void vtx_internal_input_begin()
         gl_vertex.key[index] = vtx_input.down[index];
     }
     vtx_input.release_count = 0;
-    if (vtx_input.quiet_frames > 0)
-        vtx_input.quiet_frames--;
+    if (!vtx_input.pointer_placed && vtx_input.place_until &&
+        vtx_input.frame >= vtx_input.place_until)
+        vtx_input.pointer_placed = 1;
     gl_vertex.mouse_dx = 0;
     gl_vertex.mouse_dy = 0;
     vtx_input.focus_event = 0;
@@ -344,7 +359,7 @@ static void vtx_internal_input_end()
     else if (vtx_input.resize_due && !gl_vertex.fullscreen) {
         if (vtx_internal_mode(vtx_input.resize_width, vtx_input.resize_height, 0) == 0)
             VTX_ScrResize(vtx_input.resize_width, vtx_input.resize_height);
-        vtx_input.quiet_frames = VTX_QUIET_FRAMES;
+        vtx_internal_replace_pointer();
     }
 }
 
@@ -402,7 +417,7 @@ void VTX_SetMouse(u8 show_cursor, u8 grab)
     SDL_WM_GrabInput(grab != 0 ? SDL_GRAB_ON : SDL_GRAB_OFF);
     // A grab pulls the pointer into the window: that jump is no move of the player's.
     if (grab && !vtx_window.grabbed)
-        vtx_input.quiet_frames = VTX_QUIET_FRAMES;
+        vtx_internal_replace_pointer();
     vtx_window.grabbed = grab != 0;
 }
 
@@ -425,6 +440,11 @@ void VTX_Stop()
     SDL_FreeSurface(gl_vertex.screen);
     SDL_Quit();
     gl_vertex.ready = 0;
+}
+
+const char* VTX_Error()
+{
+    return SDL_GetError();
 }
 
 void VTX_Delay(u32 ms)

@@ -22,8 +22,7 @@ enum {
 
 enum {
     VTX_PAUSED_FRAME_MS = 100,  // longest sleep of a paused frame; an event ends it sooner
-    VTX_QUIET_FRAMES = 2,  // frames whose mouse motion is dropped after a resume or a mode change
-    VTX_TAPS_MAX = 32,     // keys per frame whose release can wait for the next frame
+    VTX_TAPS_MAX = 32,          // keys per frame whose release can wait for the next frame
 };
 
 struct s_vertex {
@@ -80,6 +79,8 @@ void VTX_SetWindow(const char* title, const char* icon_title);
 f32 VTX_GetFps();
 // Closes the window and shuts SDL down; does nothing unless open.
 void VTX_Stop();
+// What SDL said of its latest failure, such as a window it could not open.
+const char* VTX_Error();
 // Sleeps ms milliseconds without spinning.
 void VTX_Delay(u32 ms);
 // Replaces the frame clock (tests and fixed-step runs); null restores SDL_GetTicks.

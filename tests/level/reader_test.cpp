@@ -163,7 +163,7 @@ TEST(reader, reads_the_format_as_a_level_author_expects_and_names_the_line_of_ba
          "ORIGIN -4 5 0 ORIGIN 4 5 0 MOVE HORIZONTAL 2 3 2000 END",
          "face back [(-10 -7 -1) (10 7 -1)][b.png] SCROLL[0.05 0]; face brick [(-1 -0.5 0) "
          "(1 0.5 0)][b0.png b1.png]; world [0]/1 [-10 10 -7 7]; group [1]/1 lives 2 [(-4 5 0) "
-         "(4 5 0)] box [-1 1 -0.5 0.5 0 0] HORIZONTAL[3 2000]@4321"},
+         "(4 5 0)] box [-1 1 -0.5 0.5 0 0] HORIZONTAL[3 2000]@0"},
         // END read as an argument is that argument
         {"FACE ID END VERTEX 1 2 3 TEXTURE END END BLOCKS NUMFACES 1 FACES END ORIGIN 0 0 0 END",
          "face END [(1 2 3)][END]; world []/0 []; group [0]/1 lives 0 [(0 0 0)] box [1 1 2 2 3 3]"},
@@ -171,7 +171,7 @@ TEST(reader, reads_the_format_as_a_level_author_expects_and_names_the_line_of_ba
         {"FACE ID a SHADER DUMMY 0 SHADER SPARKLE 2 7 8 END BLOCKS MOVE ZIGZAG 2 1 1 MOVE rotate 1 "
          "5 END",
          "face a [][] DUMMY[] DUMMY[7 8]; world []/0 []; group []/0 lives 0 [] box none DUMMY[1 "
-         "1]@4321 DUMMY[5]@4321"},
+         "1]@0 DUMMY[5]@0"},
         // a face defined after the group that uses it resolves
         {"BLOCKS NUMFACES 2 FACES late early ORIGIN 0 0 0 END "
          "FACE ID early VERTEX -2 0 0 END FACE ID late VERTEX -1 3 1 VERTEX -1.5 4 1 END",
@@ -191,7 +191,7 @@ TEST(reader, reads_the_format_as_a_level_author_expects_and_names_the_line_of_ba
          "BLOCKS LIVES -3 MOVE VERTICAL 1 5 MOVE DIAGONAL -4 MOVE DUMMY 2 1 0 MOVE WOBBLE 2 1 0 "
          "END",
          "face  [][] DUMMY[1 2 3] DUMMY[] ROTZOOM[0.1]; world []/0 []; group []/0 lives -3 [] box "
-         "none DUMMY[5]@4321 DUMMY[]@4321 DUMMY[1 0]@4321 DUMMY[1 0]@4321"},
+         "none DUMMY[5]@0 DUMMY[]@0 DUMMY[1 0]@0 DUMMY[1 0]@0"},
         // a token cut by a buffer refill reads whole
         {"FACE ID " + LONG + "yyyy END", "face " + LONG + "yyyy [][]; world []/0 []"},
         // Rejected: a block left open, a number that is none, a count too large for the file...
@@ -235,7 +235,7 @@ TEST(reader, reads_the_format_as_a_level_author_expects_and_names_the_line_of_ba
          ":1: the world needs LIMITS with four numbers (left, right, bottom, top)"},
     };
     TempDir dir;
-    gl_vertex.ticks = 4321;
+    gl_vertex.ticks = 4321;  // a level starts its movements when it comes into play, not when read
     for (const auto& c : cases) {
         s_map map;
         std::string path = dir.write("level.map", c.text), error = "accepted";

@@ -67,7 +67,7 @@ TEST_F(window, game_clock_stands_still_while_paused_and_resumes_without_a_jump)
         {20, "pm", 1, 20, 0, 0, 0, 0, 0},     // the pausing frame plays no time
         {5000, "me", 1, 20, 0, 0, 0, 1, 0},   // a long pause; only Escape counts
         {20, "p", 0, 20, 0, 0, 0, 1, 0},      // resumed: this frame's time was paused
-        {20, "m", 0, 40, 20, 50, 0, 1, 0},    // the pointer's return to the grab is no move
+        {20, "m", 0, 40, 20, 50, 0, 1, 4},    // the pointer's return to the grab was no move
         {20, "mm", 0, 60, 20, 50, 0, 1, 8},   // then every motion of the frame counts
         {20, "l", 1, 60, 0, 0, 0, 1, 0},      // focus lost
         {20, "g", 1, 60, 0, 0, 0, 1, 0},      // regained: still paused
@@ -120,6 +120,7 @@ TEST_F(window, a_press_reads_held_for_its_frame_and_a_tap_is_released_the_next)
         {SDLK_SPACE, {"du", ""}, {1, 0}},
         {VTX_MOUSE_LEFT, {"du", ""}, {1, 0}},
         {SDLK_ESCAPE, {"d", "", "u"}, {1, 1, 0}},
+        {SDLK_ESCAPE, {"du", ""}, {0, 0}},  // a brushed Escape does not quit
         {SDLK_SPACE, {"dud", "", "u"}, {1, 1, 0}},
         {VTX_MOUSE_RIGHT, {"du", "du", ""}, {1, 1, 0}},
         {VTX_MOUSE_MIDDLE, {"d", "u"}, {1, 0}},

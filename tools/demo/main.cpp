@@ -151,6 +151,11 @@ int main(int argc, char** argv)
         double mark = demo_wall_now();
         if (game_frame_input(game) || replay_frame_time(replay))
             break;
+        // The frame's input is made and recorded (or replayed) before the level
+        // switch reads it, in the game's own order.
+        if (!playing)
+            autopilot_steer(&pilot, game);
+        replay_frame_input(replay);
         // A level load allocates by nature (the new level's records and
         // textures): the count is of play, so the load itself is left out.
         alloc_count_hold(true);
@@ -162,9 +167,6 @@ int main(int argc, char** argv)
             memset(bonus_states, 0, sizeof bonus_states);
             blocks_alive = demo_blocks_alive(game);
         }
-        if (!playing)
-            autopilot_steer(&pilot, game);
-        replay_frame_input(replay);
         demo_lap(&mark, &split.parts[DEMO_PART_INPUT]);
         game_frame_step(game);
         demo_lap(&mark, &split.parts[DEMO_PART_UPDATE]);
