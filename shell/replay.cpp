@@ -297,6 +297,9 @@ int replay_frame_check(s_replay* replay, s_game* game)
         snprintf(line, sizeof line, "c %016llx", (unsigned long long)replay_checksum(game));
         replay_write_line(replay, line);
         replay->checks++;
+        // Each whole second reaches the file: a recording cut short by a crash
+        // or a kill plays back that far.
+        fflush(replay->save.file);
         return 0;
     }
     u64 recorded;
@@ -321,16 +324,15 @@ int replay_stop(s_replay* replay)
 {
     if (replay->mode == REPLAY_RECORD)
         return replay_write_end(replay);
-    // Opened for a game that never started: nothing was recorded.
-    if (replay->file) {
-        fclose(replay->file);
-        replay->file = nullptr;
-        remove(replay->path.c_str());
-    }
+    // Opened for a game that never started: nothing was recorded, and only the
+    // file the recording made goes.
+    if (replay->save.file)
+        file_save_close(&replay->save, 1);
     if (replay->mode == REPLAY_PLAY && !replay->diverged) {
         if (replay->frame == replay->frames_total)
-            printf("%s: %u frames played back, %u checksums matched\n", replay->path.c_str(),
-                   replay->frame, replay->checks);
+            printf("%s: %u frames played back, %u checksums matched%s\n", replay->path.c_str(),
+                   replay->frame, replay->checks,
+                   replay->partial ? " (a recording cut short: played to its last checksum)" : "");
         else
             printf("%s: stopped at frame %u of %u\n", replay->path.c_str(), replay->frame,
                    replay->frames_total);

@@ -6,12 +6,15 @@
 #include <cstdio>
 #include <string>
 
+#include "shell/file.h"
 #include "shell/types.h"
 
 struct s_game;
 
 constexpr const char* REPLAY_MAGIC =
     "tumbrelix replay";  // first line: the magic, a blank, the version
+// A recording in progress is written to its file's name with this added.
+constexpr const char* REPLAY_PART_SUFFIX = ".part";
 
 enum {
     REPLAY_VERSION = 1,
@@ -73,7 +76,7 @@ struct s_replay {
     u32 frames_total = 0;         // playback: the frames the end line counts
     std::string text;             // playback: the whole file
     s_replay_cursor cursor = {};  // playback: the next line to play
-    FILE* file = nullptr;         // recording
+    s_file_save save;             // recording: the file growing beside the replay
     size_t written = 0;           // recording: bytes written
     s_replay_input current = {};  // the input of the frame being played or recorded
     s_replay_input last = {};     // recording: the previous frame's input
@@ -86,13 +89,15 @@ struct s_replay {
     u8 paced = 0;                 // playback waits for the recorded times, as a watcher expects
     u32 anchor = 0;               // paced playback: wall ms at which game time start_ticks fell
     u8 diverged = 0;              // a checksum differed
+    u8 partial = 0;               // playback: the recording was cut short, its end made up
 };
 
 // Hash of the levels a run plays: the bytes of the map file, or of every level
 // of the pack folder in playing order. 0; or 1 and error naming the file.
 int replay_map_hash(const char* map_path, u64* hash, std::string* error);
-// Reads a replay from text, named name in messages, and checks all of it. 0, the
-// replay ready to play; or 1 and error "NAME:LINE: problem".
+// Reads a replay from text, named name in messages, and checks all of it. A
+// recording cut short, without its end line, is played up to its last checksum.
+// 0, the replay ready to play; or 1 and error "NAME:LINE: problem".
 int replay_parse(s_replay* replay, const std::string& name, std::string text, std::string* error);
 // Reads the replay file at path (replay_parse) and checks that its map is the
 // recorded one. 0; or 1 and error naming the file and the problem.
@@ -101,7 +106,8 @@ int replay_load(s_replay* replay, const char* path, std::string* error);
 int replay_next_frame(s_replay* replay, s_replay_input* input);
 // Playback: when a checksum follows the frame just played, 1 and its value in sum.
 int replay_next_check(s_replay* replay, u64* sum);
-// Opens path for recording a run of map_path. 0; or 1 and error.
+// Opens path + REPLAY_PART_SUFFIX for recording a run of map_path; an existing
+// path must be a replay, which the recording replaces when it ends. 0; or 1 and error.
 int replay_record_open(s_replay* replay, const char* path, const char* map_path,
                        std::string* error);
 // Writes the header once the game has started with seed. 0; or 1 and error.

@@ -374,15 +374,31 @@ int replay_parse(s_replay* replay, const std::string& name, std::string text, st
         *error = name + ":" + std::to_string(cursor.line) + ": " + problem;
         return 1;
     }
-    s_replay_cursor body = cursor;
+    s_replay_cursor body = cursor, checked = {};
     s_replay_item item;
+    replay->partial = 0;
     do {
+        size_t at = cursor.at;
         if (replay_read_item(replay->text, &cursor, &item, &problem)) {
-            *error = name + ":" + std::to_string(cursor.line) + ": " + problem;
-            return 1;
+            // A recording cut short (the game crashed or was killed) ends
+            // without its end line, perhaps in the middle of a line: it plays
+            // up to its last checksum, its last whole second.
+            bool cut = !memchr(replay->text.data() + at, '\n', replay->text.size() - at);
+            if (!cut || checked.checks == 0) {
+                *error = name + ":" + std::to_string(cursor.line) + ": " + problem;
+                return 1;
+            }
+            replay->text.resize(checked.at);
+            replay->text += "end " + std::to_string(checked.frames) + " " +
+                            std::to_string(checked.checks) + "\n";
+            replay->partial = 1;
+            cursor = checked;
+            break;
         }
+        if (item.kind == REPLAY_ITEM_CHECK)
+            checked = cursor;
     } while (item.kind != REPLAY_ITEM_END);
-    if (cursor.at < replay->text.size()) {
+    if (!replay->partial && cursor.at < replay->text.size()) {
         *error = name + ":" + std::to_string(cursor.line + 1) + ": text after the end line";
         return 1;
     }

@@ -1,15 +1,19 @@
 // The replay writer: the header once the game starts, then a line for each
 // frame that has input, runs of frames without, and the checksums.
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
+
+#include "shell/file.h"
 
 #include "shell/replay_format.h"
 #include "shell/vertex.h"
 
 void replay_write_line(s_replay* replay, const char* line)
 {
-    fputs(line, replay->file);
-    fputc('\n', replay->file);
+    fputs(line, replay->save.file);
+    fputc('\n', replay->save.file);
     replay->written += strlen(line) + 1;
 }
 
@@ -29,17 +33,32 @@ int replay_write_end(s_replay* replay)
     char line[64];
     snprintf(line, sizeof line, "end %u %u", replay->frame, replay->checks);
     replay_write_line(replay, line);
-    bool failed = ferror(replay->file) != 0;
-    int cause = errno;
-    if (fclose(replay->file) != 0 && !failed) {
-        failed = true;
-        cause = errno;
-    }
-    replay->file = nullptr;
     replay->mode = REPLAY_OFF;
-    if (failed)
-        fprintf(stderr, "%s: cannot be written (%s)\n", replay->path.c_str(), strerror(cause));
-    return failed;
+    std::string error;
+    if (file_save_commit(&replay->save, &error) == 0)
+        return 0;
+    fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+}
+
+// 0 when nothing is at path or a replay is; else 1 and error.
+static int replay_internal_may_replace(const char* path, std::string* error)
+{
+    struct stat info;
+    if (stat(path, &info) != 0 && errno == ENOENT)
+        return 0;
+    if (file_check(path, FILE_REGULAR, REPLAY_FILE_MAX, error))
+        return 1;
+    std::string magic = std::string(REPLAY_MAGIC) + " ";
+    char head[64] = {};
+    FILE* file = fopen(path, "rb");
+    size_t got = file ? fread(head, 1, magic.size(), file) : 0;
+    if (file)
+        fclose(file);
+    if (got == magic.size() && memcmp(head, magic.data(), got) == 0)
+        return 0;
+    *error = std::string(path) + ": is not a replay; recording would overwrite it";
+    return 1;
 }
 
 int replay_record_open(s_replay* replay, const char* path, const char* map_path, std::string* error)
@@ -55,15 +74,18 @@ int replay_record_open(s_replay* replay, const char* path, const char* map_path,
                  std::to_string(REPLAY_LINE_MAX - 4) + " bytes or holds control characters";
         return 1;
     }
-    replay->file = fopen(path, "w");
-    if (!replay->file) {
-        *error = std::string(path) + ": cannot be written (" + strerror(errno) + ")";
+    // Only a replay is ever recorded over: a map named by mistake in its place
+    // (the arguments swapped) is refused whole.
+    if (replay_internal_may_replace(path, error))
         return 1;
-    }
+    // The recording grows beside the file and replaces it only when it ends
+    // normally; killed, it stays there and plays back to its last second.
+    if (file_save_open(&replay->save, path, REPLAY_PART_SUFFIX, error))
+        return 1;
     // Buffered in a block of our own, so recording allocates nothing as it
     // goes; a process records one game at a time.
     static char buffer[REPLAY_WRITE_BUFFER];
-    setvbuf(replay->file, buffer, _IOFBF, sizeof buffer);
+    setvbuf(replay->save.file, buffer, _IOFBF, sizeof buffer);
     return 0;
 }
 
@@ -80,7 +102,7 @@ int replay_record_start(s_replay* replay, u32 seed, std::string* error)
     char line[96];
     snprintf(line, sizeof line, "%s %d", REPLAY_MAGIC, (int)REPLAY_VERSION);
     replay_write_line(replay, line);
-    fprintf(replay->file, "map %s\n", replay->map_path.c_str());
+    fprintf(replay->save.file, "map %s\n", replay->map_path.c_str());
     snprintf(line, sizeof line, "hash %016llx\nseed %u\nticks %u",
              (unsigned long long)replay->map_hash, replay->seed, replay->start_ticks);
     replay_write_line(replay, line);

@@ -2,6 +2,7 @@
 // drives: what a player's machine throws at the game (broken data, odd windows,
 // wild input, stalls), and a pack played from one level to the next.
 #include "shell/game.h"
+#include "shell/replay.h"
 #include "shell/vertex.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,13 @@ protected:
         g_now += ms;
         ASSERT_EQ(0, game_frame(game_.get()));
         check_bodies();
+    }
+    // Every breakable block gone, as if hit.
+    void clear_level()
+    {
+        for (s_block_group& group : game_->map.getMap()->groups)
+            for (s_block& block : group.blocks)
+                block.alive = block.alive && group.lives == 0;
     }
     int balls_in_play() const
     {
@@ -292,11 +300,6 @@ TEST_F(game_run, cleared_level_gives_way_to_the_next_in_place_three_seconds_late
                 return store->entries[i].texture;
         return 0u;
     };
-    auto clear_level = [this] {
-        for (s_block_group& group : game_->map.getMap()->groups)
-            for (s_block& block : group.blocks)
-                block.alive = block.alive && group.lives == 0;
-    };
     u32 world = texture("world.bmp"), block = texture("block.bmp");
     click();
     clear_level();
@@ -355,6 +358,70 @@ TEST_F(game_run, cleared_level_gives_way_to_the_next_in_place_three_seconds_late
         frame(100);
     EXPECT_STREQ(game_->hud.title, "Second");
     EXPECT_LT(game_->hud.title_ms, 1000) << "the second level came in again";
+}
+
+// One map file is no pack: play starts with the blocks where the reader put
+// them (a circling one at its origin), and clearing the level is no event: no
+// bursts, no sound, and the launch hint back whenever no ball is in play.
+TEST_F(game_run, a_single_map_starts_as_read_and_clearing_it_is_no_event)
+{
+    write_file("level.map", level_text("world.bmp") +
+                                "BLOCKS NUMFACES 1 FACES front LIVES 1 MOVE CIRCLE 2 3 2000 "
+                                "ORIGIN 0 2 0 END\n");
+    ASSERT_EQ(0, start());
+    const s_block& circling = game_->map.getMap()->groups.back().blocks[0];
+    EXPECT_TRUE(circling.position.x == 0 && circling.position.y == 2);
+    click();
+    clear_level();
+    for (int i = 0; i < 50; i++)
+        ASSERT_NO_FATAL_FAILURE(frame(100));
+    for (u32 g = 0; g < game_->particles.group_count; g++)
+        EXPECT_NE(game_->particles.groups[g].origin.z, 1) << "a burst went off";
+    EXPECT_EQ(game_->progress.state, PROGRESS_PLAYING);
+    game_->balls.empty = 1;
+    for (int i = 0; i < 5; i++)
+        frame(100);
+    EXPECT_EQ(game_->hud.hint_alpha, 1);
+}
+
+// A pack recorded with the left button going down in the very frame of the
+// level switch plays back the same game.
+TEST_F(game_run, a_click_in_the_frame_of_a_level_switch_replays_exactly)
+{
+    write_file("two.map", level_text("world.bmp", "-4 8 -6 6"));
+    write_file("pack.txt", "level.map First\ntwo.map Second\n");
+    s_replay replay;
+    std::string error;
+    ASSERT_EQ(replay_record_open(&replay, "run.replay", ".", &error), 0) << error;
+    ASSERT_EQ(0, start("."));
+    ASSERT_EQ(replay_record_start(&replay, 7, &error), 0) << error;
+    game_->replay = &replay;
+    click();
+    u32 cleared_at = replay.frame;  // the clearing is no input: playback makes it again
+    clear_level();
+    while (game_->progress.cleared_ms < PROGRESS_PAUSE_MS)
+        frame(100);
+    push_press(1, true);
+    frame(100);
+    EXPECT_STREQ(game_->hud.title, "Second") << "the switch came in the frame of the press";
+    push_press(1, false);
+    for (int i = 0; i < 30; i++)
+        frame(50);
+    game_stop(game_.get());
+    ASSERT_EQ(replay_stop(&replay), 0);
+
+    s_replay playback;
+    ASSERT_EQ(replay_load(&playback, "run.replay", &error), 0) << error;
+    ASSERT_EQ(0, start("."));
+    replay_play_start(&playback, 0);
+    game_->replay = &playback;
+    while (game_frame(game_.get()) == 0)
+        if (playback.frame == cleared_at)
+            clear_level();
+    EXPECT_FALSE(playback.diverged);
+    EXPECT_EQ(playback.frame, playback.frames_total);
+    EXPECT_GE(playback.checks, 4u);
+    replay_stop(&playback);
 }
 
 }  // namespace

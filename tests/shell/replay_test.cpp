@@ -9,16 +9,21 @@ namespace {
 const std::string HEADER =
     "tumbrelix replay 1\nmap levels/default.map\nhash 6ce1317744a66d94\nseed 1\nticks 1010\n";
 
+// A whole recording, then the same cut short at every byte after its checksum,
+// as a killed game leaves it: that plays up to the checksum, its last second.
 TEST(ReplayRead, playback_meets_each_frame_as_written_with_its_checksum)
 {
+    const std::string body = HEADER + "t10 x5 +L\r\n* 2\nf4.5 -L +S\nc 00000000000000fF\n",
+                      tail = "t0 y-3 +R\nend 5 1\n";
+    for (size_t cut = 0; cut < tail.size(); cut++) {
+        s_replay replay;
+        std::string error;
+        ASSERT_EQ(replay_parse(&replay, "r", body + tail.substr(0, cut), &error), 0) << error;
+        EXPECT_TRUE(replay.partial && replay.frames_total == 4u) << cut;
+    }
     s_replay replay;
     std::string error;
-    ASSERT_EQ(replay_parse(&replay, "r",
-                           HEADER + "t10 x5 +L\r\n* 2\nf4.5 -L +S\nc 00000000000000fF\n"
-                                    "t0 y-3 +R\nend 5 1\n",
-                           &error),
-              0)
-        << error;
+    ASSERT_EQ(replay_parse(&replay, "r", body + tail, &error), 0) << error;
     EXPECT_EQ(replay.seed, 1u);
     EXPECT_EQ(replay.start_ticks, 1010u);
     const struct {
