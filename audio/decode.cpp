@@ -5,7 +5,6 @@
 #include <libopenmpt/libopenmpt_stream_callbacks_buffer.h>
 #include <libopenmpt/libopenmpt_stream_callbacks_file.h>
 #include <sndfile.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
@@ -13,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "shell/file.h"
 #include "shell/path.h"
 
 const char* const decode_tracker_extensions[DECODE_TRACKER_EXTENSIONS] = {".it", ".mod", ".s3m",
@@ -148,7 +148,8 @@ static int decode_open_module(s_decoder* decoder, const char* name,
     return 0;
 }
 
-// libopenmpt reads what it needs of the file itself, once the file is known to be a plain one of a sane size.
+// libopenmpt reads what it needs of the file itself, once the file is known to
+// be a plain one of a sane size (decode_open_file).
 static int decode_open_module_file(s_decoder* decoder, const char* path)
 {
     FILE* file = fopen(path, "rb");
@@ -156,14 +157,7 @@ static int decode_open_module_file(s_decoder* decoder, const char* path)
         decode_fail(decoder, "%s: cannot open: %s", path, strerror(errno));
         return 1;
     }
-    struct stat info;
-    int failed = 1;
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_size > DECODE_MAX_FILE_BYTES)
-        decode_fail(decoder, "%s: not a regular file of at most %d bytes", path,
-                    (int)DECODE_MAX_FILE_BYTES);
-    else
-        failed = decode_open_module(decoder, path, openmpt_stream_get_file_callbacks(), file);
+    int failed = decode_open_module(decoder, path, openmpt_stream_get_file_callbacks(), file);
     fclose(file);
     return failed;
 }
@@ -192,7 +186,12 @@ int decode_open_file(s_decoder* decoder, const char* path)
 {
     decode_reset(decoder);
     int failed;
-    if (decode_is_tracker_name(path))
+    // A FIFO or a device would hold the decoder's open, or feed it forever.
+    std::string problem;
+    if (file_check(path, FILE_REGULAR, DECODE_MAX_FILE_BYTES, &problem)) {
+        decode_fail(decoder, "%s", problem.c_str());
+        failed = 1;
+    } else if (decode_is_tracker_name(path))
         failed = decode_open_module_file(decoder, path);
     else
         failed = decode_open_sndfile(decoder, path, path);

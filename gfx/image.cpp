@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "shell/file.h"
 #include "shell/path.h"
 
 enum {
@@ -252,6 +253,12 @@ int image_load(s_image* image, const char* path)
         read = image_read_bmp;
     if (!read) {
         image_fail(image->error, path, "not a .png or .bmp file");
+        return 1;
+    }
+    // A FIFO or a device would hold the open, or feed the reader forever.
+    std::string problem;
+    if (file_check(path, FILE_REGULAR, IMAGE_FILE_MAX, &problem)) {
+        snprintf(image->error, IMAGE_ERROR_SIZE, "%s", problem.c_str());
         return 1;
     }
     FILE* file = fopen(path, "rb");

@@ -8,9 +8,10 @@
 #include "shell/types.h"
 
 enum {
-    IMAGE_SIDE_MAX = 16384,  // largest accepted width or height, pixels
-    IMAGE_ERROR_SIZE = 256,  // bytes of a failure message, NUL included
-    IMAGE_PNG_LEVEL = 9,     // zlib level of written PNGs: small files over speed
+    IMAGE_SIDE_MAX = 16384,              // largest accepted width or height, pixels
+    IMAGE_FILE_MAX = 256 * 1024 * 1024,  // bytes of the largest picture file read
+    IMAGE_ERROR_SIZE = 256,              // bytes of a failure message, NUL included
+    IMAGE_PNG_LEVEL = 9,                 // zlib level of written PNGs: small files over speed
 };
 
 // Tightly packed RGB or RGBA bytes, bottom row first as GL takes and gives them.

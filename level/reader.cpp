@@ -12,6 +12,7 @@
 #include "level/move.h"
 #include "level/shader.h"
 #include "level/token.h"
+#include "shell/file.h"
 
 // Everything a reading needs besides the map it fills.
 struct Reader::State {
@@ -60,10 +61,16 @@ struct Reader::State {
 Reader::Reader(std::string name) : state(new State)
 {
     state->filename = name;
-    state->file.open(name.c_str(), std::ios::in | std::ios::binary);
     struct stat info;
-    bool directory = stat(name.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-    if (!state->file.is_open() || directory)
+    bool found = stat(name.c_str(), &info) == 0;
+    if (!found || S_ISDIR(info.st_mode))
+        throw std::string("Could not open file ") + name;
+    // A FIFO would hold the open, a device feed the scanner forever.
+    std::string problem;
+    if (file_check(name.c_str(), FILE_REGULAR, READER_FILE_MAX, &problem))
+        throw problem;
+    state->file.open(name.c_str(), std::ios::in | std::ios::binary);
+    if (!state->file.is_open())
         throw std::string("Could not open file ") + name;
     state->chunk.resize(READER_CHUNK);
 }

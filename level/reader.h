@@ -7,8 +7,10 @@
 
 #include "level/level.h"
 
-// Bytes the scanner reads from the file at a time.
-enum { READER_CHUNK = 65536 };
+enum {
+    READER_CHUNK = 65536,                // bytes the scanner reads from the file at a time
+    READER_FILE_MAX = 16 * 1024 * 1024,  // bytes of the largest map file read
+};
 
 // What the reader meets on its way through a file, told as it meets it, for
 // authoring tools that judge a level line by line (the game watches nothing).
@@ -44,7 +46,8 @@ constexpr float READER_LIMIT_MAX = 10000.0f;  // largest |limit|, level units
 std::string reader_limits_problem(const std::vector<float>& limits);
 
 // Reads one map file. Every failure is thrown as a std::string: the open
-// failure is exactly "Could not open file " + name; everything else is
+// failure is exactly "Could not open file " + name; a path that is no regular
+// file, or one over READER_FILE_MAX bytes, "FILE: problem"; everything else is
 // "FILE:LINE: problem" (truncated block, bad number, bad movement, no face).
 class Reader {
 public:

@@ -3,7 +3,6 @@
 
 #include "audio/chord.h"
 #include "gfx/coord.h"
-#include "gfx/fonts.h"
 #include "level/reader.h"
 #include "shell/replay.h"
 #include "shell/vertex.h"
@@ -23,8 +22,6 @@ enum {
     // step, and they would take as long to come back as the stall lasted;
     // below 10 frames per second the game slows down instead.
     GAME_FRAME_TIME_MAX = 100,
-    GAME_PAUSE_TITLE_PX = 32,  // glyph size of "Paused"
-    GAME_PAUSE_HINT_PX = 16,   // glyph size of the line below it
 };
 
 // Writes the one line that ends a failed start-up, stops what was started and
@@ -251,31 +248,6 @@ void game_frame_step(s_game* game)
     game_view(game);
 }
 
-// Draws one line of bitmap text centred on x, glyphs size pixels square.
-static void game_internal_centred(f32 x, f32 y, f32 size, const char* text)
-{
-    f32 spacing = size * 7 / 8;
-    PrintString(x - spacing * (f32)strlen(text) / 2, y, size, spacing, 0, "%s", text);
-}
-
-// The paused picture: the frozen scene dimmed, with the way back in words.
-static void game_internal_draw_pause()
-{
-    f32 width = (f32)gl_vertex.width, height = (f32)gl_vertex.height;
-    VTX_ScrDimention(1);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(0, 0, 0, 0.6f);
-    glRectf(0, 0, width, height);
-    glDisable(GL_BLEND);
-    glColor4f(1, 1, 1, 1);
-    game_internal_centred(width / 2, height / 2, GAME_PAUSE_TITLE_PX, "Paused");
-    game_internal_centred(width / 2, height / 2 - 2 * GAME_PAUSE_HINT_PX, GAME_PAUSE_HINT_PX,
-                          "P or click to resume");
-    VTX_ScrDimention(0);
-}
-
 void game_frame_draw(s_game* game)
 {
     camera_begin(&game->camera);
@@ -288,7 +260,7 @@ void game_frame_draw(s_game* game)
     camera_stop();
     hud_draw(&game->hud);
     if (gl_vertex.paused)
-        game_internal_draw_pause();
+        hud_draw_pause();
 }
 
 void game_frame_update(s_game* game)

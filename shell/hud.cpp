@@ -71,6 +71,14 @@ static f32 hud_clamp(f32 value, f32 low, f32 high)
     return value > high ? high : value < low ? low : value;
 }
 
+// Writes one line of text centred on x, glyphs size pixels square.
+static void hud_internal_centred(f32 x, f32 y, f32 size, const char* text)
+{
+    f32 advance = size * HUD_ADVANCE;
+    PrintString(x - ((f32)(strlen(text) - 1) * advance + size) / 2, y, size, advance, 0, "%s",
+                text);
+}
+
 static void hud_internal_title(const s_hud* hud)
 {
     size_t count = strlen(hud->title);
@@ -82,10 +90,9 @@ static void hud_internal_title(const s_hud* hud)
         advance = width * HUD_TITLE_WIDTH / (f32)count;
         size = advance / HUD_ADVANCE;
     }
-    f32 x = (width - ((f32)(count - 1) * advance + size)) / 2;
     f32 y = (f32)gl_vertex.height * HUD_TITLE_HEIGHT - size / 2;
     glColor4f(1, 1, 1, hud_clamp((HUD_TITLE_MS - hud->title_ms) / HUD_TITLE_FADE_MS, 0, 1));
-    PrintString(x, y, size, advance, 0, "%s", hud->title);
+    hud_internal_centred(width / 2, y, size, hud->title);
 }
 
 static void hud_internal_hint(const s_hud* hud)
@@ -104,6 +111,18 @@ static void hud_internal_hint(const s_hud* hud)
     PrintString(x, y, size, advance, 0, HUD_HINT_TEXT);
 }
 
+// Darkens the window's rows from bottom to top under what is written next, in
+// screen space (VTX_ScrDimention(1)); alpha is the black's opacity.
+static void hud_internal_shade(f32 bottom, f32 top, f32 alpha)
+{
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0, 0, 0, alpha);
+    glRectf(0, bottom, (f32)gl_vertex.width, top);
+    glDisable(GL_BLEND);
+}
+
 // The alert on a dark band across the top, cut into lines the window's width;
 // errors in red, warnings in yellow, both far from any level's usual colours.
 static void hud_internal_alert(const s_hud* hud)
@@ -111,18 +130,15 @@ static void hud_internal_alert(const s_hud* hud)
     size_t count = strlen(hud->alert);
     f32 size = HUD_ALERT_SIZE, advance = size * HUD_ADVANCE;
     f32 width = (f32)gl_vertex.width, height = (f32)gl_vertex.height;
-    size_t per_line = (size_t)((width - 2 * HUD_MARGIN - size) / advance) + 1;
-    if (count == 0 || per_line < 1)
+    // A window too narrow for one glyph has no line to write in.
+    f32 fit = (width - 2 * HUD_MARGIN - size) / advance;
+    if (count == 0 || !(fit >= 0))
         return;
+    size_t per_line = (size_t)fit + 1;
     size_t lines = (count + per_line - 1) / per_line;
     f32 band = (f32)lines * (size + 2) + 2 * HUD_MARGIN;
     VTX_ScrDimention(1);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(0, 0, 0, 0.75f);
-    glRectf(0, height - band, width, height);
-    glDisable(GL_BLEND);
+    hud_internal_shade(height - band, height, 0.75f);
     if (hud->alert_error)
         glColor4f(1, 0.25f, 0.2f, 1);
     else
@@ -146,6 +162,18 @@ void hud_draw(const s_hud* hud)
     hud_internal_hint(hud);
     hud_internal_alert(hud);
     glColor4f(1, 1, 1, 1);
+    VTX_ScrDimention(0);
+}
+
+void hud_draw_pause()
+{
+    f32 width = (f32)gl_vertex.width, height = (f32)gl_vertex.height;
+    VTX_ScrDimention(1);
+    hud_internal_shade(0, height, 0.6f);
+    glColor4f(1, 1, 1, 1);
+    hud_internal_centred(width / 2, height / 2, HUD_PAUSE_TITLE_SIZE, "Paused");
+    hud_internal_centred(width / 2, height / 2 - 2 * HUD_HINT_SIZE, HUD_HINT_SIZE,
+                         "P or click to resume");
     VTX_ScrDimention(0);
 }
 

@@ -12,12 +12,13 @@ constexpr float HUD_HINT_FADE_MS =
 constexpr const char* HUD_HINT_TEXT = "Click to launch";
 
 enum {
-    HUD_TITLE_SIZE = 32,  // glyph side of a title, pixels, where the window is wide enough
-    HUD_HINT_SIZE = 16,   // glyph side of the hint, pixels
-    HUD_HINT_DROP = 24,   // pixels from the pad's centre down to the top of the hint
-    HUD_TITLE_CAP = 64,   // bytes kept of a title, terminator included
-    HUD_ALERT_SIZE = 12,  // glyph side of an author's alert, pixels
-    HUD_ALERT_CAP = 512,  // bytes kept of an alert, terminator included
+    HUD_TITLE_SIZE = 32,        // glyph side of a title, pixels, where the window is wide enough
+    HUD_PAUSE_TITLE_SIZE = 32,  // glyph side of "Paused", pixels
+    HUD_HINT_SIZE = 16,         // glyph side of the hint, pixels
+    HUD_HINT_DROP = 24,         // pixels from the pad's centre down to the top of the hint
+    HUD_TITLE_CAP = 64,         // bytes kept of a title, terminator included
+    HUD_ALERT_SIZE = 12,        // glyph side of an author's alert, pixels
+    HUD_ALERT_CAP = 512,        // bytes kept of an alert, terminator included
 };
 
 struct s_hud {
@@ -44,5 +45,7 @@ void hud_loop(s_hud* hud, u8 hint);
 void hud_project(s_hud* hud, const s_pad* pad);
 // Writes the title, the hint and the alert over the picture, then restores the perspective projection.
 void hud_draw(const s_hud* hud);
+// The paused picture: the frozen scene dimmed, with the way back in words.
+void hud_draw_pause();
 // Releases the font. Needs GL.
 void hud_stop(s_hud* hud);

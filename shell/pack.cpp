@@ -10,10 +10,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "level/reader.h"
+#include "shell/file.h"
 
 static const char* const PACK_BLANKS = " \t";
 
@@ -107,10 +106,9 @@ static int pack_file(std::vector<s_pack_level>* levels, const std::string& folde
     if (info.st_size > PACK_FILE_MAX)
         return pack_fail(error, file, 0,
                          "is larger than 1 MiB; a pack file lists one level a line");
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return pack_fail(error, file, 0, std::string("cannot be read (") + strerror(errno) + ")");
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text;
+    if (file_read(file.c_str(), PACK_FILE_MAX, &text, error))
+        return 1;
     int number = 1;
     for (size_t at = 0; at < text.size(); number++) {
         size_t end = text.find('\n', at);

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "level/reader.h"
 #include "shell/game.h"
 #include "shell/pack.h"
 #include "shell/replay_format.h"
@@ -50,6 +51,9 @@ static void replay_internal_mix_f32(u64* hash, f32 value)
 // Mixes the bytes of the file at path in; 0, or 1 and error.
 static int replay_internal_mix_file(u64* hash, const std::string& path, std::string* error)
 {
+    // A map named as a device would be hashed forever.
+    if (file_check(path.c_str(), FILE_REGULAR, READER_FILE_MAX, error))
+        return 1;
     FILE* file = fopen(path.c_str(), "rb");
     if (!file) {
         *error = path + ": cannot be read (" + strerror(errno) + ")";
@@ -129,25 +133,9 @@ u64 replay_checksum(s_game* game)
 
 int replay_load(s_replay* replay, const char* path, std::string* error)
 {
-    FILE* file = fopen(path, "rb");
-    if (!file) {
-        *error = std::string(path) + ": cannot be read (" + strerror(errno) + ")";
-        return 1;
-    }
     std::string text;
-    char chunk[65536];
-    size_t got;
-    // One byte past the largest replay is enough to know the file is too large.
-    while (text.size() <= REPLAY_FILE_MAX && (got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        text.append(chunk, got);
-    bool failed = ferror(file) != 0;
-    int cause = errno;
-    fclose(file);
-    if (failed) {
-        *error = std::string(path) + ": cannot be read (" + strerror(cause) + ")";
-        return 1;
-    }
-    if (replay_parse(replay, path, std::move(text), error))
+    if (file_read(path, REPLAY_FILE_MAX, &text, error) ||
+        replay_parse(replay, path, std::move(text), error))
         return 1;
     u64 hash;
     std::string problem;

@@ -31,8 +31,9 @@ struct s_vtx_input {
     int resize_width, resize_height;
     u8 warp_due;  // the pointer was sent to (warp_x, warp_y); that motion is no move
     int warp_x, warp_y;
+    u8 warp_drops;      // the motions before the warp's own are no moves either
+    u32 warp_until;     // last frame the warp's motion is waited for
     u8 pointer_placed;  // the next motion is a move; 0: it only places the pointer
-    u32 place_until;    // last frame a pending placement waits for its motion; 0: no end
 };
 
 // The window's modes: the desktop's size, the window size to return to and the GL options.
@@ -71,15 +72,25 @@ static int vtx_internal_mode(int width, int height, u8 fullscreen)
     return 1;
 }
 
-// A grab or a new mode may jump the pointer into the window: the first motion
-// of this frame or the next only places it, and any later one is the player's.
-// A new window's first motion, measured from its corner, is waited for however long.
-static void vtx_internal_replace_pointer()
+// Sends a grabbed pointer to the middle of the window, unless it is there, and
+// drops the motion of that warp when it arrives, within the frame or the next.
+// With drops, every motion before it goes too: a grab or a new mode jumps the
+// pointer into the window, and that jump is no move of the player's.
+static void vtx_internal_warp(u8 drops)
 {
-    if (!vtx_input.pointer_placed && !vtx_input.place_until)
+    if (!vtx_window.grabbed || !gl_vertex.screen)
         return;
-    vtx_input.pointer_placed = 0;
-    vtx_input.place_until = vtx_input.frame + 1;
+    int x = 0, y = 0;
+    SDL_GetMouseState(&x, &y);
+    int centre_x = gl_vertex.screen->w / 2, centre_y = gl_vertex.screen->h / 2;
+    if (x == centre_x && y == centre_y)
+        return;
+    SDL_WarpMouse((Uint16)centre_x, (Uint16)centre_y);
+    vtx_input.warp_due = 1;
+    vtx_input.warp_x = centre_x;
+    vtx_input.warp_y = centre_y;
+    vtx_input.warp_drops = drops;
+    vtx_input.warp_until = vtx_input.frame + 1;
 }
 
 // Sets the fixed GL state the game relies on.
@@ -180,7 +191,7 @@ int VTX_SetFullscreen(u8 fullscreen)
     // The driver may have picked the closest size it has.
     VTX_ScrResize(gl_vertex.screen->w, gl_vertex.screen->h);
     // Setting the mode lets go of the pointer for a moment; its return is no motion.
-    vtx_internal_replace_pointer();
+    vtx_internal_warp(1);
     return 0;
 }
 
@@ -258,17 +269,20 @@ static void vtx_internal_event(const SDL_Event& event)
         }
         break;
     case SDL_MOUSEMOTION:
+        // SDL knows where the pointer is once the warp arrives: what follows is the player's.
         if (vtx_input.warp_due && event.motion.x == vtx_input.warp_x &&
             event.motion.y == vtx_input.warp_y) {
             vtx_input.warp_due = 0;
+            vtx_input.pointer_placed = 1;
             break;
         }
+        if (vtx_input.warp_due && vtx_input.warp_drops)
+            break;
         // The pointer entering the new window, or coming back to it after a grab
         // or a new mode, is a place, not a move: counted, it would throw the pad
         // across the field. The motions after it are the player's.
         if (!vtx_input.pointer_placed) {
             vtx_input.pointer_placed = 1;
-            vtx_input.place_until = vtx_input.frame;
             break;
         }
         // A fast hand sends several motions per frame: all of them count.
@@ -336,9 +350,9 @@ static void vtx_internal_input_begin()
         gl_vertex.key[index] = vtx_input.down[index];
     }
     vtx_input.release_count = 0;
-    if (!vtx_input.pointer_placed && vtx_input.place_until &&
-        vtx_input.frame >= vtx_input.place_until)
-        vtx_input.pointer_placed = 1;
+    // A warp whose motion never came (the pointer could not move) holds nothing up.
+    if (vtx_input.warp_due && vtx_input.frame >= vtx_input.warp_until)
+        vtx_input.warp_due = 0;
     gl_vertex.mouse_dx = 0;
     gl_vertex.mouse_dy = 0;
     vtx_input.focus_event = 0;
@@ -359,7 +373,7 @@ static void vtx_internal_input_end()
     else if (vtx_input.resize_due && !gl_vertex.fullscreen) {
         if (vtx_internal_mode(vtx_input.resize_width, vtx_input.resize_height, 0) == 0)
             VTX_ScrResize(vtx_input.resize_width, vtx_input.resize_height);
-        vtx_internal_replace_pointer();
+        vtx_internal_warp(1);
     }
 }
 
@@ -368,17 +382,14 @@ static void vtx_internal_input_end()
 // itself is dropped when it arrives.
 static void vtx_internal_recentre()
 {
-    if (!vtx_window.grabbed || !gl_vertex.screen)
+    if (!vtx_window.grabbed || !gl_vertex.screen || vtx_input.warp_due)
         return;
     int x = 0, y = 0;
     SDL_GetMouseState(&x, &y);
     int centre_x = gl_vertex.screen->w / 2, centre_y = gl_vertex.screen->h / 2;
     if (abs(x - centre_x) <= centre_x / 2 && abs(y - centre_y) <= centre_y / 2)
         return;
-    SDL_WarpMouse((Uint16)centre_x, (Uint16)centre_y);
-    vtx_input.warp_due = 1;
-    vtx_input.warp_x = centre_x;
-    vtx_input.warp_y = centre_y;
+    vtx_internal_warp(0);
 }
 
 i8 VTX_Loop(u32 min_frame_ms)
@@ -416,9 +427,10 @@ void VTX_SetMouse(u8 show_cursor, u8 grab)
     SDL_ShowCursor(show_cursor != 0);
     SDL_WM_GrabInput(grab != 0 ? SDL_GRAB_ON : SDL_GRAB_OFF);
     // A grab pulls the pointer into the window: that jump is no move of the player's.
-    if (grab && !vtx_window.grabbed)
-        vtx_internal_replace_pointer();
+    bool grabbing = grab && !vtx_window.grabbed;
     vtx_window.grabbed = grab != 0;
+    if (grabbing)
+        vtx_internal_warp(1);
 }
 
 void VTX_SetWindow(const char* title, const char* icon_title)

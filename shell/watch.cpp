@@ -17,35 +17,47 @@ static u64 watch_now_ms()
     return clock_ns() / CLOCK_NS_PER_MS;
 }
 
-// True when the file is no longer as last seen; the record then holds what it is now.
+// True when the file is no longer as it was last read and has held still since
+// the look before: an editor caught between two writes of a save is not read
+// half-way, nor is anything but a regular file. The record keeps this look.
 static bool watch_look(s_watch_file* file)
 {
     struct stat info;
     i64 mtime = -1, size = -1;
-    if (stat(file->path.c_str(), &info) == 0) {
+    bool found = stat(file->path.c_str(), &info) == 0;
+    if (found && !S_ISREG(info.st_mode))
+        return false;
+    if (found) {
         mtime = (i64)info.st_mtim.tv_sec * 1000000000 + info.st_mtim.tv_nsec;
         size = (i64)info.st_size;
     }
-    bool changed = mtime != file->mtime_ns || size != file->size;
+    bool still = mtime == file->mtime_ns && size == file->size;
     file->mtime_ns = mtime;
     file->size = size;
-    return changed;
+    if (!still || (mtime == file->read_mtime_ns && size == file->read_size))
+        return false;
+    file->read_mtime_ns = mtime;
+    file->read_size = size;
+    return true;
 }
 
 // The map and every texture path it names, each once, as they are now.
 static void watch_list(s_watch* watch, const std::string& path, const s_map* map)
 {
-    watch->files.assign(1, {path, -1, -1});
+    watch->files.assign(1, {path, -1, -1, -1, -1});
     for (const s_face& face : map->faces)
         for (const std::string& texture : face.textures) {
             bool known = false;
             for (const s_watch_file& file : watch->files)
                 known = known || file.path == texture;
             if (!known)
-                watch->files.push_back({texture, -1, -1});
+                watch->files.push_back({texture, -1, -1, -1, -1});
         }
-    for (s_watch_file& file : watch->files)
+    // As the game has just read them: the next change is the one to read.
+    for (s_watch_file& file : watch->files) {
         watch_look(&file);
+        watch_look(&file);
+    }
 }
 
 void watch_start(s_watch* watch, const char* path, const s_map* map)

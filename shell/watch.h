@@ -15,11 +15,13 @@ enum {
     WATCH_NOTICE_MS = 4000,  // wall-clock time the checker's warnings stay on screen
 };
 
-// What a file looked like at the last look.
+// What a file looked like at the last look, and when it was last read.
 struct s_watch_file {
-    std::string path;  // as the map names it (the map's own path first)
-    i64 mtime_ns;      // modification time, ns since the epoch; -1 when it was missing
-    i64 size;          // bytes; -1 when it was missing
+    std::string path;   // as the map names it (the map's own path first)
+    i64 mtime_ns;       // modification time, ns since the epoch; -1 when it was missing
+    i64 size;           // bytes; -1 when it was missing
+    i64 read_mtime_ns;  // the same as the file was last read
+    i64 read_size;
 };
 
 struct s_watch {
@@ -31,7 +33,8 @@ struct s_watch {
 
 // Remembers the map at path and the textures of map, as they are now on disk.
 void watch_start(s_watch* watch, const char* path, const s_map* map);
-// Once per frame: at most once a second, a stat of each file; a changed map is
-// read again into the game in place, changed textures are loaded again. An
-// error shows (and goes to standard error) until a good version is saved.
+// Once per frame: at most once a second, a stat of each file; a map changed
+// and then still for one look is read again into the game in place, textures
+// likewise loaded again. An error shows (and goes to standard error) until a
+// good version is saved.
 void watch_loop(s_watch* watch, s_game* game);
