@@ -1,8 +1,9 @@
 // Fuzz target that plays: each input becomes a level, written as map text and
 // read by the real reader, and a script of frames whose input reaches the game
-// as SDL events, run through the game's own frame steps in one window kept for
-// the whole process. After every frame the rules of play are checked; a broken
-// one aborts, so the fuzzer keeps the input.
+// as SDL events, run through the game's own frame in one window kept for the
+// whole process, recorded as a replay. After every frame the rules of play are
+// checked; then the replay is played back and must meet every frame's state
+// again. A broken rule aborts, so the fuzzer keeps the input.
 #include <SDL/SDL.h>
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -19,6 +20,7 @@
 #include "level/move.h"
 #include "level/reader.h"
 #include "shell/game.h"
+#include "shell/replay.h"
 #include "shell/swap.h"
 #include "shell/vertex.h"
 #include "tools/demo/alloc_count.h"
@@ -88,6 +90,7 @@ struct s_fuzz_watch {
 static s_game fuzz_game;
 static s_fuzz_watch fuzz_watch;
 static s_fuzz_frame fuzz_frames[FUZZ_FRAMES_MAX];
+static u64 fuzz_sums[FUZZ_FRAMES_MAX];  // the play state after each frame as recorded
 static std::string fuzz_dir;
 static u32 fuzz_now = 1;
 
@@ -382,7 +385,8 @@ static void fuzz_end()
 {
     game_stop(&fuzz_game);
     VTX_SetClock(nullptr);
-    for (const char* name : {"/t0.bmp", "/t1.bmp", "/t2.bmp", "/level.map", "/pack.txt"})
+    for (const char* name :
+         {"/t0.bmp", "/t1.bmp", "/t2.bmp", "/level.map", "/pack.txt", "/run.replay"})
         unlink((fuzz_dir + name).c_str());
     rmdir(fuzz_dir.c_str());
 }
@@ -545,32 +549,66 @@ static void fuzz_check_bonuses(const s_game* game, int frame)
     }
 }
 
-// Plays the script; a level switch (the level cleared, then read again) is
-// left out of the allocation count, as the demo leaves it out.
-static void fuzz_play(int frames)
+// Plays the script through the game's own frame, recording it; a level switch
+// (the level cleared, then read again) is left out of the allocation count, as
+// the demo leaves it out.
+static void fuzz_play(int frames, s_replay* replay)
 {
     s_game* game = &fuzz_game;
     memset(&fuzz_watch, 0, sizeof fuzz_watch);
     fuzz_watch_blocks(game->map.getMap());
+    game->replay = replay;
     alloc_count_start();
     for (int f = 0; f < frames; f++) {
         fuzz_now += fuzz_frames[f].ms;
         fuzz_push_frame(&fuzz_frames[f]);
-        if (game_frame_input(game))
+        const s_progress& progress = game->progress;
+        bool due = progress.state == PROGRESS_CLEARED && progress.cleared_ms >= PROGRESS_PAUSE_MS;
+        const s_block_group* groups = game->map.getMap()->groups.data();
+        alloc_count_hold(due);
+        if (game_frame(game))
             fuzz_fail("frame %d: the game asked to end", f);
-        alloc_count_hold(true);
-        if (progress_switch(game))
-            fuzz_watch_blocks(game->map.getMap());
         alloc_count_hold(false);
-        game_frame_update(game);
+        if (game->map.getMap()->groups.data() != groups)
+            fuzz_watch_blocks(game->map.getMap());
         fuzz_check_blocks(game->map.getMap(), f);
         fuzz_check_balls(game, f);
         fuzz_check_bonuses(game, f);
+        fuzz_sums[f] = replay_checksum(game);
         if (alloc_count_read() != 0)
             fuzz_fail("frame %d: %llu heap allocations during play", f,
                       (unsigned long long)alloc_count_read());
     }
     alloc_count_hold(true);
+    game->replay = nullptr;
+}
+
+// Plays the recording back from the same start: every frame's state must be
+// the recorded one, and the replay must end where the script did.
+static void fuzz_play_back(const std::string& path, const std::string& level, u32 seed, int frames)
+{
+    static s_replay replay;
+    std::string error;
+    if (replay_load(&replay, path.c_str(), &error) != 0)
+        fuzz_fail("the recording cannot be played: %s", error.c_str());
+    if (fuzz_load(level, seed, &error) != 0)
+        fuzz_fail("the level was refused the second time: %s", error.c_str());
+    replay_play_start(&replay, 0);
+    fuzz_game.replay = &replay;
+    int f = 0;
+    while (game_frame(&fuzz_game) == 0) {
+        if (f >= frames)
+            fuzz_fail("the replay plays more than the %d frames recorded", frames);
+        u64 sum = replay_checksum(&fuzz_game);
+        if (sum != fuzz_sums[f])
+            fuzz_fail("frame %d played back: state %016llx, recorded %016llx", f,
+                      (unsigned long long)sum, (unsigned long long)fuzz_sums[f]);
+        f++;
+    }
+    fuzz_game.replay = nullptr;
+    if (replay.diverged || f != frames)
+        fuzz_fail("the replay %s after %d of %d frames", replay.diverged ? "diverged" : "ended", f,
+                  frames);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -599,6 +637,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             fuzz_fail("expected a refusal on line %d, got \"%s\"", line, error.c_str());
         return 0;
     }
-    fuzz_play(frames);
+    static s_replay recording;
+    std::string replay_path = fuzz_dir + "/run.replay";
+    if (replay_record_open(&recording, replay_path.c_str(), fuzz_dir.c_str(), &error) ||
+        replay_record_start(&recording, seed, &error))
+        fuzz_fail("cannot record: %s", error.c_str());
+    fuzz_play(frames, &recording);
+    if (replay_stop(&recording) != 0)
+        fuzz_fail("the recording could not be written");
+    fuzz_play_back(replay_path, path, seed, frames);
     return 0;
 }
