@@ -42,6 +42,7 @@ static const s_usage main_usage = {
     "Pictures, sounds and music are read from data/ under the working directory.\n",
     main_options,
     (int)(sizeof main_options / sizeof *main_options),
+    true,  // what follows the map is the player's business, not ours
 };
 
 // Plays the game, recording it or playing a replay back when asked; returns the exit status.

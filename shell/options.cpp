@@ -86,7 +86,8 @@ int options_parse(int argc, char** argv, const char* name, const s_usage& usage,
                          usage.options[i].value ? required_argument : no_argument, nullptr,
                          usage.options[i].code});
     table.push_back({nullptr, 0, nullptr, 0});
-    for (int code; (code = getopt_long(argc, argv, "h", table.data(), nullptr)) != -1;) {
+    const char* shorts = usage.operand_ends ? "+h" : "h";
+    for (int code; (code = getopt_long(argc, argv, shorts, table.data(), nullptr)) != -1;) {
         if (code == OPTIONS_HELP) {
             options_help(name, usage);
             return 0;

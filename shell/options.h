@@ -25,6 +25,8 @@ struct s_usage {
     const char* notes;     // printed after the options, or null
     const s_option* options;
     int count;
+    bool operand_ends =
+        false;  // options stop at the first operand, the rest is not read (the game)
 };
 
 // Returns the name the program answers to, argv[0] without its folders (what
@@ -34,7 +36,8 @@ struct s_usage {
 const char* options_name(int argc, char** argv, const char* program);
 // Reads the options of argv by usage's table with getopt_long, answering
 // -h/--help and --version itself, and hands every other option in turn to take
-// with its row and value. Returns -1 when the program should go on (optind
+// with its row and value; options may follow operands, unless usage says the
+// first operand ends them. Returns -1 when the program should go on (optind
 // then indexes the first operand); otherwise the status to exit with: 0 after
 // the help or the version, OPTIONS_BAD_USAGE for an unknown option or when
 // take returns non-zero (take then has said why).

@@ -40,21 +40,30 @@ const s_option opt_rows[] = {
 };
 const s_usage opt_usage = {
     "prog", "[OPTION]... X\n--file FILE", "Does things.\n", "Notes.\n", opt_rows, 2};
+s_usage game_usage()  // the game's rule: the first operand ends the options
+{
+    s_usage usage = opt_usage;
+    usage.operand_ends = true;
+    return usage;
+}
 
 TEST(options_parse, hands_on_each_option_and_answers_help_version_and_mistakes)
 {
-    // command line, status, options handed on ("code=value" each), first operand
-    const std::tuple<std::vector<std::string>, int, std::string, int> rows[] = {
-        {{"--flag", "x"}, -1, "256= ", 2},
-        {{"--file", "a", "--flag"}, -1, "257=a 256= ", 4},
-        {{"--file=b", "--", "--flag"}, -1, "257=b ", 3},
-        {{"--file", "refused"}, OPTIONS_BAD_USAGE, "257=refused ", 0},
-        {{"--bogus"}, OPTIONS_BAD_USAGE, "", 0},
-        {{"--file"}, OPTIONS_BAD_USAGE, "", 0},
-        {{"--flag", "-h", "--file", "c"}, 0, "256= ", 0},
-        {{"--version", "--bogus"}, 0, "", 0},
+    // the game's rule, command line, status, options handed on ("code=value" each), first operand
+    const std::tuple<bool, std::vector<std::string>, int, std::string, int> rows[] = {
+        {false, {"--flag", "x"}, -1, "256= ", 2},
+        {false, {"--file", "a", "--flag"}, -1, "257=a 256= ", 4},
+        {false, {"--file=b", "--", "--flag"}, -1, "257=b ", 3},
+        {false, {"--file", "refused"}, OPTIONS_BAD_USAGE, "257=refused ", 0},
+        {false, {"--bogus"}, OPTIONS_BAD_USAGE, "", 0},
+        {false, {"--file"}, OPTIONS_BAD_USAGE, "", 0},
+        {false, {"--flag", "-h", "--file", "c"}, 0, "256= ", 0},
+        {false, {"--version", "--bogus"}, 0, "", 0},
+        {false, {"x", "--flag"}, -1, "256= ", 2},
+        {false, {"x", "-x"}, OPTIONS_BAD_USAGE, "", 0},
+        {true, {"--flag", "x", "--flag", "-x"}, -1, "256= ", 2},
     };
-    for (const auto& [words, status, handed, operand] : rows) {
+    for (const auto& [game, words, status, handed, operand] : rows) {
         std::vector<std::string> line = {"prog"};
         line.insert(line.end(), words.begin(), words.end());
         std::vector<char*> argv;
@@ -65,12 +74,13 @@ TEST(options_parse, hands_on_each_option_and_answers_help_version_and_mistakes)
         optind = 0;  // getopt_long starts afresh
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        int got = options_parse((int)line.size(), argv.data(), "prog", opt_usage,
-                                [&](const s_option& option, const char* value) {
-                                    seen += std::to_string(option.code) + "=" +
-                                            (value ? value : "") + " ";
-                                    return value && std::string(value) == "refused";
-                                });
+        int got =
+            options_parse((int)line.size(), argv.data(), "prog", game ? game_usage() : opt_usage,
+                          [&](const s_option& option, const char* value) {
+                              seen +=
+                                  std::to_string(option.code) + "=" + (value ? value : "") + " ";
+                              return value && std::string(value) == "refused";
+                          });
         testing::internal::GetCapturedStdout();
         testing::internal::GetCapturedStderr();
         EXPECT_EQ(status, got) << words[0];
