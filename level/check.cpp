@@ -308,8 +308,13 @@ void check_level(const std::string& path, s_map& map, std::vector<s_check_note>&
         reader.read(map);
         check_whole(map, watch);
     } catch (const std::string& message) {
+        // The file itself is named where the note is shown.
+        std::string named = path + ": ";
         if (!opened)
-            notes.push_back({0, true, message});
+            notes.push_back({0, true,
+                             message.compare(0, named.size(), named) == 0
+                                 ? message.substr(named.size())
+                                 : message});
     }
     std::stable_sort(notes.begin() + (long)first, notes.end(),
                      [](const s_check_note& a, const s_check_note& b) { return a.line < b.line; });

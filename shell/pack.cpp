@@ -156,6 +156,18 @@ static int pack_folder(std::vector<s_pack_level>* levels, const std::string& fol
     return 0;
 }
 
+int pack_list(std::vector<s_pack_level>* levels, const char* folder_path, std::string* error)
+{
+    std::string folder = folder_path;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    std::string list = pack_join(folder, PACK_FILE_NAME);
+    struct stat info;
+    bool listed = stat(list.c_str(), &info) == 0 || errno != ENOENT;
+    levels->clear();
+    return listed ? pack_file(levels, folder, list, error) : pack_folder(levels, folder, error);
+}
+
 int pack_read(s_pack* pack, const char* path, std::string* error)
 {
     std::string given = path ? path : "";
@@ -167,13 +179,8 @@ int pack_read(s_pack* pack, const char* path, std::string* error)
         pack->cycles = 0;
         return 0;
     }
-    std::string folder = given;
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
-    std::string list = pack_join(folder, PACK_FILE_NAME);
     std::vector<s_pack_level> levels;
-    bool listed = stat(list.c_str(), &info) == 0 || errno != ENOENT;
-    if (listed ? pack_file(&levels, folder, list, error) : pack_folder(&levels, folder, error))
+    if (pack_list(&levels, given.c_str(), error))
         return 1;
     for (const s_pack_level& level : levels) {
         s_map map;

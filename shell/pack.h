@@ -33,5 +33,8 @@ struct s_pack {
 // check it. Anything else: that one map file, unread. 0; or 1, the pack
 // unchanged and error holding one line that names the file, the line and the problem.
 int pack_read(s_pack* pack, const char* path, std::string* error);
+// The levels of the pack folder at folder, unread: its pack file's, or its .map
+// files' in name order. 0; or 1 and error naming the file, the line and the problem.
+int pack_list(std::vector<s_pack_level>* levels, const char* folder, std::string* error);
 // Index of the level after the current one; the first after the last.
 u32 pack_next(const s_pack* pack);

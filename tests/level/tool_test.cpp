@@ -1,6 +1,7 @@
 // tumbrelix-map: its report and exit status for clean, doubtful, broken and missing levels.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include "level/reader.h"
@@ -33,14 +34,31 @@ TEST(map_tool, check_reports_findings_by_line_failing_on_errors_and_print_descri
     int status = -1;
     run_tool("check " + doubtful, status);
     EXPECT_EQ(status, 0);  // warnings alone pass
-    EXPECT_EQ(run_tool("check " + doubtful + " " + broken + " " + dir.path, status),
-              doubtful + ":2: warning: skipped token(s) that are not keywords here: \"5\"\n" +
-                  doubtful + ": 0 faces, 0 groups, 0 blocks, 1 warnings, 0 errors\n" + broken +
-                  ":2: error: expected a number after LIMITS, found the end of the file\n" +
-                  broken + ": 0 faces, 0 groups, 0 blocks, 0 warnings, 1 errors\n" + dir.path +
-                  ": error: Could not open file " + dir.path + "\n" + dir.path +
-                  ": 0 faces, 0 groups, 0 blocks, 0 warnings, 1 errors\n");
+    const std::string doubts = doubtful +
+                               ":2: warning: skipped token(s) that are not keywords here: \"5\"\n",
+                      breaks =
+                          broken +
+                          ":2: error: expected a number after LIMITS, found the end of the file\n" +
+                          broken + ": 0 faces, 0 groups, 0 blocks, 0 warnings, 1 errors\n";
+    EXPECT_EQ(run_tool("check " + doubtful + " " + broken, status),
+              doubts + doubtful + ": 0 faces, 0 groups, 0 blocks, 1 warnings, 0 errors\n" + breaks);
     EXPECT_EQ(status, 1);
+    // A folder is a pack, checked whole; a level no one can clear would hold it up.
+    EXPECT_EQ(run_tool("check " + dir.path, status),
+              breaks + doubts + doubtful +
+                  ": warning: no breakable block: the level can never be cleared, so the pack "
+                  "never moves on from it\n" +
+                  doubtful + ": 0 faces, 0 groups, 0 blocks, 2 warnings, 0 errors\n" + dir.path +
+                  ": 2 levels, 1 errors\n");
+    EXPECT_EQ(status, 1);
+    // What is no regular file is named, never read: a device would never end.
+    std::string fifo = dir.path + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(run_tool("check /dev/zero " + fifo, status),
+              "/dev/zero: error: is not a regular file (a device, a FIFO or a socket)\n"
+              "/dev/zero: 0 faces, 0 groups, 0 blocks, 0 warnings, 1 errors\n" +
+                  fifo + ": error: is not a regular file (a device, a FIFO or a socket)\n" + fifo +
+                  ": 0 faces, 0 groups, 0 blocks, 0 warnings, 1 errors\n");
     EXPECT_EQ(run_tool("print " + doubtful, status),
               "WORLD: \n\tNUMFACES 0\n\tFACES \n\tLIMITS 1 2 3 4 \nEND\n");
     EXPECT_EQ(status, 0);

@@ -1,4 +1,5 @@
 // tumbrelix-map: shows level authors what the reader makes of a map file (print) and what looks wrong in it (check).
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -6,10 +7,12 @@
 #include <vector>
 
 #include <getopt.h>
+#include <sys/stat.h>
 
 #include "level/check.h"
 #include "level/reader.h"
 #include "shell/options.h"
+#include "shell/pack.h"
 
 static const s_usage map_usage = {
     "tumbrelix-map",
@@ -18,7 +21,9 @@ static const s_usage map_usage = {
     "Read level map files as the game reads them.\n"
     "\n"
     "  check FILE...  report every problem of each FILE on its line, then a summary\n"
-    "                 line; exit with status 1 when any FILE has an error\n"
+    "                 line; exit with status 1 when any FILE has an error; a\n"
+    "                 pack FOLDER is checked whole: its pack file and every level,\n"
+    "                 with a warning for a level no one can clear\n"
     "  print FILE     write what the reader made of FILE\n",
     "TEXTURE paths are checked relative to the game's folder, as the game reads them.\n",
     nullptr,
@@ -40,12 +45,28 @@ static int map_print(const char* path)
     return 0;
 }
 
-// Reads one level as the game does and reports every finding; returns its error count.
-static int map_check(const char* path)
+// Breakable blocks of a level as read.
+static size_t map_breakable(const s_map& map)
+{
+    size_t count = 0;
+    for (const s_block_group& group : map.groups)
+        count += group.lives > 0 ? group.blocks.size() : 0;
+    return count;
+}
+
+// Reads one level as the game does and reports every finding; returns its error
+// count. In a pack, a level without a breakable block would hold the pack up forever.
+static int map_check(const char* path, bool in_pack = false)
 {
     std::vector<s_check_note> notes;
     s_map map;
     check_level(path, map, notes);
+    bool sound = std::none_of(notes.begin(), notes.end(),
+                              [](const s_check_note& note) { return note.error; });
+    if (in_pack && sound && map_breakable(map) == 0)
+        notes.push_back({0, false,
+                         "no breakable block: the level can never be cleared, so the pack never "
+                         "moves on from it"});
     int errors = 0, warnings = 0;
     for (const s_check_note& note : notes) {
         if (note.line > 0)
@@ -63,6 +84,25 @@ static int map_check(const char* path)
         blocks += group.blocks.size();
     std::cout << path << ": " << map.faces.size() << " faces, " << map.groups.size() << " groups, "
               << blocks << " blocks, " << warnings << " warnings, " << errors << " errors\n";
+    return errors;
+}
+
+// Checks a map file, or a pack folder whole; returns the error count.
+static int map_check_path(const char* path)
+{
+    struct stat info;
+    if (stat(path, &info) != 0 || !S_ISDIR(info.st_mode))
+        return map_check(path);
+    std::vector<s_pack_level> levels;
+    std::string error;
+    if (pack_list(&levels, path, &error)) {
+        std::cout << error << '\n';
+        return 1;
+    }
+    int errors = 0;
+    for (const s_pack_level& level : levels)
+        errors += map_check(level.path.c_str(), true);
+    std::cout << path << ": " << levels.size() << " levels, " << errors << " errors\n";
     return errors;
 }
 
@@ -86,6 +126,6 @@ int main(int argc, char** argv)
         return options_refuse(name, "check: missing FILE");
     int errors = 0;
     for (int i = optind + 1; i < argc; i++)
-        errors += map_check(argv[i]);
+        errors += map_check_path(argv[i]);
     return errors ? 1 : 0;
 }
