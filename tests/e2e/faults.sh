@@ -1,6 +1,14 @@
 # Faults from outside the game: no sound device at all, and the process stopped
-# for two seconds in play; the game plays on, silent, and ends cleanly.
+# for two seconds in play; the game plays on, silent, and ends cleanly. A device
+# named as the map, or by a replay, is refused at once.
 source "$(dirname "$0")/lib.sh"
+
+printf 'tumbrelix replay 1\nmap /dev/zero\nhash 0123456789abcdef\nseed 1\nticks 1\nend 0 0\n' >"$work/zero.replay"
+for args in "/dev/zero" "--replay $work/zero.replay"; do
+  err=$(timeout 10 "$game" $args 2>&1); status=$?
+  [ "$status" -eq 1 ] && [[ "$err" == *"/dev/zero: is not a regular file (a device, a FIFO or a socket)" ]] \
+    && pass "tumbrelix $args: $err" || fail "tumbrelix $args: status $status, '$err'"
+done
 
 ALSOFT_DRIVERS=nonexistent "$game" "$TUMBRELIX_SOURCE_DIR/levels/default.map" >"$work/out" 2>&1 &
 pid=$!

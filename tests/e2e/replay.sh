@@ -1,6 +1,9 @@
 # A game played with the mouse and keys and recorded, then played back in the
 # window while the mouse and keys do something else; a replay with one input
-# changed is caught at the checksum after it, one on another map at once.
+# changed is caught at the checksum after it, one on another map at once. A
+# recording never costs a file: not the map named in its place, not the replay
+# it would replace when the game fails to start or is killed, which leaves its
+# part beside it to play back.
 source "$(dirname "$0")/lib.sh"
 cd "$TUMBRELIX_SOURCE_DIR"
 replay="$work/game.replay"
@@ -53,4 +56,23 @@ sed 's/^hash .*/hash 0123456789abcdef/' "$replay" >"$work/other"
 err=$("$game" --replay "$work/other" 2>&1 >/dev/null); status=$?
 [ "$status" -eq 1 ] && [ "$err" = "$work/other: the map levels/default.map differs from the one this replay was recorded on" ] \
   && pass "another map is refused before play" || fail "map hash: status $status, '$err'"
+cp "$replay" "$work/kept"
+cp levels/nebula.map "$work/nebula.map"
+err=$("$game" --record "$work/nebula.map" levels/ 2>&1); status=$?
+[ "$status" -eq 1 ] && [ "$err" = "$work/nebula.map: is not a replay; recording would overwrite it" ] \
+  && cmp -s levels/nebula.map "$work/nebula.map" && pass "a map named as the recording is refused whole" \
+  || fail "swapped arguments: status $status, '$err'"
+DISPLAY= "$game" --record "$replay" levels/default.map >/dev/null 2>&1; status=$?
+[ "$status" -eq 1 ] && cmp -s "$replay" "$work/kept" && [ ! -e "$replay.part" ] \
+  && pass "a failed start leaves the old replay" || fail "no display: status $status"
+"$game" --record "$replay" levels/default.map >"$work/out" 2>&1 &
+pid=$!
+wait_window 20 >/dev/null || fail "record again: no window; $(cat "$work/out")"
+xdotool click 1
+sleep 3.5
+kill -9 $pid
+wait $pid 2>/dev/null
+out=$("$TUMBRELIX_BINARY_DIR/tumbrelix-demo" --replay "$replay.part" 2>&1 | tail -n 1); status=$?
+cmp -s "$replay" "$work/kept" && [[ "$out" == *" checksums matched (a recording cut short: played to its last checksum)" ]] \
+  && pass "killed while recording: the old replay stays, the part plays: $out" || fail "killed: '$out'"
 finish
