@@ -177,11 +177,6 @@ void sound_system_release(s_sound_system* system)
     delete system;
 }
 
-bool sound_system_is_loopback(const s_sound_system* system)
-{
-    return system && system->loopback;
-}
-
 const char* sound_system_error(const s_sound_system* system)
 {
     return system ? system->error : "";
@@ -190,14 +185,6 @@ const char* sound_system_error(const s_sound_system* system)
 u32 sound_system_underruns(const s_sound_system* system)
 {
     return system ? system->underruns : 0;
-}
-
-void sound_system_set_release_hook(s_sound_system* system, sound_release_hook hook, void* user)
-{
-    if (!system)
-        return;
-    system->hook = hook;
-    system->hook_user = user;
 }
 
 int sound_render(s_sound_system* system, i16* out, u32 frames)

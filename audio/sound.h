@@ -28,9 +28,6 @@ enum e_sound_open {
     SOUND_OPEN_FAILED = 2,   // the file could not be opened; the system's error says why
 };
 
-// Called with each sound as it is released (tests follow the release order with it).
-typedef void (*sound_release_hook)(const s_sound* sound, void* user);
-
 // Allocates a system object; 0 or 1.
 int sound_system_create(s_sound_system** system);
 // Opens the output (the default device, else a silent loopback) with max_channels voices and
@@ -40,14 +37,10 @@ int sound_system_init(s_sound_system* system, int max_channels, u32 flags);
 void sound_system_update(s_sound_system* system);
 // Stops the loader and every voice, and closes the output and the system object; null is harmless.
 void sound_system_release(s_sound_system* system);
-// True when the system mixes into a loopback device instead of a sound card.
-bool sound_system_is_loopback(const s_sound_system* system);
 // Why the latest load of this system failed, naming the file; "" if none did.
 const char* sound_system_error(const s_sound_system* system);
 // Streams that ran dry and had to be restarted since init.
 u32 sound_system_underruns(const s_sound_system* system);
-// Installs a hook called by sound_release; null removes it.
-void sound_system_set_release_hook(s_sound_system* system, sound_release_hook hook, void* user);
 // Mixes frames stereo 16-bit frames of a loopback system into out; 0, or 1 if not a loopback.
 int sound_render(s_sound_system* system, i16* out, u32 frames);
 

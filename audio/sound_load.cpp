@@ -1,5 +1,5 @@
 // Sound files into the mixer: whole samples decoded into one buffer, streams given
-// their buffers and opened now or by the loader thread, and sounds released.
+// their buffers and opened now or by the loader thread, and sounds freed.
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -246,17 +246,8 @@ int sound_create_stream(s_sound_system* system, const char* path, u32 mode, s_so
     return 0;
 }
 
-void sound_release(s_sound* sound)
+void sound_free(s_sound* sound)
 {
-    if (!sound)
-        return;
-    sound_loader_wait(sound, true);
-    s_sound_system* system = sound->system;
-    if (system->hook)
-        system->hook(sound, system->hook_user);
-    for (u32 i = 0; i < system->voice_count; i++)
-        if (system->voices[i].sound == sound)
-            sound_voice_free(&system->voices[i]);
     if (sound->stream) {
         alDeleteBuffers(SOUND_STREAM_BUFFERS, sound->buffers);
         decode_close(&sound->decoder);

@@ -62,8 +62,6 @@ struct s_sound_system {
     u64 last_ns;
     u64 carry;  // frame fraction left over, in ns x rate units
     u32 underruns;
-    sound_release_hook hook;
-    void* hook_user;
     char error[DECODE_ERROR_SIZE];
     // The loader opens files off the frame: building a module, or a Vorbis
     // decoder's tables, takes milliseconds, tens of them for a large module.
@@ -82,6 +80,9 @@ struct s_sound_system {
 void sound_spares_reserve(s_sound_system* system);
 // Frees the stream records set aside.
 void sound_spares_release(s_sound_system* system);
+// Deletes a sound's buffers, its decoder and its record; no voice may play it
+// any more, and the loader must be done with it.
+void sound_free(s_sound* sound);
 // Frees a voice: the source is stopped and its buffers detached, so they may be deleted.
 void sound_voice_free(s_sound_voice* voice);
 // Reclaims ended voices, counts sample loops and refills streams.

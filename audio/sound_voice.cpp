@@ -1,5 +1,6 @@
-// The mixer's voices: starting sounds on them, the channel controls, and the
-// per-frame service that refills streams and frees voices whose sound ended.
+// The mixer's voices: starting sounds on them, the channel controls, the
+// per-frame service that refills streams and frees voices whose sound ended,
+// and the release of a sound, which first stops the voices playing it.
 #include <cmath>
 #include <cstring>
 
@@ -283,4 +284,16 @@ void sound_channel_stop(s_sound_system* system, u32 channel)
 bool sound_channel_is_playing(s_sound_system* system, u32 channel)
 {
     return sound_voice_of(system, channel) != nullptr;
+}
+
+void sound_release(s_sound* sound)
+{
+    if (!sound)
+        return;
+    sound_loader_wait(sound, true);
+    s_sound_system* system = sound->system;
+    for (u32 i = 0; i < system->voice_count; i++)
+        if (system->voices[i].sound == sound)
+            sound_voice_free(&system->voices[i]);
+    sound_free(sound);
 }

@@ -51,8 +51,9 @@ void ball_loop(s_ball* ball, s_particle* particles)
 int ball_collide(s_ball* ball, f32 bx0, f32 by0, f32 bx1, f32 by1, f32 b_left, f32 b_right,
                  f32 b_bottom, f32 b_top)
 {
-    return collide(ball->coord.x, ball->coord.y, ball->mobile.x, ball->mobile.y, -0.5f, 0.5f, -0.5f,
-                   0.5f, bx0, by0, bx1, by1, b_left, b_right, b_bottom, b_top);
+    return collide(ball->coord.x, ball->coord.y, ball->mobile.x, ball->mobile.y, -BALL_HALF,
+                   BALL_HALF, -BALL_HALF, BALL_HALF, bx0, by0, bx1, by1, b_left, b_right, b_bottom,
+                   b_top);
 }
 
 void ball_move(s_ball* ball)

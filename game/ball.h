@@ -14,7 +14,8 @@ enum {
     BALL_STATE_TRAVERSE = 2,  // flies on through the blocks it destroys
 };
 
-constexpr float BALL_START_SPEED = 0.01f;       // level units per ms, new balls and bonuses
+constexpr float BALL_HALF = 0.5f;          // half the side of a ball's collision box, level units
+constexpr float BALL_START_SPEED = 0.01f;  // level units per ms, new balls and bonuses
 constexpr float BALL_WEIGHT_HEAVY = 0.000025f;  // level units per ms²
 constexpr float BALL_WEIGHT_LIGHT = 0.0f;
 constexpr float BALL_WEIGHT_NORMAL = 0.00001f;

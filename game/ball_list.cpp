@@ -70,8 +70,8 @@ void ball_list_insert(s_ball_list* list, f32 x, f32 y)
     // A ball may be half into a wall before it turns back. A new ball starting
     // there would crawl back in for seconds on the small sideways part of its
     // launch: it starts against the wall instead.
-    start.x = std::min(std::max(start.x, list->limits[0] + 0.5f), list->limits[1] - 0.5f);
-    start.y = std::min(start.y, list->limits[3] - 0.5f);
+    start.x = std::min(std::max(start.x, list->limits[0] + BALL_HALF), list->limits[1] - BALL_HALF);
+    start.y = std::min(start.y, list->limits[3] - BALL_HALF);
     particle_create(list->particles, &start, 4, PARTICLE_BALL_CREATE, 0);
     ball_define(&list->balls[slot], start.x, start.y, BALL_WEIGHT_NORMAL,
                 list->textures[BALL_TYPE_NORMAL], list->quadric);
@@ -110,10 +110,10 @@ static int ball_list_internal_blocks(s_ball_list* list, s_ball* ball,
     // The ball's swept box, formed exactly as the swept test forms it, lets a
     // block that shares neither its columns nor its rows be passed over with
     // four comparisons: the test would report nothing for it.
-    f64 left = (f64)std::min(ball->coord.x, ball->mobile.x) + (f64)-0.5f;
-    f64 right = (f64)std::max(ball->coord.x, ball->mobile.x) + (f64)0.5f;
-    f64 bottom = (f64)std::min(ball->coord.y, ball->mobile.y) + (f64)-0.5f;
-    f64 top = (f64)std::max(ball->coord.y, ball->mobile.y) + (f64)0.5f;
+    f64 left = (f64)std::min(ball->coord.x, ball->mobile.x) - (f64)BALL_HALF;
+    f64 right = (f64)std::max(ball->coord.x, ball->mobile.x) + (f64)BALL_HALF;
+    f64 bottom = (f64)std::min(ball->coord.y, ball->mobile.y) - (f64)BALL_HALF;
+    f64 top = (f64)std::max(ball->coord.y, ball->mobile.y) + (f64)BALL_HALF;
     for (s_block_group& group : groups) {
         f64 size_left = group.sizes[0][0], size_right = group.sizes[0][1];
         f64 size_bottom = group.sizes[1][0], size_top = group.sizes[1][1];
@@ -168,11 +168,12 @@ static void ball_list_internal_walls(s_ball_list* list, s_mobile* m)
 {
     f32 vx = mobile_speed_x(m);
     f32 vy = mobile_speed_y(m);
-    if ((list->limits[0] > m->x - 0.5f && vx < 0) || (m->x + 0.5f > list->limits[1] && vx > 0)) {
+    if ((list->limits[0] > m->x - BALL_HALF && vx < 0) ||
+        (m->x + BALL_HALF > list->limits[1] && vx > 0)) {
         CHD_PlayStart(list->sound_wall, false);
         mobile_bounce(m, 1);
     }
-    if (m->y + 0.5f > list->limits[3] && vy > 0) {
+    if (m->y + BALL_HALF > list->limits[3] && vy > 0) {
         CHD_PlayStart(list->sound_wall, false);
         mobile_bounce(m, 0);
     }
