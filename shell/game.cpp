@@ -80,7 +80,7 @@ int game_start(s_game* game, const char* map_path, const u32* seed)
         return game_internal_fail(game, std::string("Could not start the particles: ") +
                                             surface_last_error(&game->surfaces));
     game->stage = GAME_STAGE_PARTICLES;
-    if (game_internal_read(game, map_path) != 0)
+    if (map_path && game_internal_read(game, map_path) != 0)
         return 1;
     game->map.init();
 
@@ -103,7 +103,8 @@ int game_start(s_game* game, const char* map_path, const u32* seed)
     progress_define(&game->progress);
     progress_start(&game->progress, game->map.getMap());
     hud_init(&game->hud);
-    hud_title(&game->hud, game->pack.levels[0].name.c_str());
+    if (map_path)
+        hud_title(&game->hud, game->pack.levels[0].name.c_str());
 
     game_internal_warm_up(game);
     game->sounds_paused = false;

@@ -52,6 +52,12 @@ int swap_level(s_game* game, const char* path, std::string* error, e_swap how,
     s_map next;
     if (reader_load(path, next, error))
         return 1;
+    swap_map(game, next, how, stale);
+    return 0;
+}
+
+void swap_map(s_game* game, s_map& next, e_swap how, const std::vector<std::string>* stale)
+{
     const s_map& old = *game->map.getMap();
     bool same_field = how == SWAP_RELOAD && next.world.limits == old.world.limits;
     bool same_blocks = how == SWAP_RELOAD && swap_same_blocks(old, next);
@@ -63,7 +69,7 @@ int swap_level(s_game* game, const char* path, std::string* error, e_swap how,
     if (!same_blocks)
         progress_start(&game->progress, game->map.getMap());
     if (same_field)
-        return 0;
+        return;
 
     const std::vector<f32>& limits = game->map.getMap()->world.limits;
     f32 left = limits[0], right = limits[1], bottom = limits[2], top = limits[3];
@@ -73,5 +79,4 @@ int swap_level(s_game* game, const char* path, std::string* error, e_swap how,
     bonus_list_reset(&game->bonuses, left, right, bottom, top);
     pad_reset(&game->pad, left, right, bottom);
     game_view_refresh(game);
-    return 0;
 }
