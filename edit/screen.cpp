@@ -112,16 +112,24 @@ static bool edit_pressed(const s_edit_screen* s, int key)
     return gl_vertex.key[key] && !s->held[key];
 }
 
-static bool edit_ctrl()
+// A modifier held now or in the previous frame: a quick Ctrl+S may let go of
+// Ctrl in the frame that sees S, which then still counts as Ctrl+S.
+static bool edit_held(const s_edit_screen* s, int left, int right)
 {
-    return gl_vertex.key[EDIT_KEY_LCTRL] || gl_vertex.key[EDIT_KEY_RCTRL];
+    return gl_vertex.key[left] || gl_vertex.key[right] || s->held[left] || s->held[right];
 }
 
-static bool edit_shift()
+static bool edit_ctrl(const s_edit_screen* s)
 {
-    return gl_vertex.key[EDIT_KEY_LSHIFT] || gl_vertex.key[EDIT_KEY_RSHIFT];
+    return edit_held(s, EDIT_KEY_LCTRL, EDIT_KEY_RCTRL);
 }
 
+static bool edit_shift(const s_edit_screen* s)
+{
+    return edit_held(s, EDIT_KEY_LSHIFT, EDIT_KEY_RSHIFT);
+}
+
+// Alt places freely; only while held, as a drag follows it frame by frame.
 static int edit_alt()
 {
     return gl_vertex.key[EDIT_KEY_LALT] || gl_vertex.key[EDIT_KEY_RALT];
@@ -143,14 +151,26 @@ static void edit_caption(s_edit_screen* s, bool force)
     VTX_SetWindow(caption, nullptr);
 }
 
-// Shows findings (or one failure) for EDIT_NOTICE_MS.
-static void edit_notice(s_edit_screen* s, std::vector<std::string>& lines, bool error)
+// Shows findings (or one failure) for EDIT_NOTICE_MS, each cut into lines as
+// wide as the window; all of them go to standard error.
+static void edit_notice(s_edit_screen* s, const std::vector<std::string>& found, bool error)
 {
-    std::swap(s->notes, lines);
+    int fit = (gl_vertex.width - 2 * EDIT_MARGIN_PX) / EDIT_ADVANCE_PX;
+    size_t per_line = (size_t)std::max(fit, 20);
+    s->notes.clear();
+    for (size_t i = 0; i < found.size(); i++) {
+        fprintf(stderr, "%s\n", found[i].c_str());
+        for (size_t at = 0; at < found[i].size(); at += per_line) {
+            if (s->notes.size() + 1 == EDIT_NOTES_SHOWN && i + 1 < found.size()) {
+                s->notes.push_back("(and more on standard error)");
+                break;
+            }
+            if (s->notes.size() < EDIT_NOTES_SHOWN)
+                s->notes.push_back(found[i].substr(at, per_line));
+        }
+    }
     s->notes_error = error;
     s->notes_until = gl_vertex.wall_ticks + EDIT_NOTICE_MS;
-    for (const std::string& line : s->notes)
-        fprintf(stderr, "%s\n", line.c_str());
 }
 
 static void edit_save_now(s_edit_screen* s)
@@ -416,10 +436,10 @@ static void edit_mouse(s_edit_screen* s)
 static void edit_keys(s_edit_screen* s)
 {
     s_edit* edit = &s->edit;
-    bool ctrl = edit_ctrl();
+    bool ctrl = edit_ctrl(s);
     if (ctrl) {
         if (edit_pressed(s, 'z'))
-            edit_shift() ? edit_redo(edit) : edit_undo(edit);
+            edit_shift(s) ? edit_redo(edit) : edit_undo(edit);
         if (edit_pressed(s, 'y'))
             edit_redo(edit);
         if (edit_pressed(s, 's'))
@@ -628,30 +648,27 @@ static void edit_draw_words(const s_edit_screen* s)
         edit_text_at(EDIT_MARGIN_PX, top, "- +");
         edit_text_at(EDIT_MARGIN_PX + EDIT_BUTTONS_PX, top, s->rows[i].text);
     }
-    f32 keys_top = height - EDIT_MARGIN_PX - EDIT_TEXT_PX;
-    edit_band(0, keys_top - 2 * EDIT_ROW_PX - 4, width, height);
+    static const char* const keys[] = {
+        "N block  drag moves  drag on empty selects  Del  Ctrl+D copy",
+        "Tab next group  G new group  F face  M move  0-5 lives  arrows",
+        "Ctrl+Z undo  Ctrl+Y redo  Ctrl+S save  F5 play  Alt free  Esc quit",
+    };
+    int key_lines = (int)(sizeof keys / sizeof *keys);
+    f32 keys_top = height - EDIT_MARGIN_PX - (f32)key_lines * EDIT_ROW_PX;
+    edit_band(0, keys_top - 4, width, height);
     glColor4f(0.8f, 0.85f, 0.9f, 1);
-    edit_text_at(EDIT_MARGIN_PX, keys_top - EDIT_ROW_PX,
-                 "N block  drag move  Del  Ctrl+D copy  Tab/G group  F face  M move  0-5 lives");
-    edit_text_at(EDIT_MARGIN_PX, keys_top,
-                 "Ctrl+Z undo  Ctrl+Y redo  Ctrl+S save  F5 play  Alt free  hold Esc quit");
+    for (int i = 0; i < key_lines; i++)
+        edit_text_at(EDIT_MARGIN_PX, keys_top + (f32)i * EDIT_ROW_PX, keys[i]);
     if (gl_vertex.wall_ticks < s->notes_until && !s->notes.empty()) {
-        size_t shown = std::min(s->notes.size(), (size_t)EDIT_NOTES_SHOWN);
-        f32 top = keys_top - (f32)(shown + 2) * EDIT_ROW_PX - 8;
+        size_t shown = s->notes.size();
+        f32 top = keys_top - (f32)shown * EDIT_ROW_PX - 8;
         edit_band(0, top - 4, width, top + (f32)shown * EDIT_ROW_PX + 2);
         if (s->notes_error)
             glColor4f(1, 0.35f, 0.3f, 1);
         else
             glColor4f(1, 0.9f, 0.3f, 1);
-        for (size_t i = 0; i < shown; i++) {
-            char line[160];
-            if (i + 1 == shown && s->notes.size() > shown)
-                snprintf(line, sizeof line, "%.120s (and %d more)", s->notes[i].c_str(),
-                         (int)(s->notes.size() - shown));
-            else
-                snprintf(line, sizeof line, "%.150s", s->notes[i].c_str());
-            edit_text_at(EDIT_MARGIN_PX, top + (f32)i * EDIT_ROW_PX, line);
-        }
+        for (size_t i = 0; i < shown; i++)
+            edit_text_at(EDIT_MARGIN_PX, top + (f32)i * EDIT_ROW_PX, s->notes[i].c_str());
     }
     if (s->offer) {
         f32 top = height / 2 - EDIT_ROW_PX;

@@ -14,7 +14,7 @@ enum {
     EDIT_NOTICE_MS = 5000,  // wall-clock time a save's findings stay on screen
     EDIT_ROWS_MAX = 40,     // lines of the group panel
     EDIT_ROW_TEXT = 48,     // bytes of one panel line
-    EDIT_NOTES_SHOWN = 4,   // findings listed on screen; the rest are counted
+    EDIT_NOTES_SHOWN = 6,   // lines of findings on screen
 };
 
 constexpr const char* EDIT_UNSAVED_SUFFIX = ".unsaved";  // beside MAP: what a quit did not save
