@@ -685,7 +685,7 @@ static void edit_draw_words(const s_edit_screen* s)
 }
 
 // One frame of the editing screen, after the frame's input.
-static void edit_frame(s_edit_screen* s)
+static void edit_screen_frame(s_edit_screen* s)
 {
     s_game* game = s->game;
     edit_pointer(s);
@@ -724,13 +724,22 @@ static void edit_keep(s_edit_screen* s)
         fprintf(stderr, "tumbrelix: unsaved changes written to %s\n", s->unsaved.c_str());
 }
 
-int edit_session(s_game* game, const char* path, std::string* error)
+// The one editor of the process: the screen's state between frames.
+static s_edit_screen edit_screen;
+
+int edit_start(s_game* game, const char* path, std::string* error)
 {
-    static s_edit_screen screen;
-    s_edit_screen* s = &screen;
+    s_edit_screen* s = &edit_screen;
     s_map map;
     if (edit_load(path, map, error))
         return 1;
+    // The game starts on a copy of the level; the screen then takes the level itself.
+    *game->map.getMap() = map;
+    // A start that fails has said why on standard error.
+    if (game_start(game, nullptr) != 0) {
+        error->clear();
+        return 1;
+    }
     s->game = game;
     s->path = path;
     s->unsaved = s->path + EDIT_UNSAVED_SUFFIX;
@@ -740,7 +749,6 @@ int edit_session(s_game* game, const char* path, std::string* error)
     s->seen = 0;
     s->drag = EDIT_DRAG_NONE;
     s->playing = 0;
-    s->row = 0;
     s->notes.clear();
     s->notes_until = 0;
     s->caption_dirty = 2;
@@ -749,38 +757,43 @@ int edit_session(s_game* game, const char* path, std::string* error)
     VTX_SetMouse(1, 0);
     edit_face_on(game);
     edit_caption(s, true);
-    while (!game_frame_input(game)) {
-        if (edit_pressed(s, EDIT_KEY_F5) && !s->offer)
-            edit_toggle_play(s);
-        if (s->playing)
-            game_frame_update(game);
-        else
-            edit_frame(s);
-        memcpy(s->held, gl_vertex.key, sizeof s->held);
-    }
-    edit_keep(s);
     return 0;
+}
+
+int edit_frame(s_game* game)
+{
+    s_edit_screen* s = &edit_screen;
+    if (game_frame_input(game))
+        return 1;
+    if (edit_pressed(s, EDIT_KEY_F5) && !s->offer)
+        edit_toggle_play(s);
+    if (s->playing)
+        game_frame_update(game);
+    else
+        edit_screen_frame(s);
+    memcpy(s->held, gl_vertex.key, sizeof s->held);
+    return 0;
+}
+
+void edit_stop(s_game* game)
+{
+    edit_keep(&edit_screen);
+    game_stop(game);
 }
 
 int edit_run(const char* path)
 {
     static s_game game;
     std::string error;
-    s_map probe;
-    // Refused before any window opens: a map that exists but does not read.
-    if (edit_load(path, probe, &error)) {
-        fprintf(stderr,
-                "%s\ntumbrelix: --edit opens only a map the game reads; %s is left as it is\n",
-                error.c_str(), path);
+    if (edit_start(&game, path, &error)) {
+        if (!error.empty())
+            fprintf(stderr,
+                    "%s\ntumbrelix: --edit opens only a map the game reads; %s is left as it is\n",
+                    error.c_str(), path);
         return 1;
     }
-    // The game starts on the level; the session then takes it as the edited one.
-    std::swap(*game.map.getMap(), probe);
-    if (game_start(&game, nullptr) != 0)
-        return 1;
-    int status = edit_session(&game, path, &error);
-    if (status)
-        fprintf(stderr, "%s\n", error.c_str());
-    game_stop(&game);
-    return status;
+    while (!edit_frame(&game)) {
+    }
+    edit_stop(&game);
+    return 0;
 }

@@ -21,10 +21,18 @@ constexpr const char* EDIT_UNSAVED_SUFFIX = ".unsaved";  // beside MAP: what a q
 
 // Opens MAP in the editor in a window of its own and runs it until the author
 // quits: the whole of `tumbrelix --edit MAP`, and what a title's "Edit a
-// level" calls. Returns the exit status: 0, or 1 when MAP exists but cannot be
+// level" calls (with its own game stopped first: the editor opens the
+// window). Returns the exit status: 0, or 1 when MAP exists but cannot be
 // read (said on standard error, naming the line) or the window cannot open.
 int edit_run(const char* path);
-// The editor on a game already started (window, sound, sprites): puts the
-// level of path (or the template) in game->map and edits it until Escape or a
-// close. 0; or 1, nothing shown, error naming what could not be read.
-int edit_session(s_game* game, const char* path, std::string* error);
+// edit_run in steps, for callers that run the frames: starts game (not yet
+// started) on the level of path, or on the template when there is no file,
+// and opens the editing screen. 0; or 1 and error naming the file and line
+// (empty when the game's start failed, which says why itself), nothing started.
+int edit_start(s_game* game, const char* path, std::string* error);
+// One frame: input, then editing or test play. Non-zero when the author quits
+// (Escape held, or the window closed).
+int edit_frame(s_game* game);
+// Writes the level beside MAP as MAP.unsaved when changes were not saved (said
+// on standard error), then stops the game.
+void edit_stop(s_game* game);
