@@ -489,28 +489,29 @@ int edit_limit(s_edit* edit, int side, float value)
     return 0;
 }
 
-int edit_undo(s_edit* edit)
+// Steps through the history: the state on top of from comes back, and the
+// level as it is now goes on to.
+static int edit_travel(s_edit* edit, std::vector<s_edit_state>& from,
+                       std::vector<s_edit_state>& to)
 {
-    if (edit->undo.empty())
+    if (from.empty())
         return 1;
     s_edit_state state = edit_state(edit);
     edit->changes++;
-    edit_restore(edit, edit->undo.back());
-    edit->undo.pop_back();
-    edit->redo.push_back(std::move(state));
+    edit_restore(edit, from.back());
+    from.pop_back();
+    to.push_back(std::move(state));
     return 0;
+}
+
+int edit_undo(s_edit* edit)
+{
+    return edit_travel(edit, edit->undo, edit->redo);
 }
 
 int edit_redo(s_edit* edit)
 {
-    if (edit->redo.empty())
-        return 1;
-    s_edit_state state = edit_state(edit);
-    edit->changes++;
-    edit_restore(edit, edit->redo.back());
-    edit->redo.pop_back();
-    edit->undo.push_back(std::move(state));
-    return 0;
+    return edit_travel(edit, edit->redo, edit->undo);
 }
 
 const char* edit_move_name(const s_move& move)
