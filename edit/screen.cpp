@@ -195,19 +195,13 @@ static void edit_save_now(s_edit_screen* s)
     edit_notice(s, lines, errors);
 }
 
-// Gives the game's Map the edited groups and limits, and the view a changed field.
+// Gives the game's Map the edited groups and limits. The view stays where it
+// is: centred again on a limit being dragged, the field would run from the pointer.
 static void edit_show(s_edit_screen* s)
 {
-    s_game* game = s->game;
-    s_map* shown = game->map.getMap();
+    s_map* shown = s->game->map.getMap();
     shown->groups = s->edit.map.groups;
-    if (shown->world.limits != s->edit.map.world.limits) {
-        shown->world.limits = s->edit.map.world.limits;
-        const std::vector<f32>& l = shown->world.limits;
-        game->centre_x = (l[0] + l[1]) / 2;
-        game->field_width = l[1] - l[0];
-        game_view_refresh(game);
-    }
+    shown->world.limits = s->edit.map.world.limits;
     s->shown = s->edit.changes;
 }
 
@@ -334,6 +328,9 @@ static void edit_row_change(s_edit_screen* s, int index, int step)
     if (index < 0 || index >= s->row_count)
         return;
     const s_edit_row& row = s->rows[index];
+    // The lines are those of the frame before: an undo since may have taken the group away.
+    if (edit->group < 0)
+        return;
     switch (row.kind) {
     case EDIT_ROW_GROUP:
         edit_group_next(edit);
@@ -572,7 +569,9 @@ static void edit_draw_marks(const s_edit_screen* s)
         glEnd();
         glLineWidth(1);
     }
-    if (edit.group >= 0) {
+    // A group of no faces has no box to show.
+    if (edit.group >= 0 && edit.map.groups[(size_t)edit.group].sizes[0][0] <=
+                               edit.map.groups[(size_t)edit.group].sizes[0][1]) {
         const s_block_group& group = edit.map.groups[(size_t)edit.group];
         const f32(*b)[2] = group.sizes;
         for (const s_block& block : group.blocks) {
@@ -589,6 +588,8 @@ static void edit_draw_marks(const s_edit_screen* s)
     for (const s_edit_pick& pick : edit.selection) {
         const s_block_group& group = edit.map.groups[(size_t)pick.group];
         const s_point& o = group.blocks[(size_t)pick.block].origin;
+        if (group.sizes[0][0] > group.sizes[0][1])
+            continue;
         edit_rect(o.x + group.sizes[0][0], o.y + group.sizes[1][0], o.x + group.sizes[0][1],
                   o.y + group.sizes[1][1], group.sizes[2][1] + 0.01f);
     }
