@@ -1,8 +1,8 @@
 # The level editor driven as an author would: on a new map place two blocks,
 # move one, undo the move and save; the checker finds nothing and print shows
 # the two blocks where they were placed; F5 plays and F5 comes back; Escape
-# with a change not saved leaves MAP.unsaved, which the next start offers back;
-# a map that does not read is refused by its line.
+# with a change not saved leaves MAP.unsaved, which the next start offers back
+# (R) or drops (Delete); a map that does not read is refused by its line.
 source "$(dirname "$0")/lib.sh"
 
 map_tool="$TUMBRELIX_BINARY_DIR/tumbrelix-map"
@@ -51,6 +51,11 @@ case $(caption) in *" *") pass "R takes the unsaved level back" ;; *) fail "afte
 key ctrl+s
 [ ! -e "$map.unsaved" ] && [ "$(grep -c ORIGIN "$map")" = 3 ] && [ "$(grep -c ORIGIN "$map~")" = 2 ] \
   && pass "its save replaces MAP, the old one kept as MAP~" || fail "after the save: $(ls "$work")"
+key n
+press_escape_until_exit $pid 10
+start "$map" || { fail "no editor window a third time"; finish; }
+key Delete
+[ ! -e "$map.unsaved" ] && pass "Delete drops MAP.unsaved" || fail "MAP.unsaved stays"
 press_escape_until_exit $pid 10
 
 printf 'WORLD\nLIMITS 1 2\n' >"$work/broken.map"
