@@ -67,7 +67,7 @@ enum e_edit_row {
     EDIT_ROW_GROUP = 0,  // which group is current; - or + goes to the next
     EDIT_ROW_LIVES,
     EDIT_ROW_FACE,       // one face of the map, in the group or not
-    EDIT_ROW_MOVE_KIND,  // a movement's kind
+    EDIT_ROW_MOVE_KIND,  // a movement: - removes it, + gives it the next kind
     EDIT_ROW_MOVE_NUMBER,
     EDIT_ROW_MOVE_ADD,
 };
@@ -342,7 +342,10 @@ static void edit_row_change(s_edit_screen* s, int index, int step)
         edit_face_toggle(edit, row.index);
         break;
     case EDIT_ROW_MOVE_KIND:
-        edit_move_kind(edit, row.index);
+        if (step < 0)
+            edit_move_remove(edit, row.index);
+        else
+            edit_move_kind(edit, row.index);
         break;
     case EDIT_ROW_MOVE_NUMBER:
         edit_move_number(edit, row.index, row.param, step);
