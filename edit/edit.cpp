@@ -24,7 +24,7 @@ constexpr float EDIT_BACK_Z = -1.5f;                  // z of the background
 constexpr float EDIT_BRICK[3] = {0.9f, 0.45f, 0.5f};  // half width, half height, front z
 
 // The template's ready block faces: bricks with a texture per hit, and steel.
-static const char* const edit_brick_looks[] = {"red", "blue", "green", "yellow"};
+constexpr const char* EDIT_BRICK_LOOKS[] = {"red", "blue", "green", "yellow"};
 
 // A rectangle facing the viewer in the plane z, its texture repeated every
 // tile_u units across and tile_v units up.
@@ -63,7 +63,7 @@ void edit_template(s_map& map)
     map.world.face_count = (int)map.faces.size();
     map.world.limits.assign(EDIT_FIELD, EDIT_FIELD + 4);
     const float* k = EDIT_BRICK;
-    for (const char* look : edit_brick_looks) {
+    for (const char* look : EDIT_BRICK_LOOKS) {
         std::vector<std::string> textures;
         for (int hits = 0; hits < EDIT_LIVES_MAX; hits++)
             textures.push_back("data/blocks/brick_" + std::string(look) + "_" +
@@ -491,8 +491,7 @@ int edit_limit(s_edit* edit, int side, float value)
 
 // Steps through the history: the state on top of from comes back, and the
 // level as it is now goes on to.
-static int edit_travel(s_edit* edit, std::vector<s_edit_state>& from,
-                       std::vector<s_edit_state>& to)
+static int edit_travel(s_edit* edit, std::vector<s_edit_state>& from, std::vector<s_edit_state>& to)
 {
     if (from.empty())
         return 1;
