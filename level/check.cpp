@@ -9,6 +9,7 @@
 
 #include "level/move.h"
 #include "level/reader.h"
+#include "level/shader.h"
 #include "level/token.h"
 #include "shell/path.h"
 
@@ -320,43 +321,77 @@ void check_level(const std::string& path, s_map& map, std::vector<s_check_note>&
                      [](const s_check_note& a, const s_check_note& b) { return a.line < b.line; });
 }
 
+// The kind name a function was chosen by; a kind the reader did not know ran
+// as DUMMY, and DUMMY is what it reads back as.
+template <typename T, typename F> static const char* check_kind_name(const T* table, F func)
+{
+    for (; table->func; table++)
+        if (table->func == func)
+            return table->name.c_str();
+    return "DUMMY";
+}
+
+// A SHADER or MOVE line's kind, count and numbers.
+static void check_print_kind(std::ostream& out, const char* name, const std::vector<float>& params)
+{
+    out << ' ' << name << ' ' << params.size();
+    for (float p : params)
+        out << ' ' << token_number(p);
+    out << '\n';
+}
+
+// NUMFACES and the identifiers that count covers: what the reader resolved.
+static void check_print_faces(std::ostream& out, int count, const std::vector<std::string>& ids)
+{
+    out << "  NUMFACES " << count << '\n';
+    if (count <= 0)
+        return;
+    out << "  FACES";
+    for (int i = 0; i < count && (size_t)i < ids.size(); i++)
+        out << ' ' << ids[(size_t)i];
+    out << '\n';
+}
+
 void check_print(const s_map& map, std::ostream& out)
 {
     const s_world& world = map.world;
-    out << "WORLD: " << '\n';
-    out << "\tNUMFACES " << world.face_count << '\n';
-    out << "\tFACES ";
-    for (int index : world.face_indices)
-        out << index << " ";
-    out << '\n' << "\tLIMITS ";
-    for (float limit : world.limits)
-        out << limit << " ";
-    out << '\n' << "END" << '\n';
-    for (const s_block_group& group : map.groups) {
-        out << "BLOCK GROUP: " << '\n' << "\tFACES ";
-        for (int index : group.face_indices)
-            out << index << " ";
-        out << '\n' << "\tBLOCKS " << '\n';
-        for (const s_block& block : group.blocks)
-            out << "\t\tBLOCK " << block.origin.x << " " << block.origin.y << " " << block.origin.z
-                << '\n';
-        out << "\tEND" << '\n';
-        out << "\tSIZES MIN " << group.sizes[0][0] << " " << group.sizes[1][0] << " "
-            << group.sizes[2][0] << '\n';
-        out << "\tSIZES MAX " << group.sizes[0][1] << " " << group.sizes[1][1] << " "
-            << group.sizes[2][1] << '\n';
-    }
+    out << "WORLD\n";
+    check_print_faces(out, world.face_count, world.face_ids);
+    for (size_t i = 0; i + 4 <= world.limits.size(); i += 4)
+        out << "  LIMITS " << token_number(world.limits[i]) << ' '
+            << token_number(world.limits[i + 1]) << ' ' << token_number(world.limits[i + 2]) << ' '
+            << token_number(world.limits[i + 3]) << '\n';
+    out << "END\n";
     for (const s_face& face : map.faces) {
-        out << "FACE" << '\n' << "\tID " << face.id << '\n';
+        out << "FACE\n";
+        // An empty identifier has no token: the next word would become it.
+        if (!face.id.empty())
+            out << "  ID " << face.id << '\n';
         for (const s_point& p : face.vertices)
-            out << "\tVERTICE " << p.x << " " << p.y << " " << p.z << '\n';
-        for (const s_point& p : face.cur_vertices)
-            out << "\tCURVERTICE " << p.x << " " << p.y << " " << p.z << '\n';
+            out << "  VERTEX " << token_number(p.x) << ' ' << token_number(p.y) << ' '
+                << token_number(p.z) << '\n';
         for (const s_texcoord& t : face.texcoords)
-            out << "\tTEXCOORD " << t.u << " " << t.v << '\n';
-        for (const s_texcoord& t : face.cur_texcoords)
-            out << "\tCURTEXCOORD " << t.u << " " << t.v << '\n';
-        out << "END" << '\n';
+            out << "  TEXCOORD " << token_number(t.u) << ' ' << token_number(t.v) << '\n';
+        for (const std::string& path : face.textures)
+            out << "  TEXTURE " << path << '\n';
+        for (const s_shader& shader : face.shaders) {
+            out << "  SHADER";
+            check_print_kind(out, check_kind_name(g_items, shader.func), shader.params);
+        }
+        out << "END\n";
+    }
+    for (const s_block_group& group : map.groups) {
+        out << "BLOCKS\n";
+        check_print_faces(out, group.face_count, group.face_ids);
+        out << "  LIVES " << group.lives << '\n';
+        for (const s_move& move : group.moves) {
+            out << "  MOVE";
+            check_print_kind(out, check_kind_name(g_mitems, move.func), move.params);
+        }
+        for (const s_block& block : group.blocks)
+            out << "  ORIGIN " << token_number(block.origin.x) << ' '
+                << token_number(block.origin.y) << ' ' << token_number(block.origin.z) << '\n';
+        out << "END\n";
     }
     out.flush();
 }

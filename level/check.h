@@ -1,6 +1,6 @@
 // Authoring checks of a level: what a level author should hear about a map
 // file beyond what stops the game, and a plain description of what was read.
-// Used by tumbrelix-map and the tests; the game itself needs none of it.
+// Used by tumbrelix-map, the editor and the tests; play itself needs none of it.
 #pragma once
 
 #include <ostream>
@@ -19,5 +19,8 @@ struct s_check_note {
 // Reads the level at path as the game does into an empty map and appends every
 // finding to notes in line order, the reader's own error included.
 void check_level(const std::string& path, s_map& map, std::vector<s_check_note>& notes);
-// Writes a description of a read level: world, block groups, then faces.
+// Writes a read level as a map file the reader reads back to the same level:
+// the world, the faces, then the block groups, one keyword a line, every
+// number in the fewest digits that give the same float. A second print of
+// what the first reads back is the same text.
 void check_print(const s_map& map, std::ostream& out);

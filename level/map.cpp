@@ -111,7 +111,7 @@ static s_face* map_face(s_map& map, const std::vector<int>& indices, int count, 
     return &map.faces[(size_t)index];
 }
 
-void Map::render(bool advance)
+void Map::render(bool moving)
 {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
@@ -132,8 +132,10 @@ void Map::render(bool advance)
             // Movements advance here, while drawing: a frame's collisions
             // therefore use the positions of the frame before.
             for (s_move& move : group.moves)
-                if (move.func && advance)
+                if (move.func && moving)
                     move.func(block, move);
+            if (!moving)
+                block.position = block.origin;
             size_t texture = group.lives > 0 && block.hits > 0 ? (size_t)block.hits : 0;
             for (int j = 0; j < group.face_count; j++) {
                 s_face* face = map_face(map, group.face_indices, group.face_count, j);

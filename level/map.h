@@ -18,9 +18,9 @@ public:
     s_map* getMap();
     // Loads every face's textures; writes "Could not load PATH." for each failure and goes on.
     void init();
-    // Moves the living blocks (unless advance is false: the level is drawn as it
-    // stands), animates the faces drawn and draws the world, then the blocks.
-    void render(bool advance = true);
+    // Moves the living blocks, animates the faces drawn and draws the world, then the
+    // blocks; not moving, the blocks stand at their origins (the editor's view).
+    void render(bool moving = true);
     // Deletes the level's textures now, while their GL context lives; init loads them again.
     void stop();
     // Plays next instead (next receives the old level): loads its textures, then deletes

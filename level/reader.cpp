@@ -344,12 +344,6 @@ void Reader::State::readBlocks(s_map& map)
     }
     if (watch)
         watch->group(begin, group);
-    float lowest = std::numeric_limits<float>::lowest();
-    float largest = std::numeric_limits<float>::max();
-    for (auto& axis : group.sizes) {
-        axis[0] = largest;
-        axis[1] = lowest;
-    }
     group_id_lines.push_back(std::move(id_lines));
     group_count_lines.push_back(count_line);
     map.groups.push_back(std::move(group));
@@ -396,16 +390,25 @@ void Reader::State::resolve(s_map& map)
         const std::vector<int>& lines = group_id_lines[g];
         resolveList("the group's", group.face_count, group.face_ids, lines, group.face_indices,
                     group_count_lines[g]);
-        for (int j = 0; j < group.face_count; j++) {
-            const s_face& face = map.faces[(size_t)group.face_indices[(size_t)j]];
-            for (size_t k = face.vertices.size(); k-- > 0;) {
-                const float c[3] = {face.vertices[k].x, face.vertices[k].y, face.vertices[k].z};
-                for (int a = 0; a < 3; a++) {
-                    if (c[a] < group.sizes[a][0])
-                        group.sizes[a][0] = c[a];
-                    if (c[a] > group.sizes[a][1])
-                        group.sizes[a][1] = c[a];
-                }
+        reader_group_sizes(map, group);
+    }
+}
+
+void reader_group_sizes(const s_map& map, s_block_group& group)
+{
+    for (auto& axis : group.sizes) {
+        axis[0] = std::numeric_limits<float>::max();
+        axis[1] = std::numeric_limits<float>::lowest();
+    }
+    for (int j = 0; j < group.face_count && (size_t)j < group.face_indices.size(); j++) {
+        const s_face& face = map.faces[(size_t)group.face_indices[(size_t)j]];
+        for (size_t k = face.vertices.size(); k-- > 0;) {
+            const float c[3] = {face.vertices[k].x, face.vertices[k].y, face.vertices[k].z};
+            for (int a = 0; a < 3; a++) {
+                if (c[a] < group.sizes[a][0])
+                    group.sizes[a][0] = c[a];
+                if (c[a] > group.sizes[a][1])
+                    group.sizes[a][1] = c[a];
             }
         }
     }

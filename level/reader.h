@@ -70,6 +70,9 @@ private:
     std::unique_ptr<State> state;  // the open file, the scanner and the lines read so far
 };
 
+// Sets a group's bounding box, in block coordinates, from the base vertices of
+// the faces its resolved indices name; {largest, lowest} on an axis no vertex spans.
+void reader_group_sizes(const s_map& map, s_block_group& group);
 // Reads the level at path into an empty map as the game plays it, four limits
 // required; 0, or 1 with the reader's one-line message in error.
 int reader_load(const std::string& path, s_map& map, std::string* error);

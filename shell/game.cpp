@@ -66,7 +66,7 @@ int game_start(s_game* game, const char* map_path, const u32* seed)
     game->quadric = nullptr;
     // The levels first: a broken pack started from the desktop is told in one
     // line rather than by a window that flashes and goes.
-    if (game_internal_read(game, map_path) != 0)
+    if (map_path && game_internal_read(game, map_path) != 0)
         return 1;
     if (CHD_Init(100, 0) != 0)
         return game_internal_fail(game, "Could not start the sound system.");
@@ -101,7 +101,8 @@ int game_start(s_game* game, const char* map_path, const u32* seed)
     progress_define(&game->progress, game->pack.cycles);
     progress_start(&game->progress, game->map.getMap());
     hud_init(&game->hud);
-    hud_title(&game->hud, game->pack.levels[0].name.c_str());
+    if (map_path)
+        hud_title(&game->hud, game->pack.levels[0].name.c_str());
 
     game_internal_warm_up(game);
     game->sounds_paused = false;

@@ -58,7 +58,8 @@ struct s_game {
 // folder from its first level; seed, when given, replaces the first frame's
 // tick count as the random seed. Returns 0 when the game can run; otherwise
 // writes one line to standard error naming what failed and returns the process
-// exit status to end with (everything started is stopped).
+// exit status to end with (everything started is stopped). A null map_path plays
+// the level the caller put in game->map, with no pack: the editor's way in.
 int game_start(s_game* game, const char* map_path, const u32* seed = nullptr);
 // One whole frame in its fixed order, a due level switch between input and
 // update, the replay's steps around them; returns non-zero when the run should

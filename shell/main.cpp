@@ -1,5 +1,6 @@
 // Entry point of Tumbrelix: plays the level named on the command line until the
 // window is closed or Escape is held.
+#include "edit/screen.h"
 #include "shell/game.h"
 #include "shell/options.h"
 #include "shell/replay.h"
@@ -15,6 +16,7 @@ enum {
     MAIN_RECORD,
     MAIN_REPLAY,
     MAIN_WATCH,
+    MAIN_EDIT,
 };
 
 static const s_option main_options[] = {
@@ -28,12 +30,16 @@ static const s_option main_options[] = {
      "look at MAP and its textures every second and play the\n"
      "level again, in place, each time they change; an error\n"
      "in MAP shows on screen until it is mended"},
+    {"edit", "MAP", MAIN_EDIT,
+     "open MAP in the level editor (a new map starts from a\n"
+     "template and is written on the first Ctrl+S)"},
 };
 
 static const s_usage main_usage = {
     "tumbrelix",
     "[OPTION]... MAP|FOLDER\n"
-    "[OPTION]... --replay FILE",
+    "[OPTION]... --replay FILE\n"
+    "[OPTION]... --edit MAP",
     "Play the level of the map file MAP, or every level of the pack in FOLDER in\n"
     "turn, in a window: steer the pad with the mouse, launch a ball with the left\n"
     "button, tilt the view with the right button and the mouse, change the view\n"
@@ -95,7 +101,7 @@ int main(int argc, char** argv)
 {
     const char* self = argc > 0 ? argv[0] : "tumbrelix";
     const char* name = options_name(argc, argv, "tumbrelix");
-    const char *record_path = nullptr, *replay_path = nullptr;
+    const char *record_path = nullptr, *replay_path = nullptr, *edit_path = nullptr;
     bool watching = false;
     int parsed =
         options_parse(argc, argv, name, main_usage, [&](const s_option& option, const char* value) {
@@ -103,6 +109,8 @@ int main(int argc, char** argv)
                 VTX_SetVsync(0);
             else if (option.code == MAIN_WATCH)
                 watching = true;
+            else if (option.code == MAIN_EDIT)
+                edit_path = value;
             else
                 (option.code == MAIN_RECORD ? record_path : replay_path) = value;
             return 0;
@@ -116,6 +124,12 @@ int main(int argc, char** argv)
     // A replay holds to the level as it was recorded: edits would break it.
     if (watching && (record_path || replay_path))
         return options_refuse(name, "--watch cannot go with --record or --replay");
+    if (edit_path && (record_path || replay_path || watching))
+        return options_refuse(name, "--edit cannot go with --record, --replay or --watch");
+    if (edit_path && optind < argc)
+        return options_refuse(name, "--edit names its map: give no other");
+    if (edit_path)
+        return edit_run(edit_path);
     struct stat info;
     if (watching && optind < argc && stat(argv[optind], &info) == 0 && S_ISDIR(info.st_mode))
         return options_refuse(name, "--watch follows one map file, not a folder");

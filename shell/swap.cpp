@@ -53,6 +53,12 @@ int swap_level(s_game* game, const char* path, std::string* error, e_swap how,
     s_map next;
     if (reader_load(path, next, error))
         return 1;
+    swap_map(game, next, how, stale);
+    return 0;
+}
+
+void swap_map(s_game* game, s_map& next, e_swap how, const std::vector<std::string>* stale)
+{
     // The new level's movements start now, wherever the game clock stands.
     for (s_block_group& group : next.groups)
         for (s_move& move : group.moves)
@@ -68,7 +74,7 @@ int swap_level(s_game* game, const char* path, std::string* error, e_swap how,
     if (!same_blocks)
         progress_start(&game->progress, game->map.getMap());
     if (same_field)
-        return 0;
+        return;
 
     const std::vector<f32>& limits = game->map.getMap()->world.limits;
     f32 left = limits[0], right = limits[1], bottom = limits[2], top = limits[3];
@@ -78,5 +84,4 @@ int swap_level(s_game* game, const char* path, std::string* error, e_swap how,
     bonus_list_reset(&game->bonuses, left, right, bottom, top);
     pad_reset(&game->pad, left, right, bottom);
     game_view_refresh(game);
-    return 0;
 }

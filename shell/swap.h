@@ -6,6 +6,7 @@
 #include <vector>
 
 struct s_game;
+struct s_map;
 
 // What a level replacement keeps of the play.
 enum e_swap {
@@ -24,3 +25,7 @@ enum e_swap {
 // kept and error holding the reader's message.
 int swap_level(s_game* game, const char* path, std::string* error, e_swap how = SWAP_NEXT,
                const std::vector<std::string>* stale = nullptr);
+// Plays the level next, read and checked by the caller, as swap_level does
+// (next receives the old level).
+void swap_map(s_game* game, s_map& next, e_swap how = SWAP_NEXT,
+              const std::vector<std::string>* stale = nullptr);

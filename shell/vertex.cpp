@@ -269,6 +269,8 @@ static void vtx_internal_event(const SDL_Event& event)
         }
         break;
     case SDL_MOUSEMOTION:
+        gl_vertex.mouse_x = event.motion.x;
+        gl_vertex.mouse_y = event.motion.y;
         // SDL knows where the pointer is once the warp arrives: what follows is the player's.
         if (vtx_input.warp_due && event.motion.x == vtx_input.warp_x &&
             event.motion.y == vtx_input.warp_y) {
@@ -292,6 +294,8 @@ static void vtx_internal_event(const SDL_Event& event)
         }
         break;
     case SDL_MOUSEBUTTONDOWN:
+        gl_vertex.mouse_x = event.button.x;
+        gl_vertex.mouse_y = event.button.y;
         vtx_internal_press(event.button.button);
         break;
     case SDL_MOUSEBUTTONUP:

@@ -30,6 +30,8 @@ struct s_vertex {
                           // a key pressed during a frame reads 1 for that whole frame
     i32 mouse_dx;         // relative motion summed over the frame's motion events, 0 if none
     i32 mouse_dy;         // positive downwards
+    i32 mouse_x;          // the pointer in window pixels from the left, as last seen
+    i32 mouse_y;          // the same from the top
     SDL_Surface* screen;  // the video surface of the window
     int dimension;        // 0: perspective with depth test, other: 2-D orthographic
     int height;           // window size in pixels

@@ -26,7 +26,7 @@ std::string run_tool(const std::string& arguments, int& status)
 
 }  // namespace
 
-TEST(map_tool, check_reports_findings_by_line_failing_on_errors_and_print_describes_the_level)
+TEST(map_tool, check_reports_findings_by_line_failing_on_errors_and_print_writes_the_map_read)
 {
     TempDir dir;
     std::string doubtful = dir.write("doubtful.map", "\nWORLD LIMITS 1 2 3 4 5 END\n");
@@ -60,7 +60,7 @@ TEST(map_tool, check_reports_findings_by_line_failing_on_errors_and_print_descri
                   fifo + ": error: is not a regular file (a device, a FIFO or a socket)\n" + fifo +
                   ": 0 faces, 0 groups, 0 blocks, 0 warnings, 1 errors\n");
     EXPECT_EQ(run_tool("print " + doubtful, status),
-              "WORLD: \n\tNUMFACES 0\n\tFACES \n\tLIMITS 1 2 3 4 \nEND\n");
+              "WORLD\n  NUMFACES 0\n  LIMITS 1 2 3 4\nEND\n");
     EXPECT_EQ(status, 0);
     EXPECT_EQ(run_tool("print " + dir.path + "/missing.map", status),
               "Could not open file " + dir.path + "/missing.map\n");

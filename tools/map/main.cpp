@@ -24,13 +24,14 @@ static const s_usage map_usage = {
     "                 line; exit with status 1 when any FILE has an error; a\n"
     "                 pack FOLDER is checked whole: its pack file and every level,\n"
     "                 with a warning for a level no one can clear\n"
-    "  print FILE     write what the reader made of FILE\n",
+    "  print FILE     write the level the reader made of FILE as a map file, in\n"
+    "                 the form the editor saves\n",
     "TEXTURE paths are checked relative to the game's folder, as the game reads them.\n",
     nullptr,
     0,
 };
 
-// Writes the reader's description of one level; 1 if it cannot be read.
+// Writes one level as the reader read it, in map form; 1 if it cannot be read.
 static int map_print(const char* path)
 {
     try {
