@@ -1,9 +1,14 @@
 # Faults from outside the game: no sound device at all, and the process stopped
 # for two seconds in play; the game plays on, silent, and ends cleanly. A device
-# named as the map, or by a replay, is refused at once.
+# named as the map, or by a replay, is refused at once; a broken pack is told
+# before any window opens (here, with no display to open one on).
 source "$(dirname "$0")/lib.sh"
 
 printf 'tumbrelix replay 1\nmap /dev/zero\nhash 0123456789abcdef\nseed 1\nticks 1\nend 0 0\n' >"$work/zero.replay"
+mkdir "$work/pack" && printf 'WORLD\nLIMITS 1 2\n' >"$work/pack/a.map"
+err=$(DISPLAY= "$game" "$work/pack" 2>&1); status=$?
+[ "$status" -eq 1 ] && [ "$err" = "$work/pack/a.map:2: expected a number after LIMITS, found the end of the file" ] \
+  && pass "a broken pack is told before the window" || fail "broken pack: status $status, '$err'"
 for args in "/dev/zero" "--replay $work/zero.replay"; do
   err=$(timeout 10 "$game" $args 2>&1); status=$?
   [ "$status" -eq 1 ] && [[ "$err" == *"/dev/zero: is not a regular file (a device, a FIFO or a socket)" ]] \
