@@ -15,10 +15,14 @@ enum {
     MAIN_RECORD,
     MAIN_REPLAY,
     MAIN_WATCH,
+    MAIN_MAX_FPS,
 };
 
 static const s_option main_options[] = {
     {"no-vsync", nullptr, MAIN_NO_VSYNC, "do not wait for the screen's refresh between frames"},
+    {"max-fps", "N", MAIN_MAX_FPS,
+     "draw at most N frames a second; 0: no limit (default:\n"
+     "the display's refresh rate where it is known, else 60)"},
     {"record", "FILE", MAIN_RECORD, "record the game into the replay FILE"},
     {"replay", "FILE", MAIN_REPLAY,
      "play the replay FILE back on the map it names; the mouse\n"
@@ -96,9 +100,15 @@ int main(int argc, char** argv)
     const char* name = options_name(argc, argv, "tumbrelix");
     const char *record_path = nullptr, *replay_path = nullptr;
     bool watching = false;
+    VTX_SetMaxFps(VTX_MAX_FPS_AUTO);
     int parsed =
         options_parse(argc, argv, name, main_usage, [&](const s_option& option, const char* value) {
-            if (option.code == MAIN_NO_VSYNC)
+            double fps = 0;
+            if (option.code == MAIN_MAX_FPS) {
+                if (options_number(option, value, 0, VTX_MAX_FPS_HIGHEST, &fps) != 0)
+                    return 1;
+                VTX_SetMaxFps((int)fps);
+            } else if (option.code == MAIN_NO_VSYNC)
                 VTX_SetVsync(0);
             else if (option.code == MAIN_WATCH)
                 watching = true;

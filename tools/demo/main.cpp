@@ -111,6 +111,7 @@ int main(int argc, char** argv)
     }
     // Nobody is there to resume a demo that a lost focus paused.
     VTX_SetPausable(0);
+    VTX_SetMaxFps(options.max_fps);
     if (options.overlay && font_init() != 0)
         fprintf(stderr, "demo: no overlay: data/font_texture_00.bmp did not load\n");
     if (shot_init(2048, 2048) != 0) {
@@ -134,7 +135,7 @@ int main(int argc, char** argv)
     long blocks_alive = demo_blocks_alive(game);
     i32 ball_states[BALL_LIST_SIZE] = {}, bonus_states[BONUS_LIST_SIZE] = {};
     f32 bonus_y[BONUS_LIST_SIZE] = {};
-    double started = demo_wall_now(), sim_ms = 0, last = started;
+    double started = demo_wall_now(), sim_ms = 0, last = started, cpu_started = demo_cpu_now();
     char shot_path[4096];
 
     for (long frame = 0;; frame++) {
@@ -207,6 +208,7 @@ int main(int argc, char** argv)
     }
     figures->allocations = alloc_count_read();
     figures->wall_seconds = demo_wall_now() - started;
+    figures->cpu_seconds = demo_cpu_now() - cpu_started;
     long blocks_remaining = demo_blocks_alive(game);
 
     printf("frames=%ld sim_seconds=%.3f wall_seconds=%.3f fps_median=%.1f fps_1pct_low=%.1f "
