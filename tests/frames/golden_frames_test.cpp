@@ -31,7 +31,7 @@ enum {
     FRAMES_CHANNEL_SLACK = 8,  // a pixel whose channels all move by at most this is the same
     // Pixels allowed past that slack in one picture: the rasteriser may round an
     // edge to the next pixel when the same geometry reaches it another way.
-    FRAMES_PIXELS_ALLOWED = 64,
+    FRAMES_PIXELS_ALLOWED = 16,
 };
 
 u32 frames_now;
