@@ -16,13 +16,11 @@ public:
 
     // The level record, never null: the reader fills it, gameplay reads and hits its blocks.
     s_map* getMap();
-    // Loads every face's textures; writes "Could not load PATH." for each failure and goes
-    // on. Then records the geometry of each face no animation moves as a display list.
+    // Loads every face's textures; writes "Could not load PATH." for each failure and goes on.
     void init();
     // Moves the living blocks, animates the faces drawn and draws the world, then the blocks.
     void render();
-    // Deletes the level's textures and display lists now, while their GL context lives;
-    // init makes them again.
+    // Deletes the level's textures now, while their GL context lives; init loads them again.
     void stop();
     // Plays next instead (next receives the old level): loads its textures, then deletes
     // those of the old level it does not name; shared ones keep their GL names.
@@ -34,12 +32,6 @@ public:
     const s_surface* getSurface() const;
 
 private:
-    // Deletes the display lists; the faces are drawn as they come until init.
-    void forgetLists();
-
-    s_map map;               // the level; empty until the reader fills it
-    s_surface surface;       // the level's own texture store
-    std::vector<u32> lists;  // display list of each face by index; 0: drawn as it comes
-    u32 list_base = 0;       // first of the lists made together; 0: none
-    u32 list_count = 0;
+    s_map map;          // the level; empty until the reader fills it
+    s_surface surface;  // the level's own texture store
 };

@@ -20,11 +20,6 @@ static size_t shader_texcoord_count(const s_face& face)
 void shader_dummy(s_face&, s_shader&)
 {}
 
-bool shader_still(shader_func func)
-{
-    return func == shader_dummy || func == shader_color;
-}
-
 // Rotation shared by ROTATE and ROTZOOM, about the texture's centre.
 static void shader_turn(s_face& face, float speed)
 {

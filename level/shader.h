@@ -18,9 +18,6 @@ enum {
 // Face animation kinds by keyword, the map reader's table; ends with {"", nullptr, 0}.
 extern s_shader_item g_items[8];
 
-// True for the kinds that leave a face's vertices and texture coordinates as they are
-// (DUMMY and COLOR), so its geometry can be drawn from a list made once.
-bool shader_still(shader_func func);
 // Does nothing (unknown kinds, and kinds given too few parameters).
 void shader_dummy(s_face& face, s_shader& shader);
 // Turns the texture about (0.5, 0.5) at p0 degrees per ms.
