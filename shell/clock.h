@@ -16,6 +16,8 @@ enum {
 u64 clock_ns();
 // The same in milliseconds, with the fraction.
 f64 clock_ms();
+// CPU time the whole process has used, every thread of it, ns.
+u64 clock_process_ns();
 // Returns at the clock's reading deadline (ns) or just after: sleeps until
 // CLOCK_SPIN_NS before it, as a sleep may end late, and watches the clock for
 // the rest. Returns at once when the deadline is past.

@@ -1,7 +1,6 @@
 // What a demo run measures, and the lines that report it.
 #include "tools/demo/figures.h"
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,15 +16,6 @@ static const char* const demo_part_names[DEMO_PART_COUNT] = {"input", "update", 
 double demo_wall_now()
 {
     return (double)clock_ns() / CLOCK_NS_PER_S;
-}
-
-double demo_cpu_now()
-{
-    rusage usage;
-    if (getrusage(RUSAGE_SELF, &usage) != 0)
-        return 0;
-    return (double)(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           (double)(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
 }
 
 void demo_lap(double* mark, f32* part)
@@ -151,12 +141,12 @@ void demo_print_timings(const s_demo_figures* figures)
     demo_print_band(figures, order, "median", median - half_band, median + half_band + 1);
     printf(";");
     demo_print_band(figures, order, "slowest_1pct", count - slow, count);
-    // The CPU of the renderer's threads counts too: a frame costs what the process spends.
     double mean = 0, square = 0;
     for (long i = 0; i < count; i++)
         mean += figures->splits[i].total / (double)count;
     for (long i = 0; i < count; i++)
         square += pow(figures->splits[i].total - mean, 2) / (double)count;
+    // The CPU of the renderer's threads counts too: a frame costs what the process spends.
     printf("; cpu_per_frame=%.3f cpu_percent=%.1f frame_mean=%.3f frame_sd=%.3f\n",
            figures->cpu_seconds * 1e3 / (double)std::max(figures->frames, 1L),
            100 * figures->cpu_seconds / std::max(figures->wall_seconds, 1e-9), mean, sqrt(square));

@@ -43,8 +43,6 @@ struct s_demo_figures {
 
 // Monotonic wall time in seconds.
 double demo_wall_now();
-// CPU time the process has used so far, every thread of it, in seconds.
-double demo_cpu_now();
 // Adds the wall time since the mark to a part, in ms, and moves the mark.
 void demo_lap(double* mark, f32* part);
 // Frames per second at the given fraction of frames, slowest first.
