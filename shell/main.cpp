@@ -17,10 +17,14 @@ enum {
     MAIN_REPLAY,
     MAIN_WATCH,
     MAIN_EDIT,
+    MAIN_MAX_FPS,
 };
 
 static const s_option main_options[] = {
     {"no-vsync", nullptr, MAIN_NO_VSYNC, "do not wait for the screen's refresh between frames"},
+    {"max-fps", "N", MAIN_MAX_FPS,
+     "draw at most N frames a second; 0: no limit (default:\n"
+     "the display's refresh rate where it is known, else 60)"},
     {"record", "FILE", MAIN_RECORD, "record the game into the replay FILE"},
     {"replay", "FILE", MAIN_REPLAY,
      "play the replay FILE back on the map it names; the mouse\n"
@@ -102,10 +106,17 @@ int main(int argc, char** argv)
     const char* self = argc > 0 ? argv[0] : "tumbrelix";
     const char* name = options_name(argc, argv, "tumbrelix");
     const char *record_path = nullptr, *replay_path = nullptr, *edit_path = nullptr;
-    bool watching = false;
+    bool watching = false, limited = false;
+    VTX_SetMaxFps(VTX_MAX_FPS_AUTO);
     int parsed =
         options_parse(argc, argv, name, main_usage, [&](const s_option& option, const char* value) {
-            if (option.code == MAIN_NO_VSYNC)
+            double fps = 0;
+            if (option.code == MAIN_MAX_FPS) {
+                if (options_number(option, value, 0, VTX_MAX_FPS_HIGHEST, &fps) != 0)
+                    return 1;
+                VTX_SetMaxFps((int)fps);
+                limited = true;
+            } else if (option.code == MAIN_NO_VSYNC)
                 VTX_SetVsync(0);
             else if (option.code == MAIN_WATCH)
                 watching = true;
@@ -119,6 +130,9 @@ int main(int argc, char** argv)
         return parsed;
     if (record_path && replay_path)
         return options_refuse(name, "--record and --replay cannot go together");
+    // Playback keeps the recorded frames' pace: a limit of its own would only slow it.
+    if (replay_path && !limited)
+        VTX_SetMaxFps(0);
     if (replay_path && optind < argc)
         return options_refuse(name, "--replay plays the map its replay names: give no map");
     // A replay holds to the level as it was recorded: edits would break it.

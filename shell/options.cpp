@@ -7,7 +7,9 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -119,4 +121,17 @@ int options_refuse(const char* name, const char* problem)
         fprintf(stderr, "%s: %s\n", name, problem);
     fprintf(stderr, "Try '%s --help' for more information.\n", name);
     return OPTIONS_BAD_USAGE;
+}
+
+int options_number(const s_option& option, const char* text, double low, double high,
+                   double* number)
+{
+    char* end = nullptr;
+    errno = 0;
+    *number = strtod(text ? text : "", &end);
+    if (text && end != text && *end == 0 && errno == 0 && *number >= low && *number <= high)
+        return 0;
+    fprintf(stderr, "--%s: expected a number from %g to %g, got '%s'\n", option.name, low, high,
+            text ? text : "");
+    return 1;
 }

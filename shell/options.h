@@ -52,3 +52,7 @@ void options_version(const char* program);
 // complained) and the hint to ask for --help to standard error; returns
 // OPTIONS_BAD_USAGE.
 int options_refuse(const char* name, const char* problem);
+// Reads text as the value of option, a number from low to high, into number: 0;
+// or 1 after writing "--<name>: expected a number from <low> to <high>, got '<text>'".
+int options_number(const s_option& option, const char* text, double low, double high,
+                   double* number);

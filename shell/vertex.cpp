@@ -44,11 +44,19 @@ struct s_vtx_window {
     u8 grabbed;  // the input is grabbed and the pointer kept inside the window
 };
 
+// The frame limit: each frame starts one period after the previous one's deadline.
+struct s_vtx_pace {
+    int fps;       // 0: no limit
+    u64 period;    // ns between two frames
+    u64 deadline;  // clock_ns() at which the last frame started; 0 before the first
+};
+
 s_vertex gl_vertex;
 
 static vtx_clock vtx_now = SDL_GetTicks;
 static s_vtx_input vtx_input;
 static s_vtx_window vtx_window = {0, 0, 0, 0, 1, 0};
+static s_vtx_pace vtx_pace;
 
 // Sets the video mode with the surface's own depth: any other depth makes SDL's X11
 // driver build a new window, and with it a new GL context without our textures.
@@ -396,8 +404,25 @@ static void vtx_internal_recentre()
     vtx_internal_warp(0);
 }
 
+// Waits until the frame's deadline under a limit. Deadlines follow one another
+// by whole periods, so the rate does not drift with the time each wait ends;
+// a frame that starts late becomes the new start, so the next ones do not hurry.
+static void vtx_internal_pace()
+{
+    if (!vtx_pace.period)
+        return;
+    u64 deadline = vtx_pace.deadline + vtx_pace.period, now = clock_ns();
+    if (vtx_pace.deadline == 0 || now >= deadline) {
+        vtx_pace.deadline = now;
+        return;
+    }
+    clock_wait_until(deadline);
+    vtx_pace.deadline = deadline;
+}
+
 i8 VTX_Loop(u32 min_frame_ms)
 {
+    vtx_internal_pace();
     if (gl_vertex.paused)
         vtx_internal_idle();
     vtx_internal_clock(min_frame_ms);
@@ -424,6 +449,21 @@ void VTX_SetPausable(u8 pausable)
 void VTX_SetVsync(u8 vsync)
 {
     vtx_window.vsync = vsync != 0;
+}
+
+void VTX_SetMaxFps(int fps)
+{
+    // SDL 1.2 does not tell the display's refresh rate.
+    if (fps == VTX_MAX_FPS_AUTO)
+        fps = VTX_MAX_FPS_DEFAULT;
+    vtx_pace.fps = fps < 0 ? 0 : fps > VTX_MAX_FPS_HIGHEST ? VTX_MAX_FPS_HIGHEST : fps;
+    vtx_pace.period = vtx_pace.fps ? (u64)CLOCK_NS_PER_S / (u64)vtx_pace.fps : 0;
+    vtx_pace.deadline = 0;
+}
+
+int VTX_GetMaxFps()
+{
+    return vtx_pace.fps;
 }
 
 void VTX_SetMouse(u8 show_cursor, u8 grab)

@@ -22,7 +22,10 @@ enum {
 
 enum {
     VTX_PAUSED_FRAME_MS = 100,  // longest sleep of a paused frame; an event ends it sooner
-    VTX_TAPS_MAX = 32,          // keys per frame whose release can wait for the next frame
+    VTX_TAPS_MAX = 32,      // keys per frame whose release can wait for the next frame
+    VTX_MAX_FPS_AUTO = -1,  // VTX_SetMaxFps: the display's refresh rate where it is known
+    VTX_MAX_FPS_DEFAULT = 60,  // what VTX_MAX_FPS_AUTO gives when the rate is not known
+    VTX_MAX_FPS_HIGHEST = 1000,
 };
 
 struct s_vertex {
@@ -73,6 +76,13 @@ void VTX_SetPausable(u8 pausable);
 // Asks for vertical sync (1, the default) or not at the next VTX_Init; TUMBRELIX_NO_VSYNC=1
 // in the environment turns it off as well.
 void VTX_SetVsync(u8 vsync);
+// Limits the frames to fps a second (1 to VTX_MAX_FPS_HIGHEST), lifts the limit (0), or
+// sets it to the display's refresh rate (VTX_MAX_FPS_AUTO). VTX_Loop waits for each
+// frame's deadline before it reads the clock; a late frame starts the count again
+// rather than making the next ones hurry. No limit until this is called.
+void VTX_SetMaxFps(int fps);
+// The limit in force, frames per second; 0 for none.
+int VTX_GetMaxFps();
 // Shows or hides the cursor and grabs or releases the input.
 void VTX_SetMouse(u8 show_cursor, u8 grab);
 // Sets the window caption.

@@ -91,6 +91,28 @@ TEST(options_parse, hands_on_each_option_and_answers_help_version_and_mistakes)
     }
 }
 
+// A number is taken whole and within its range, or refused in one line naming the option.
+TEST(options_number, takes_a_whole_number_in_range_and_names_the_option_otherwise)
+{
+    const struct {
+        const char* text;
+        double want;  // -1: refused
+    } rows[] = {{"0", 0},   {"60", 60},    {"1000", 1000}, {"2.5", 2.5}, {"1001", -1},
+                {"-1", -1}, {"60fps", -1}, {"", -1},       {nullptr, -1}};
+    for (const auto& row : rows) {
+        double got = -1;
+        testing::internal::CaptureStderr();
+        int refused = options_number(opt_rows[1], row.text, 0, 1000, &got);
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(refused, row.want < 0) << (row.text ? row.text : "(none)");
+        if (refused)
+            EXPECT_EQ(said, "--file: expected a number from 0 to 1000, got '" +
+                                std::string(row.text ? row.text : "") + "'\n");
+        else
+            EXPECT_EQ(got, row.want);
+    }
+}
+
 TEST(options_help, lines_the_help_up_two_spaces_past_the_longest_option)
 {
     testing::internal::CaptureStdout();

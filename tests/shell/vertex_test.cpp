@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "shell/clock.h"
 #include "tests/support/test_support.h"
 
 using namespace test_support;
@@ -233,6 +234,36 @@ TEST(window_lifecycle, stop_without_init_or_twice_does_nothing)
     VTX_Stop();
     VTX_Stop();
     EXPECT_EQ(gl_vertex.ready, 0);
+}
+
+// The limit as each call sets it, and the pace it keeps: frames never start
+// sooner than one period after the previous deadline, and a late frame does
+// not make the next ones hurry.
+TEST_F(window, frame_limit_paces_frames_from_their_deadlines)
+{
+    const struct {
+        int asked, kept;
+    } limits[] = {{0, 0},
+                  {VTX_MAX_FPS_AUTO, VTX_MAX_FPS_DEFAULT},
+                  {-7, 0},
+                  {250, 250},
+                  {VTX_MAX_FPS_HIGHEST + 1, VTX_MAX_FPS_HIGHEST}};
+    for (const auto& limit : limits) {
+        VTX_SetMaxFps(limit.asked);
+        EXPECT_EQ(VTX_GetMaxFps(), limit.kept) << limit.asked;
+    }
+    VTX_SetMaxFps(250);
+    const u64 period = CLOCK_NS_PER_S / 250;
+    u64 start = clock_ns();
+    for (int frame = 0; frame < 26; frame++)
+        VTX_Loop(0);
+    EXPECT_GE(clock_ns() - start, 25 * period);
+    clock_wait_until(clock_ns() + 5 * period);
+    u64 late = clock_ns();
+    VTX_Loop(0);
+    VTX_Loop(0);
+    EXPECT_GE(clock_ns() - late, period);
+    VTX_SetMaxFps(0);
 }
 
 }  // namespace

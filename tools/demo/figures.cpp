@@ -141,5 +141,13 @@ void demo_print_timings(const s_demo_figures* figures)
     demo_print_band(figures, order, "median", median - half_band, median + half_band + 1);
     printf(";");
     demo_print_band(figures, order, "slowest_1pct", count - slow, count);
-    printf("\n");
+    double mean = 0, square = 0;
+    for (long i = 0; i < count; i++)
+        mean += figures->splits[i].total / (double)count;
+    for (long i = 0; i < count; i++)
+        square += pow(figures->splits[i].total - mean, 2) / (double)count;
+    // The CPU of the renderer's threads counts too: a frame costs what the process spends.
+    printf("; cpu_per_frame=%.3f cpu_percent=%.1f frame_mean=%.3f frame_sd=%.3f\n",
+           figures->cpu_seconds * 1e3 / (double)std::max(figures->frames, 1L),
+           100 * figures->cpu_seconds / std::max(figures->wall_seconds, 1e-9), mean, sqrt(square));
 }

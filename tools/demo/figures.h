@@ -27,6 +27,7 @@ struct s_demo_split {
 struct s_demo_figures {
     long frames;
     double wall_seconds;
+    double cpu_seconds;                  // of the whole process, every thread, over the same frames
     u32 histogram[DEMO_HISTOGRAM_BINS];  // frame counts by wall time
     long blocks_destroyed;
     long bonuses_dropped, bonuses_caught;
@@ -56,5 +57,6 @@ long demo_nonfinite(s_game* game);
 // Breakable blocks still standing.
 long demo_blocks_alive(s_game* game);
 // Where the first frame, the frames around the median and the slowest 1 % spend
-// their time, in ms: one line on standard output.
+// their time, in ms, then the CPU per frame and the spread of the frame times:
+// one line on standard output.
 void demo_print_timings(const s_demo_figures* figures);

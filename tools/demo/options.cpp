@@ -4,12 +4,11 @@
 #include <getopt.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 
 #include "game/ball_list.h"
 #include "shell/options.h"
+#include "shell/vertex.h"
 
 // Options without a short form take codes past every character.
 enum e_demo_option {
@@ -28,6 +27,7 @@ enum e_demo_option {
     DEMO_TIMINGS,
     DEMO_RECORD,
     DEMO_REPLAY,
+    DEMO_MAX_FPS,
 };
 
 static const std::string demo_warmup_help =
@@ -52,7 +52,8 @@ static const s_option demo_options[] = {
     {"warmup", "N", DEMO_WARMUP, demo_warmup_help.c_str()},
     {"timings", nullptr, DEMO_TIMINGS,
      "add a line splitting the median and the slowest 1 %\nof frames into input, update, draw "
-     "and swap"},
+     "and swap,\nwith the process's CPU per frame and the frame\ntimes' spread"},
+    {"max-fps", "N", DEMO_MAX_FPS, "draw at most N frames a second (0, the default: no limit)"},
     {"record", "FILE", DEMO_RECORD, "record the run into the replay FILE"},
     {"replay", "FILE", DEMO_REPLAY,
      "play the replay FILE back instead of the autopilot,\non the map and seed it names, to its "
@@ -98,6 +99,8 @@ static const s_demo_take demo_takes[] = {
          o->seed = (u32)n;
          o->seeded = true;
      }},
+    {DEMO_MAX_FPS, 0, VTX_MAX_FPS_HIGHEST,
+     [](s_demo_options* o, const char*, double n) { o->max_fps = (int)n; }},
     {DEMO_FIXED_STEP, 1, 1000,
      [](s_demo_options* o, const char*, double n) { o->fixed_step = (u32)n; }},
     {DEMO_SHOT_EVERY, 1, 1e9,
@@ -116,17 +119,8 @@ static int demo_option(const s_option& option, const char* text, s_demo_options*
         std::find_if(std::begin(demo_takes), std::end(demo_takes),
                      [&](const s_demo_take& t) { return t.code == option.code; });
     double number = 0;
-    if (take->low <= take->high) {
-        char* end = nullptr;
-        errno = 0;
-        number = strtod(text ? text : "", &end);
-        if (!text || end == text || *end != 0 || errno != 0 ||
-            !(number >= take->low && number <= take->high)) {
-            fprintf(stderr, "--%s: expected a number from %g to %g, got '%s'\n", option.name,
-                    take->low, take->high, text ? text : "");
-            return 1;
-        }
-    }
+    if (take->low <= take->high && options_number(option, text, take->low, take->high, &number))
+        return 1;
     take->store(options, text, number);
     return 0;
 }

@@ -29,6 +29,7 @@ struct s_demo_options {
     long warmup = DEMO_WARMUP_FRAMES;
     std::string record;  // replay file to record the run into, empty: none
     std::string replay;  // replay file to play back instead of the autopilot, empty: none
+    int max_fps = 0;     // frames a second at most; 0: as fast as it can
 };
 
 // Reads the command line into options; -1 to run, else the status to end with at once
