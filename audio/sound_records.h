@@ -62,6 +62,7 @@ struct s_sound_system {
     u64 last_ns;
     u64 carry;  // frame fraction left over, in ns x rate units
     u32 underruns;
+    f32 gains[2] = {1, 1};  // factor on every voice's volume: samples, streams
     sound_release_hook hook;
     void* hook_user;
     char error[DECODE_ERROR_SIZE];
