@@ -8,6 +8,7 @@
 #include "shell/replay.h"
 #include "shell/vertex.h"
 #include "shell/watch.h"
+#include "ui/front.h"
 
 #include <SDL/SDL.h>
 #include <cmath>
@@ -226,6 +227,10 @@ void game_frame_step(s_game* game)
     game_internal_pause_sounds(game);
     CHD_Loop();
     music_loop(&game->music);
+    if (game->at_title) {
+        front_view(game->front, game);
+        return;
+    }
     if (gl_vertex.paused)
         return;
 
@@ -285,8 +290,11 @@ void game_frame_draw(s_game* game)
     hud_project(&game->hud, &game->pad);
     particle_draw(&game->particles);
     camera_stop();
-    hud_draw(&game->hud);
-    if (gl_vertex.paused)
+    if (!game->at_title)
+        hud_draw(&game->hud);
+    if (game->front)
+        front_draw(game->front, game);
+    else if (gl_vertex.paused)
         game_internal_draw_pause();
 }
 
@@ -305,6 +313,8 @@ int game_frame(s_game* game)
     if (game->replay && replay_frame_time(game->replay))
         return 1;
     progress_switch(game);
+    if (game->front && front_loop(game->front, game))
+        return 1;
     if (game->watch)
         watch_loop(game->watch, game);
     if (game->replay)
