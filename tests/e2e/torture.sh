@@ -27,7 +27,7 @@ while [ $SECONDS -lt "$seconds" ] && kill -0 $pid 2>/dev/null; do
     8) xdotool windowsize "$win" $((RANDOM % 900 + 1)) $((RANDOM % 700 + 1)) ;;
     9) xmessage -geometry +0+0 away 2>/dev/null & other=$!
        timeout 5 xdotool search --sync --name '^xmessage$' windowfocus 2>/dev/null
-       kill $other; xdotool windowfocus "$win" click 1 ;;
+       kill $other; xdotool windowfocus "$win" key p ;;
     10) [ $((RANDOM % 8)) = 0 ] && { kill -STOP $pid; sleep 0.5; kill -CONT $pid; } ;;
     11) sleep 0.2 ;;
   esac
