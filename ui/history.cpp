@@ -51,22 +51,8 @@ int history_parse(s_history* history, const std::string& name, const std::string
 {
     history->cleared.clear();
     history->last.clear();
-    history->bad = 0;
-    int number = 1;
-    for (size_t at = 0; at < text.size(); number++) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        std::string wrong = history_line(history, line);
-        if (!wrong.empty() && !history->bad) {
-            *problem = name + ":" + std::to_string(number) + ": " + wrong;
-            history->bad = 1;
-        }
-        at = end + 1;
-    }
+    history->bad = (u8)keep_lines(
+        text, name, [&](const std::string& line) { return history_line(history, line); }, problem);
     return history->bad;
 }
 

@@ -37,6 +37,28 @@ int keep_read(const std::string& path, u64 max_bytes, std::string* text, std::st
     return KEEP_READ;
 }
 
+int keep_lines(const std::string& text, const std::string& name,
+               const std::function<std::string(const std::string& line)>& take,
+               std::string* problem)
+{
+    int bad = 0, number = 1;
+    for (size_t at = 0; at < text.size(); number++) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::string wrong = take(line);
+        if (!wrong.empty() && !bad) {
+            *problem = name + ":" + std::to_string(number) + ": " + wrong;
+            bad = 1;
+        }
+        at = end + 1;
+    }
+    return bad;
+}
+
 // Makes every folder above path. 0, or 1 and error.
 static int keep_folders(const std::string& path, std::string* error)
 {

@@ -116,21 +116,9 @@ int settings_parse(s_settings* settings, const std::string& name, const std::str
                    std::string* problem)
 {
     settings_default(settings);
-    int number = 1;
-    for (size_t at = 0; at < text.size(); number++) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        std::string wrong = settings_line(settings, line);
-        if (!wrong.empty() && !settings->bad) {
-            *problem = name + ":" + std::to_string(number) + ": " + wrong;
-            settings->bad = 1;
-        }
-        at = end + 1;
-    }
+    settings->bad = (u8)keep_lines(
+        text, name, [&](const std::string& line) { return settings_line(settings, line); },
+        problem);
     return settings->bad;
 }
 

@@ -10,42 +10,26 @@ namespace {
 TEST(Menu, input_moves_the_focus_or_chooses_changes_or_leaves)
 {
     struct Row {
-        s_menu_input input;
+        s_menu_input input;  // move, change, select, back, pointed, click, x, y
         int focus_before;
         int focus_after;
         e_menu_event event;
         int item;
         int change;
     };
-    auto keys = [](int move, int change, u8 select, u8 back) {
-        s_menu_input input = {};
-        input.move = move;
-        input.change = change;
-        input.select = select;
-        input.back = back;
-        return input;
-    };
-    auto pointer = [](u8 pointed, u8 click, int x, int y) {
-        s_menu_input input = {};
-        input.pointed = pointed;
-        input.click = click;
-        input.x = x;
-        input.y = y;
-        return input;
-    };
     const Row rows[] = {
-        {keys(0, 0, 0, 0), 1, 1, MENU_NONE, -1, 0},
-        {keys(1, 0, 0, 0), 1, 2, MENU_NONE, -1, 0},
-        {keys(1, 0, 0, 0), 2, 0, MENU_NONE, -1, 0},   // down from the last wraps round
-        {keys(-1, 0, 0, 0), 0, 2, MENU_NONE, -1, 0},  // up from the first too
-        {keys(0, 0, 1, 0), 2, 2, MENU_CHOOSE, 2, 0},
-        {keys(0, -1, 0, 0), 1, 1, MENU_CHANGE, 1, -1},
-        {keys(1, 0, 1, 1), 1, 1, MENU_BACK, -1, 0},         // going back comes first
-        {pointer(1, 0, 300, 215), 0, 2, MENU_NONE, -1, 0},  // hovering takes the focus
-        {pointer(1, 0, 20, 215), 0, 0, MENU_NONE, -1, 0},   // beside the rows: nothing
-        {pointer(1, 0, 300, 240), 0, 0, MENU_NONE, -1, 0},  // below the last: nothing
-        {pointer(0, 1, 300, 185), 0, 1, MENU_CHOOSE, 1, 0},
-        {pointer(0, 1, 300, 100), 2, 2, MENU_NONE, -1, 0},  // a click off every entry
+        {{0, 0, 0, 0, 0, 0, 0, 0}, 1, 1, MENU_NONE, -1, 0},
+        {{1, 0, 0, 0, 0, 0, 0, 0}, 1, 2, MENU_NONE, -1, 0},
+        {{1, 0, 0, 0, 0, 0, 0, 0}, 2, 0, MENU_NONE, -1, 0},   // down from the last wraps round
+        {{-1, 0, 0, 0, 0, 0, 0, 0}, 0, 2, MENU_NONE, -1, 0},  // up from the first too
+        {{0, 0, 1, 0, 0, 0, 0, 0}, 2, 2, MENU_CHOOSE, 2, 0},
+        {{0, -1, 0, 0, 0, 0, 0, 0}, 1, 1, MENU_CHANGE, 1, -1},
+        {{1, 0, 1, 1, 0, 0, 0, 0}, 1, 1, MENU_BACK, -1, 0},      // going back comes first
+        {{0, 0, 0, 0, 1, 0, 300, 215}, 0, 2, MENU_NONE, -1, 0},  // hovering takes the focus
+        {{0, 0, 0, 0, 1, 0, 20, 215}, 0, 0, MENU_NONE, -1, 0},   // beside the rows: nothing
+        {{0, 0, 0, 0, 1, 0, 300, 240}, 0, 0, MENU_NONE, -1, 0},  // below the last: nothing
+        {{0, 0, 0, 0, 0, 1, 300, 185}, 0, 1, MENU_CHOOSE, 1, 0},
+        {{0, 0, 0, 0, 0, 1, 300, 100}, 2, 2, MENU_NONE, -1, 0},  // a click off every entry
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "from " << row.focus_before << " move " << row.input.move
