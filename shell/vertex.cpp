@@ -102,6 +102,13 @@ int VTX_Init(int width, int height, int bits_per_pixel, u8 fullscreen)
     setenv("SDL_MOUSE_RELATIVE", "0", 1);
     if (SDL_Init(SDL_INIT_VIDEO) < 0)
         return 1;
+    // A gamepad is a bonus: without the subsystem or a pad the game plays on.
+    // Before the window, whose first events SDL 1.2 would throw away as it
+    // turns the gamepad's events on.
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
+        vtx_joystick = SDL_NumJoysticks() > 0 ? SDL_JoystickOpen(0) : nullptr;
+        SDL_JoystickEventState(SDL_ENABLE);
+    }
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     if (!info) {
         SDL_Quit();
@@ -126,11 +133,6 @@ int VTX_Init(int width, int height, int bits_per_pixel, u8 fullscreen)
     vtx_internal_reset();
     VTX_ScrResize(width, height);
     gl_vertex.time_scale = 1.0f;
-    // A gamepad is a bonus: without the subsystem or a pad the game plays on.
-    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
-        vtx_joystick = SDL_NumJoysticks() > 0 ? SDL_JoystickOpen(0) : nullptr;
-        SDL_JoystickEventState(SDL_ENABLE);
-    }
     gl_vertex.ready = 1;
     gl_vertex.ticks = 0;
     return 0;
