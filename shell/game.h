@@ -71,7 +71,8 @@ int game_frame(s_game* game);
 int game_frame_input(s_game* game);
 // The rest of the frame: game_frame_step, then game_frame_draw.
 void game_frame_update(s_game* game);
-// Sound, logic, collisions, motion and the camera's targets; while paused only the sound.
+// Sound, logic, collisions, motion and the camera's targets; while paused only the sound,
+// on the title the sound and the title's camera.
 void game_frame_step(s_game* game);
 // Camera and drawing; while paused the picture is dimmed under the resume hint.
 void game_frame_draw(s_game* game);

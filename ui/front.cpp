@@ -200,17 +200,15 @@ static void front_internal_open(s_front* front, s_game* game, e_front_screen scr
     }
 }
 
-// Shows the title over the level Continue plays.
+// Shows the title over the level Continue plays, fresh from its file.
 static void front_internal_title(s_front* front, s_game* game)
 {
     u32 next = front_internal_continue(front, game);
     std::string error;
-    if (next != game->pack.current || game->progress.state == PROGRESS_CLEARED) {
-        if (swap_level(game, game->pack.levels[next].path.c_str(), &error) == 0)
-            game->pack.current = next;
-        else
-            fprintf(stderr, "%s\n", error.c_str());
-    }
+    if (swap_level(game, game->pack.levels[next].path.c_str(), &error) == 0)
+        game->pack.current = next;
+    else
+        fprintf(stderr, "%s\n", error.c_str());
     game->at_title = 1;
     game->hud.title_ms = HUD_TITLE_MS;
     VTX_SetPaused(0);
