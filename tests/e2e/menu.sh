@@ -26,7 +26,7 @@ progress_has() {
   return 1
 }
 # Keys one after another, a frame or more apart, so each counts.
-keys() { for k in "$@"; do xdotool key "$k"; sleep 0.3; done; }
+keys() { for k in "$@"; do xdotool key "$k"; sleep 0.4; done; }
 quit() { press_escape_until_exit $pid 10 && [ "$status" -eq 0 ] || fail "$1: Escape: status $status"; }
 # The middle of the pad's row: the mean x of the pixels there that are not the world's green.
 pad_x() {
@@ -64,7 +64,12 @@ xdotool mousemove_relative -- 30 0 sleep 0.3 mousemove_relative -- -30 0
 sleep 0.5
 declare -a moved
 for sensitivity in 1 2; do
-  [ "$sensitivity" = 2 ] && keys p Down Return Right Right Right Right BackSpace Up Return
+  if [ "$sensitivity" = 2 ]; then
+    # Right until the file says 2 (four steps): a key lost to a slow frame is pressed again.
+    keys p Down Return
+    for _ in $(seq 8); do grep -qx 'mouse_sensitivity = 2' "$settings" 2>/dev/null || keys Right; done
+    keys BackSpace Up Return
+  fi
   sleep 0.5
   before=$(pad_x)
   for _ in 1 2 3 4; do xdotool mousemove_relative -- 40 0; sleep 0.1; done
