@@ -91,16 +91,19 @@ static u32 front_internal_continue(const s_front* front, const s_game* game)
 // Notes the level played and its clearing in the progress file, once each.
 static void front_internal_note(s_front* front, s_game* game)
 {
-    if (front->folder.empty() || game->at_title)
+    bool fresh = front->noted_level != (i32)game->pack.current;
+    bool cleared = game->progress.state == PROGRESS_CLEARED && (fresh || !front->noted_clear);
+    // Most frames have nothing to note, and must not build a name to find that out.
+    if (front->folder.empty() || game->at_title || !(fresh || cleared))
         return;
     s_history_level level = front_internal_level(front, game, game->pack.current);
     int changed = 0;
-    if (front->noted_level != (i32)game->pack.current) {
+    if (fresh) {
         front->noted_level = (i32)game->pack.current;
         front->noted_clear = 0;
         changed |= history_play(&front->history, level);
     }
-    if (game->progress.state == PROGRESS_CLEARED && !front->noted_clear) {
+    if (cleared) {
         front->noted_clear = 1;
         changed |= history_clear(&front->history, level);
     }
