@@ -18,6 +18,8 @@ start() {
   (cd "$pack" && exec "$game" "$@") >"$work/out" 2>&1 &
   pid=$!
   win=$(wait_window 20) || { fail "no window; $(cat "$work/out")"; finish; }
+  # Without a window manager the keys go where the pointer is.
+  xdotool mousemove --window "$win" 320 240
   sleep 1
 }
 # Within $1 seconds the progress file holds the line $2.
@@ -26,7 +28,7 @@ progress_has() {
   return 1
 }
 # Keys one after another, a frame or more apart, so each counts.
-keys() { for k in "$@"; do xdotool key "$k"; sleep 0.4; done; }
+keys() { for k in "$@"; do xdotool windowfocus "$win" key "$k"; sleep 0.4; done; }
 quit() { press_escape_until_exit $pid 10 && [ "$status" -eq 0 ] || fail "$1: Escape: status $status"; }
 # The middle of the pad's row: the mean x of the pixels there that are not the world's green.
 pad_x() {

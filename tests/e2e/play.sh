@@ -53,6 +53,7 @@ make_pack "$pack"
 pid=$!
 win=$(wait_window 20) || { fail "no window; $(cat "$work/out")"; finish; }
 # A pack opens on the title: Continue, its first entry, plays.
+sleep 1
 xdotool mousemove --window "$win" 320 165 click 1
 poll 3 titled && pass "the first level's title shows" || fail "no title in the title band"
 sleep 2
