@@ -113,6 +113,11 @@ void CHD_PlayStart(u32 handle, bool paused)
     slot->frequency = sound_channel_get_frequency(gl_chord.system, slot->channel);
 }
 
+void CHD_SetGain(u8 music, float gain)
+{
+    sound_system_set_gain(gl_chord.system, music != 0, gain);
+}
+
 void CHD_PlayStop(u32 handle)
 {
     if (s_chd_slot* slot = CHD_InternalSlot(handle))

@@ -67,5 +67,8 @@ void CHD_SetPan(u32 handle, float pan);
 void CHD_SetPaused(u32 handle, bool paused);
 // Sets the latest channel's volume from 0 to 1.
 void CHD_SetVolume(u32 handle, float volume);
+// Sets the volume, 0 to 1, of every stream (music non-zero: the music) or of
+// every other sound (music zero: the effects), playing or to come.
+void CHD_SetGain(u8 music, float gain);
 // Releases every sound, last slot first, then the table and the system.
 void CHD_Stop();

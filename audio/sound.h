@@ -70,6 +70,9 @@ void sound_channel_set_mute(s_sound_system* system, u32 channel, bool mute);
 void sound_channel_set_pan(s_sound_system* system, u32 channel, f32 pan);
 // Pauses or resumes the channel where it was.
 void sound_channel_set_paused(s_sound_system* system, u32 channel, bool paused);
+// Sets the gain, 0 to 1, every voice of samples (streams false) or of streams
+// (true) plays at, on top of its own volume; at once for those playing.
+void sound_system_set_gain(s_sound_system* system, bool streams, f32 gain);
 // Sets the channel's volume from 0 to 1.
 void sound_channel_set_volume(s_sound_system* system, u32 channel, f32 volume);
 // Stops the channel and frees its voice.

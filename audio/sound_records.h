@@ -62,6 +62,7 @@ struct s_sound_system {
     u64 last_ns;
     u64 carry;  // frame fraction left over, in ns x rate units
     u32 underruns;
+    f32 gains[2] = {1, 1};  // factor on every voice's volume: samples, streams
     char error[DECODE_ERROR_SIZE];
     // The loader opens files off the frame: building a module, or a Vorbis
     // decoder's tables, takes milliseconds, tens of them for a large module.

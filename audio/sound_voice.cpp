@@ -137,7 +137,8 @@ static s_sound_voice* sound_voice_of(s_sound_system* system, u32 channel)
 
 static void sound_voice_apply_gain(s_sound_voice* voice)
 {
-    alSourcef(voice->source, AL_GAIN, voice->muted ? 0.0f : voice->volume);
+    f32 gain = voice->sound->system->gains[voice->sound->stream ? 1 : 0];
+    alSourcef(voice->source, AL_GAIN, voice->muted ? 0.0f : voice->volume * gain);
 }
 
 // Mono voices are placed on a unit circle around the listener; stereo voices
@@ -175,7 +176,7 @@ u32 sound_play(s_sound_system* system, s_sound* sound, bool paused)
     voice->last_offset = 0;
     ALuint source = voice->source;
     alSourcef(source, AL_PITCH, 1.0f);
-    alSourcef(source, AL_GAIN, 1.0f);
+    sound_voice_apply_gain(voice);
     alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
     alSourcef(source, AL_ROLLOFF_FACTOR, 0.0f);
     sound_voice_apply_pan(voice, 0.0f);
@@ -296,4 +297,16 @@ void sound_release(s_sound* sound)
         if (system->voices[i].sound == sound)
             sound_voice_free(&system->voices[i]);
     sound_free(sound);
+}
+
+void sound_system_set_gain(s_sound_system* system, bool streams, f32 gain)
+{
+    if (!system || gain != gain)
+        return;
+    system->gains[streams ? 1 : 0] = gain < 0.0f ? 0.0f : gain > 1.0f ? 1.0f : gain;
+    if (!system->context)
+        return;
+    for (u32 index = 0; index < system->voice_count; index++)
+        if (system->voices[index].sound)
+            sound_voice_apply_gain(&system->voices[index]);
 }

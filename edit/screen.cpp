@@ -238,7 +238,7 @@ static void edit_pointer(s_edit_screen* s)
 {
     if (!s->seen)
         return;
-    f64 winx = gl_vertex.mouse_x, winy = gl_vertex.height - gl_vertex.mouse_y;
+    f64 winx = gl_vertex.pointer_x, winy = gl_vertex.height - gl_vertex.pointer_y;
     f64 near[3], far[3];
     if (!gluUnProject(winx, winy, 0, s->model, s->projection, s->viewport, &near[0], &near[1],
                       &near[2]) ||
@@ -359,7 +359,7 @@ static void edit_row_change(s_edit_screen* s, int index, int step)
 // The panel line under the pointer, or -1; *button gets -1 over "-", 1 over "+", else 0.
 static int edit_row_at(const s_edit_screen* s, int* button)
 {
-    int mx = gl_vertex.mouse_x, my = gl_vertex.mouse_y - EDIT_MARGIN_PX;
+    int mx = gl_vertex.pointer_x, my = gl_vertex.pointer_y - EDIT_MARGIN_PX;
     int index = my >= 0 ? my / EDIT_ROW_PX : -1;
     if (index < 0 || index >= s->row_count || mx < EDIT_MARGIN_PX)
         return -1;
@@ -378,8 +378,8 @@ static void edit_mouse(s_edit_screen* s)
     s_edit* edit = &s->edit;
     bool down = gl_vertex.key[VTX_MOUSE_LEFT] != 0;
     if (down && !s->held[VTX_MOUSE_LEFT]) {
-        s->press_x = gl_vertex.mouse_x;
-        s->press_y = gl_vertex.mouse_y;
+        s->press_x = gl_vertex.pointer_x;
+        s->press_y = gl_vertex.pointer_y;
         int button = 0, row = edit_row_at(s, &button);
         s_edit_pick pick = edit_pick(edit, s->x, s->y);
         int side = edit_edge(s);
@@ -421,8 +421,8 @@ static void edit_mouse(s_edit_screen* s)
         if (s->drag == EDIT_DRAG_BLOCKS || s->drag == EDIT_DRAG_LIMIT)
             edit_end(edit);
         if (s->drag == EDIT_DRAG_BOX) {
-            bool click = std::abs(gl_vertex.mouse_x - s->press_x) < EDIT_CLICK_PX &&
-                         std::abs(gl_vertex.mouse_y - s->press_y) < EDIT_CLICK_PX;
+            bool click = std::abs(gl_vertex.pointer_x - s->press_x) < EDIT_CLICK_PX &&
+                         std::abs(gl_vertex.pointer_y - s->press_y) < EDIT_CLICK_PX;
             if (click)
                 edit_select(edit, {EDIT_NONE, EDIT_NONE});
             else

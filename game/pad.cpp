@@ -145,7 +145,7 @@ void pad_loop(s_pad* pad, s_ball_list* balls)
     pad_internal_resize(pad, now);
     pad_internal_launcher(pad, balls, now);
     // The clamp keeps the centre 0.5 inside the limits, whatever the length.
-    f32 n = (f32)gl_vertex.mouse_dx * PAD_MOUSE_SCALE + pad->coord.x;
+    f32 n = (f32)gl_vertex.mouse_dx * PAD_MOUSE_SCALE * pad->sensitivity + pad->coord.x;
     if (pad->limit_left > n - 0.5f)
         pad->target_x = pad->limit_left + 0.5f;
     else if (n + 0.5f > pad->limit_right)

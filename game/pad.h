@@ -49,6 +49,7 @@ struct s_pad {
     f32 limit_left;         // left limit of the play area
     f32 limit_right;        // right limit of the play area
     f32 target_x;           // x the pad takes at pad_move this frame
+    f32 sensitivity = 1;    // the mouse sensitivity: a factor on the mouse's motion
 };
 
 // What a ball or bonus meets this frame: the pad's centre at the frame's start

@@ -7,6 +7,7 @@
 #include "shell/replay.h"
 #include "shell/vertex.h"
 #include "shell/watch.h"
+#include "ui/front.h"
 
 #include <cmath>
 #include <cstdio>
@@ -225,6 +226,10 @@ void game_frame_step(s_game* game)
     game_internal_pause_sounds(game);
     CHD_Loop();
     music_loop(&game->music);
+    if (game->at_title) {
+        front_view(game->front, game);
+        return;
+    }
     if (gl_vertex.paused)
         return;
 
@@ -259,8 +264,11 @@ void game_frame_draw(s_game* game)
     hud_project(&game->hud, &game->pad);
     particle_draw(&game->particles);
     camera_stop();
-    hud_draw(&game->hud);
-    if (gl_vertex.paused)
+    if (!game->at_title)
+        hud_draw(&game->hud);
+    if (game->front)
+        front_draw(game->front, game);
+    else if (gl_vertex.paused)
         hud_draw_pause();
 }
 
@@ -283,6 +291,8 @@ int game_frame(s_game* game)
     if (game->replay)
         replay_frame_input(game->replay);
     progress_switch(game);
+    if (game->front && front_loop(game->front, game))
+        return 1;
     if (game->watch)
         watch_loop(game->watch, game);
     game_frame_update(game);

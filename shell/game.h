@@ -18,6 +18,7 @@
 
 #include <GL/glu.h>
 
+struct s_front;
 struct s_replay;
 struct s_watch;
 
@@ -52,6 +53,8 @@ struct s_game {
     e_game_stage stage;
     s_replay* replay = nullptr;  // records the run or plays one back; null: neither
     s_watch* watch = nullptr;    // reloads the map when its files change; null: never looks
+    s_front* front = nullptr;    // the title and the menus (ui/front); null: play alone
+    u8 at_title = 0;             // the title shows: the level stands behind it, nothing plays
 };
 
 // Runs the start-up sequence for the level at map_path, or for the pack in that
@@ -69,7 +72,8 @@ int game_frame(s_game* game);
 int game_frame_input(s_game* game);
 // The rest of the frame: game_frame_step, then game_frame_draw.
 void game_frame_update(s_game* game);
-// Sound, logic, collisions, motion and the camera's targets; while paused only the sound.
+// Sound, logic, collisions, motion and the camera's targets; while paused only the sound,
+// on the title the sound and the title's camera.
 void game_frame_step(s_game* game);
 // Camera and drawing; while paused the picture is dimmed under the resume hint.
 void game_frame_draw(s_game* game);

@@ -6,6 +6,7 @@
 #include "shell/replay.h"
 #include "shell/vertex.h"
 #include "shell/watch.h"
+#include "ui/front.h"
 
 #include <getopt.h>
 #include <cstdio>
@@ -57,11 +58,12 @@ static const s_usage main_usage = {
 
 // Plays the game, recording it or playing a replay back when asked; returns the exit status.
 static int main_play(const char* map_path, const char* record_path, const char* replay_path,
-                     bool watching)
+                     bool watching, bool limited)
 {
     static s_game game;
     static s_replay replay;
     static s_watch watch;
+    static s_front front;
     std::string error;
     const u32* seed = nullptr;
     if (replay_path) {
@@ -76,6 +78,15 @@ static int main_play(const char* map_path, const char* record_path, const char* 
         fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
+    // A replay plays with its own settings, never the player's.
+    if (!replay_path) {
+        front_open(&front, map_path);
+        // A limit given on the command line holds for the run.
+        if (!limited)
+            front_frame_limit(&front);
+        replay.sensitivity = front.settings.value[SETTING_MOUSE_SENSITIVITY];
+        replay.speed = (u32)front.settings.value[SETTING_GAME_SPEED];
+    }
     int status = game_start(&game, map_path, seed);
     if (status == 0 && record_path && replay_record_start(&replay, gl_vertex.ticks, &error)) {
         fprintf(stderr, "%s\n", error.c_str());
@@ -86,8 +97,13 @@ static int main_play(const char* map_path, const char* record_path, const char* 
         replay_stop(&replay);
         return status;
     }
-    if (replay_path)
+    if (replay_path) {
         replay_play_start(&replay, 1);
+        game.pad.sensitivity = replay.sensitivity;
+        gl_vertex.time_scale = (f32)replay.speed / 100;
+    } else
+        // A recording keeps to the settings it started with: no menus.
+        front_start(&front, &game, !record_path);
     if (record_path || replay_path)
         game.replay = &replay;
     if (watching) {
@@ -152,5 +168,6 @@ int main(int argc, char** argv)
         fflush(stdout);
         return 0;
     }
-    return main_play(replay_path ? nullptr : argv[optind], record_path, replay_path, watching);
+    return main_play(replay_path ? nullptr : argv[optind], record_path, replay_path, watching,
+                     limited);
 }

@@ -73,6 +73,8 @@ struct s_replay {
     u64 map_hash = 0;             // of the levels' contents (replay_map_hash)
     u32 seed = 0;                 // what srand was given
     u32 start_ticks = 0;          // the game clock at the frame before play
+    f32 sensitivity = 1;          // the mouse sensitivity played with (a "settings" line)
+    u32 speed = 100;              // the game speed played at, percent (the same line)
     u32 frames_total = 0;         // playback: the frames the end line counts
     std::string text;             // playback: the whole file
     s_replay_cursor cursor = {};  // playback: the next line to play

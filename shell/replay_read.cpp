@@ -340,6 +340,47 @@ static int replay_internal_fields(s_replay* replay, s_replay_cursor* cursor, std
     return 0;
 }
 
+// Reads the optional "settings" line after the header, whose fields are
+// mouse_sensitivity=N (0.25 to 4) and game_speed=N (50 to 100). 0, or 1 and problem.
+static int replay_internal_settings(s_replay* replay, s_replay_cursor* cursor, std::string* problem)
+{
+    replay->sensitivity = 1;
+    replay->speed = 100;
+    s_replay_cursor ahead = *cursor;
+    const char *begin, *end, *rest;
+    std::string missing;
+    if (replay_internal_line(replay->text, &ahead, &begin, &end, "", &missing) ||
+        !replay_internal_starts(begin, end, "settings", &rest))
+        return 0;
+    *cursor = ahead;
+    for (const char* p = rest; p < end;) {
+        const char* field = p;
+        while (p < end && *p != ' ')
+            p++;
+        const char* equals = (const char*)memchr(field, '=', (size_t)(p - field));
+        f32 number = -1;
+        if (equals && replay_internal_ms(equals + 1, p, &number) == 0) {
+            std::string key(field, equals);
+            if (key == "mouse_sensitivity" && number >= 0.25f && number <= 4)
+                replay->sensitivity = number;
+            else if (key == "game_speed" && number >= 50 && number <= 100 &&
+                     number == std::floor(number))
+                replay->speed = (u32)number;
+            else
+                number = -1;
+        }
+        if (number < 0) {
+            *problem = "settings: expected mouse_sensitivity=0.25 to 4 and game_speed=50 to "
+                       "100, got " +
+                       replay_internal_quote(field, p);
+            return 1;
+        }
+        while (p < end && *p == ' ')
+            p++;
+    }
+    return 0;
+}
+
 // Checks the first line: the magic and our version. 0, or 1 and problem.
 static int replay_internal_magic(const std::string& text, s_replay_cursor* cursor,
                                  std::string* problem)
@@ -370,7 +411,8 @@ int replay_parse(s_replay* replay, const std::string& name, std::string text, st
     s_replay_cursor cursor = {};
     std::string problem;
     if (replay_internal_magic(replay->text, &cursor, &problem) ||
-        replay_internal_fields(replay, &cursor, &problem)) {
+        replay_internal_fields(replay, &cursor, &problem) ||
+        replay_internal_settings(replay, &cursor, &problem)) {
         *error = name + ":" + std::to_string(cursor.line) + ": " + problem;
         return 1;
     }

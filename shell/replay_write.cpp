@@ -107,6 +107,13 @@ int replay_record_start(s_replay* replay, u32 seed, std::string* error)
              (unsigned long long)replay->map_hash, replay->seed, replay->start_ticks);
     replay_write_line(replay, line);
     replay->written += replay->map_path.size() + 5;
+    // Only settings away from the defaults are written, so a replay played
+    // with them reads as every replay did before there were settings.
+    if (replay->sensitivity != 1 || replay->speed != 100) {
+        snprintf(line, sizeof line, "settings mouse_sensitivity=%g game_speed=%u",
+                 (double)replay->sensitivity, replay->speed);
+        replay_write_line(replay, line);
+    }
     replay->mode = REPLAY_RECORD;
     return 0;
 }

@@ -31,9 +31,14 @@ struct s_vtx_input {
     int resize_width, resize_height;
     u8 warp_due;  // the pointer was sent to (warp_x, warp_y); that motion is no move
     int warp_x, warp_y;
-    u8 warp_drops;      // the motions before the warp's own are no moves either
-    u32 warp_until;     // last frame the warp's motion is waited for
-    u8 pointer_placed;  // the next motion is a move; 0: it only places the pointer
+    u8 warp_drops;         // the motions before the warp's own are no moves either
+    u32 warp_until;        // last frame the warp's motion is waited for
+    u8 pointer_placed;     // the next motion is a move; 0: it only places the pointer
+    u32 elapsed;           // wall ms since the previous frame
+    f64 carry;             // game ms owed to the clock below a whole one (a game speed under 1)
+    f32 stick_x, stick_y;  // the gamepad's stick, -1 to 1 (right, down)
+    u8 hat;                // the gamepad's d-pad, SDL_HAT_ bits
+    f32 steer_carry;       // steered mouse motion below a whole pixel
 };
 
 // The window's modes: the desktop's size, the window size to return to and the GL options.
@@ -54,6 +59,7 @@ struct s_vtx_pace {
 s_vertex gl_vertex;
 
 static vtx_clock vtx_now = SDL_GetTicks;
+static SDL_Joystick* vtx_joystick;
 static s_vtx_input vtx_input;
 static s_vtx_window vtx_window = {0, 0, 0, 0, 1, 0};
 static s_vtx_pace vtx_pace;
@@ -126,6 +132,13 @@ int VTX_Init(int width, int height, int bits_per_pixel, u8 fullscreen)
     setenv("SDL_MOUSE_RELATIVE", "0", 1);
     if (SDL_Init(SDL_INIT_VIDEO) < 0)
         return 1;
+    // A gamepad is a bonus: without the subsystem or a pad the game plays on.
+    // Before the window, whose first events SDL 1.2 would throw away as it
+    // turns the gamepad's events on.
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
+        vtx_joystick = SDL_NumJoysticks() > 0 ? SDL_JoystickOpen(0) : nullptr;
+        SDL_JoystickEventState(SDL_ENABLE);
+    }
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     if (!info) {
         SDL_Quit();
@@ -214,15 +227,15 @@ static void vtx_internal_pause(u8 paused)
         gl_vertex.ticks -= vtx_input.advance;
         vtx_input.advance = 0;
         gl_vertex.frame_time = 0;
-        // Nothing but Escape stays held across a pause: the releases may go to
-        // another window.
-        u8 escape = vtx_input.down[VTX_KEY_ESCAPE];
-        memset(gl_vertex.key, 0, sizeof gl_vertex.key);
-        memset(vtx_input.down, 0, sizeof vtx_input.down);
-        gl_vertex.key[VTX_KEY_ESCAPE] = vtx_input.down[VTX_KEY_ESCAPE] = escape;
-        vtx_input.release_count = 0;
-        gl_vertex.mouse_dx = gl_vertex.mouse_dy = 0;
     }
+    // Nothing but Escape stays held across a pause: the releases may go to
+    // another window, and what a menu was told must not reach play.
+    u8 escape = vtx_input.down[VTX_KEY_ESCAPE];
+    memset(gl_vertex.key, 0, sizeof gl_vertex.key);
+    memset(vtx_input.down, 0, sizeof vtx_input.down);
+    gl_vertex.key[VTX_KEY_ESCAPE] = vtx_input.down[VTX_KEY_ESCAPE] = escape;
+    vtx_input.release_count = 0;
+    gl_vertex.mouse_dx = gl_vertex.mouse_dy = 0;
     VTX_SetMouse(paused, !paused);
 }
 
@@ -230,7 +243,7 @@ static void vtx_internal_pause(u8 paused)
 // Escape counts; P resumes, and so does the left button, whose press is spent on it.
 static void vtx_internal_press(int index)
 {
-    if (gl_vertex.pausable && index == VTX_KEY_P) {
+    if (gl_vertex.pausable && (index == VTX_KEY_P || index == VTX_JOY_START)) {
         vtx_internal_pause(!gl_vertex.paused);
         return;
     }
@@ -238,7 +251,7 @@ static void vtx_internal_press(int index)
         vtx_input.toggle_due = !vtx_input.toggle_due;
         return;
     }
-    if (gl_vertex.paused) {
+    if (gl_vertex.paused && !gl_vertex.menus) {
         if (index == VTX_MOUSE_LEFT)
             vtx_internal_pause(0);
         if (index != VTX_KEY_ESCAPE)
@@ -263,6 +276,60 @@ static void vtx_internal_release(int index)
         gl_vertex.key[index] = 0;
 }
 
+// A gamepad button goes down or up, as the keys it stands for.
+static void vtx_internal_button(int button, bool down)
+{
+    int keys[2] = {0, 0};
+    if (button == VTX_JOY_BUTTON_A) {
+        keys[0] = VTX_JOY_A;
+        keys[1] = VTX_MOUSE_LEFT;
+    } else if (button == VTX_JOY_BUTTON_B)
+        keys[0] = VTX_JOY_B;
+    else if (button == VTX_JOY_BUTTON_START)
+        keys[0] = VTX_JOY_START;
+    for (int key : keys)
+        if (key)
+            down ? vtx_internal_press(key) : vtx_internal_release(key);
+}
+
+// The d-pad and the stick as four held directions, for the menus.
+static void vtx_internal_directions()
+{
+    const f32 half = 0.5f;
+    u8 held[4] = {
+        (u8)((vtx_input.hat & SDL_HAT_UP) || vtx_input.stick_y < -half),
+        (u8)((vtx_input.hat & SDL_HAT_DOWN) || vtx_input.stick_y > half),
+        (u8)((vtx_input.hat & SDL_HAT_LEFT) || vtx_input.stick_x < -half),
+        (u8)((vtx_input.hat & SDL_HAT_RIGHT) || vtx_input.stick_x > half),
+    };
+    for (int i = 0; i < 4; i++)
+        if (held[i] != vtx_input.down[VTX_JOY_UP + i])
+            held[i] ? vtx_internal_press(VTX_JOY_UP + i) : vtx_internal_release(VTX_JOY_UP + i);
+}
+
+// The d-pad or the stick steers as the mouse would, faster the further the
+// stick leans past its dead zone; the motion joins the mouse's, so replays
+// and the sensitivity take it as they take the mouse.
+static void vtx_internal_steer()
+{
+    f32 lean = vtx_input.hat & SDL_HAT_LEFT    ? -1.0f
+               : vtx_input.hat & SDL_HAT_RIGHT ? 1.0f
+                                               : vtx_input.stick_x;
+    f32 size = lean < 0 ? -lean : lean;
+    if (gl_vertex.paused || size <= VTX_STICK_DEAD) {
+        vtx_input.steer_carry = 0;
+        return;
+    }
+    // A stalled frame steers no further than a paused one lasts.
+    u32 elapsed =
+        vtx_input.elapsed < (u32)VTX_PAUSED_FRAME_MS ? vtx_input.elapsed : (u32)VTX_PAUSED_FRAME_MS;
+    f32 speed = (size - VTX_STICK_DEAD) / (1 - VTX_STICK_DEAD) * VTX_STICK_PX_PER_MS;
+    f32 motion = (lean < 0 ? -speed : speed) * (f32)elapsed + vtx_input.steer_carry;
+    i32 whole = (i32)motion;
+    vtx_input.steer_carry = motion - (f32)whole;
+    gl_vertex.mouse_dx += whole;
+}
+
 // Applies one window event to gl_vertex.
 static void vtx_internal_event(const SDL_Event& event)
 {
@@ -277,8 +344,8 @@ static void vtx_internal_event(const SDL_Event& event)
         }
         break;
     case SDL_MOUSEMOTION:
-        gl_vertex.mouse_x = event.motion.x;
-        gl_vertex.mouse_y = event.motion.y;
+        gl_vertex.pointer_x = event.motion.x;
+        gl_vertex.pointer_y = event.motion.y;
         // SDL knows where the pointer is once the warp arrives: what follows is the player's.
         if (vtx_input.warp_due && event.motion.x == vtx_input.warp_x &&
             event.motion.y == vtx_input.warp_y) {
@@ -302,12 +369,25 @@ static void vtx_internal_event(const SDL_Event& event)
         }
         break;
     case SDL_MOUSEBUTTONDOWN:
-        gl_vertex.mouse_x = event.button.x;
-        gl_vertex.mouse_y = event.button.y;
+        gl_vertex.pointer_x = event.button.x;
+        gl_vertex.pointer_y = event.button.y;
         vtx_internal_press(event.button.button);
         break;
     case SDL_MOUSEBUTTONUP:
         vtx_internal_release(event.button.button);
+        break;
+    case SDL_JOYAXISMOTION:
+        if (event.jaxis.axis < 2)
+            (event.jaxis.axis == 0 ? vtx_input.stick_x : vtx_input.stick_y) =
+                event.jaxis.value < -32767 ? -1.0f : (f32)event.jaxis.value / 32767.0f;
+        break;
+    case SDL_JOYHATMOTION:
+        if (event.jhat.hat == 0)
+            vtx_input.hat = event.jhat.value;
+        break;
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+        vtx_internal_button(event.jbutton.button, event.type == SDL_JOYBUTTONDOWN);
         break;
     case SDL_ACTIVEEVENT:
         if (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) {
@@ -349,9 +429,14 @@ static void vtx_internal_clock(u32 min_frame_ms)
         now = vtx_now();
     u32 elapsed = now - gl_vertex.wall_ticks;
     gl_vertex.wall_ticks = now;
-    vtx_input.advance = gl_vertex.paused ? 0 : elapsed;
+    vtx_input.elapsed = elapsed;
+    // A game speed below 1 stretches both clocks the game reads; the parts of a
+    // millisecond carry over, so the game clock stays whole and loses nothing.
+    f64 scaled = gl_vertex.paused ? 0 : (f64)elapsed * gl_vertex.time_scale + vtx_input.carry;
+    vtx_input.advance = (u32)scaled;
+    vtx_input.carry = scaled - (f64)vtx_input.advance;
     gl_vertex.ticks += vtx_input.advance;
-    gl_vertex.frame_time = (f32)vtx_input.advance * gl_vertex.time_scale;
+    gl_vertex.frame_time = (f32)vtx_input.advance;
 }
 
 // Starts a frame's input: taps of the previous frame end, the motion starts from zero.
@@ -378,6 +463,8 @@ static void vtx_internal_input_begin()
 // asked for it.
 static void vtx_internal_input_end()
 {
+    vtx_internal_directions();
+    vtx_internal_steer();
     if (vtx_input.focus_event && vtx_input.focus_lost && gl_vertex.pausable)
         vtx_internal_pause(1);
     if (vtx_input.toggle_due)
@@ -446,6 +533,16 @@ void VTX_SetPausable(u8 pausable)
     gl_vertex.pausable = pausable != 0;
 }
 
+void VTX_SetPaused(u8 paused)
+{
+    vtx_internal_pause(paused != 0);
+}
+
+void VTX_SetMenus(u8 menus)
+{
+    gl_vertex.menus = menus != 0;
+}
+
 void VTX_SetVsync(u8 vsync)
 {
     vtx_window.vsync = vsync != 0;
@@ -493,6 +590,9 @@ void VTX_Stop()
 {
     if (gl_vertex.ready != 1)
         return;
+    if (vtx_joystick)
+        SDL_JoystickClose(vtx_joystick);
+    vtx_joystick = nullptr;
     SDL_FreeSurface(gl_vertex.screen);
     SDL_Quit();
     gl_vertex.ready = 0;

@@ -18,7 +18,32 @@ enum {
     VTX_KEY_B = 'b',
     VTX_KEY_P = 'p',    // pauses and resumes
     VTX_KEY_F11 = 292,  // toggles full screen
+    VTX_KEY_RETURN = 13,
+    VTX_KEY_BACKSPACE = 8,
+    VTX_KEY_UP = 273,
+    VTX_KEY_DOWN = 274,
+    VTX_KEY_RIGHT = 275,
+    VTX_KEY_LEFT = 276,
+    // The first gamepad, past every SDL 1.2 key symbol. Its button 0 also
+    // holds VTX_MOUSE_LEFT, so it launches and charges as the mouse does.
+    VTX_JOY_UP = 400,  // the d-pad, or the stick pushed past half its way
+    VTX_JOY_DOWN,
+    VTX_JOY_LEFT,
+    VTX_JOY_RIGHT,
+    VTX_JOY_A,      // button 0
+    VTX_JOY_B,      // button 1
+    VTX_JOY_START,  // button 7: pauses and resumes as P does
 };
+
+// The gamepad's buttons by SDL's numbering (Xbox-style under sdl12-compat's game controllers).
+enum {
+    VTX_JOY_BUTTON_A = 0,
+    VTX_JOY_BUTTON_B = 1,
+    VTX_JOY_BUTTON_START = 7,
+};
+
+constexpr f32 VTX_STICK_DEAD = 0.2f;       // deflection of the stick that steers nothing
+constexpr f32 VTX_STICK_PX_PER_MS = 1.2f;  // mouse motion a full deflection steers by, per ms
 
 enum {
     VTX_PAUSED_FRAME_MS = 100,  // longest sleep of a paused frame; an event ends it sooner
@@ -33,15 +58,13 @@ struct s_vertex {
                           // a key pressed during a frame reads 1 for that whole frame
     i32 mouse_dx;         // relative motion summed over the frame's motion events, 0 if none
     i32 mouse_dy;         // positive downwards
-    i32 mouse_x;          // the pointer in window pixels from the left, as last seen
-    i32 mouse_y;          // the same from the top
     SDL_Surface* screen;  // the video surface of the window
     int dimension;        // 0: perspective with depth test, other: 2-D orthographic
     int height;           // window size in pixels
     int width;
     u32 ticks;       // game clock in ms at the start of the current frame; stands still while
                      // paused; 0 before the first frame
-    f32 time_scale;  // factor on elapsed milliseconds, 1.0
+    f32 time_scale;  // game time per wall millisecond (the game speed); 1.0 after VTX_Init
     f32 frame_time;  // game time of the previous frame in ms (scaled); 0 on the first frame and
                      // while paused
     u8 quit;         // 1 once a close was requested; never cleared
@@ -51,6 +74,9 @@ struct s_vertex {
     u8 fullscreen;   // 1 while the window covers the desktop
     u32 wall_ticks;  // frame clock in ms at the start of the current frame, paused or not
     f32 swap_ms;     // wall time the last buffer swap and clear took, ms
+    i32 pointer_x;   // where the pointer last was, window pixels from the top left
+    i32 pointer_y;
+    u8 menus;  // 1 when menus answer while paused: keys count, a click does not resume
 };
 
 extern s_vertex gl_vertex;
@@ -73,6 +99,10 @@ void VTX_ScrDimention(int dimension);
 int VTX_SetFullscreen(u8 fullscreen);
 // Lets P and a lost input focus pause the game (1), or ignores them (0, after VTX_Init).
 void VTX_SetPausable(u8 pausable);
+// Pauses (1) or resumes (0) as P would.
+void VTX_SetPaused(u8 paused);
+// Lets menus take the input while paused (1), or keeps the plain pause (0, after VTX_Init).
+void VTX_SetMenus(u8 menus);
 // Asks for vertical sync (1, the default) or not at the next VTX_Init; TUMBRELIX_NO_VSYNC=1
 // in the environment turns it off as well.
 void VTX_SetVsync(u8 vsync);

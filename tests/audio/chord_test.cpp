@@ -49,6 +49,34 @@ TEST_F(chord, pan_moves_a_mono_or_stereo_sound_between_the_sides)
     }
 }
 
+// The music's gain (streams) and the effects' (samples) each scale their own
+// sounds alone: at once for a sound playing, from the start for the next.
+TEST_F(chord, music_and_effects_gains_scale_only_their_own_sounds)
+{
+    const struct {
+        const char* name;
+        float music, effects, level;  // the level against the sound at full gains
+    } cases[] = {
+        {"a.ogg", 0.5f, 1, 0.5f},   {"b.ogg", 1, 0, 1}, {"c.ogg", 0, 1, 0},
+        {"d.wav", 1, 0.25f, 0.25f}, {"e.wav", 0, 1, 1},
+    };
+    for (const auto& c : cases) {
+        u32 h = tone(c.name, {{2.0, 440}});
+        CHD_SetGain(1, 1);
+        CHD_SetGain(0, 1);
+        CHD_PlayStart(h, false);
+        double full = play(0.2).rms(0, 0.05);
+        CHD_SetGain(1, c.music);
+        CHD_SetGain(0, c.effects);
+        if (strstr(c.name, ".wav")) {  // an effect starts anew; the music plays on
+            CHD_PlayStop(h);
+            CHD_PlayStart(h, false);
+        }
+        EXPECT_NEAR(play(0.2).rms(0, 0.05) / full, c.level, 0.05) << c.name;
+        CHD_PlayStop(h);
+    }
+}
+
 TEST_F(chord, pause_silences_and_resume_goes_on_where_it_was_even_from_a_paused_start)
 {
     // The last runs on the voice the first freed: a reused voice must not look like an ended

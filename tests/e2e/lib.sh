@@ -6,6 +6,9 @@ work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 failures=0
 
+# The player's settings and progress stay in the script's own folders.
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/share"
+
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 
@@ -45,6 +48,49 @@ press_escape_until_exit() {
     xdotool keydown Escape; sleep 0.25; xdotool keyup Escape; sleep 0.25
   done
   wait_exit "$1" 1
+}
+
+shot() { import -window "$win" "$1" 2>/dev/null; }
+# Prints the colour of one pixel of a picture as "r,g,b" (0 to 255).
+pixel() {
+  convert "$1" -crop "1x1+$2+$3" -depth 8 -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info: 2>/dev/null
+}
+# Shoots now.png every quarter second for up to $1 seconds until the rest of the
+# arguments, a test of that picture, holds.
+poll() {
+  local tries=$(($1 * 4))
+  shift
+  for _ in $(seq $tries); do shot "$work/now.png" && "$@" && return 0; sleep 0.25; done
+  return 1
+}
+# The window's bottom-left corner (world only) is the colour given.
+world() { [ "$(pixel "$work/now.png" 4 475)" = "$1" ]; }
+
+# A pack of two levels in $1 (data linked in): worlds of pure green (one.map)
+# and pure blue (two.map), each with a red unbreakable block at (5, 4) and a
+# wide red block of one hit right above the pad, so one launch clears it.
+make_pack() {
+  mkdir -p "$1"
+  ln -s "$TUMBRELIX_SOURCE_DIR/data" "$1/data"
+  python3 - "$1" <<'EOF'
+import struct, sys
+for name, rgb in ("green", (0, 255, 0)), ("blue", (0, 0, 255)), ("red", (255, 0, 0)):
+    head = struct.pack("<2sIHHIIiiHHIIiiII", b"BM", 102, 0, 0, 54, 40, 4, 4, 1, 24, 0, 48, 0, 0, 0, 0)
+    open(f"{sys.argv[1]}/{name}.bmp", "wb").write(head + bytes(rgb[::-1]) * 16)
+EOF
+  local uv="TEXCOORD 0 0 TEXCOORD 1 0 TEXCOORD 1 1 TEXCOORD 0 1" level
+  for level in "one green" "two blue"; do
+    set -- "$1" $level
+    cat >"$1/$2.map" <<EOF
+WORLD NUMFACES 1 FACES back LIMITS -10 10 -8 8 END
+FACE ID back VERTEX -40 -40 0 VERTEX 40 -40 0 VERTEX 40 40 0 VERTEX -40 40 0 $uv TEXTURE $3.bmp END
+FACE ID front VERTEX -1.5 -1 0.5 VERTEX 1.5 -1 0.5 VERTEX 1.5 1 0.5 VERTEX -1.5 1 0.5 $uv TEXTURE red.bmp END
+FACE ID wide VERTEX -3 -0.5 0.5 VERTEX 3 -0.5 0.5 VERTEX 3 0.5 0.5 VERTEX -3 0.5 0.5 $uv TEXTURE red.bmp END
+BLOCKS NUMFACES 1 FACES front LIVES 0 ORIGIN 5 4 0 END
+BLOCKS NUMFACES 1 FACES wide LIVES 1 ORIGIN 0 -4 0 END
+EOF
+  done
+  printf '# two levels\none.map Level One\ntwo.map Level Two\n' >"$1/pack.txt"
 }
 
 finish() {

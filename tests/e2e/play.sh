@@ -4,24 +4,10 @@
 # the first level again, the tilt, Space and Escape.
 source "$(dirname "$0")/lib.sh"
 
-shot() { import -window "$win" "$1" 2>/dev/null; }
-# Prints the colour of one pixel of a picture as "r,g,b" (0 to 255).
-pixel() {
-  convert "$1" -crop "1x1+$2+$3" -depth 8 -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info: 2>/dev/null
-}
 # Pixels that differ between two pictures.
 differ() { compare -metric AE -fuzz 5% "$1" "$2" null: 2>&1; }
-# Shoots now.png every quarter second for up to $1 seconds until the rest of the
-# arguments, a test of that picture, holds.
-poll() {
-  local tries=$(($1 * 4))
-  shift
-  for _ in $(seq $tries); do shot "$work/now.png" && "$@" && return 0; sleep 0.25; done
-  return 1
-}
 changed() { [ "$(differ "$1" "$work/now.png" | cut -d. -f1)" -gt 50 ] 2>/dev/null; }
-# The window's bottom-left corner (world only) is the colour given, or dimmed from full brightness.
-world() { [ "$(pixel "$work/now.png" 4 475)" = "$1" ]; }
+# The window's bottom-left corner (world only) is dimmed from full brightness.
 dimmed() { local sum=$(($(pixel "$work/now.png" 4 475 | tr , +))); [ "$sum" -gt 40 ] && [ "$sum" -lt 160 ]; }
 # Light glyph pixels in the title's band (rows 172 to 211).
 titled() {
@@ -60,34 +46,15 @@ print(round(w / 2 + 5 * f / 29.5), round(h / 2 - 4 * f / 29.5), round(w / 2 - 5 
 }
 geometry() { xwininfo "$@" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}'; }
 
-# Worlds of pure green and pure blue; a red unbreakable block at (5, 4) and a
-# wide red block of one hit right above the pad.
 pack="$work/pack"
-mkdir -p "$pack"
-ln -s "$TUMBRELIX_SOURCE_DIR/data" "$pack/data"
-python3 - "$pack" <<'EOF'
-import struct, sys
-for name, rgb in ("green", (0, 255, 0)), ("blue", (0, 0, 255)), ("red", (255, 0, 0)):
-    head = struct.pack("<2sIHHIIiiHHIIiiII", b"BM", 102, 0, 0, 54, 40, 4, 4, 1, 24, 0, 48, 0, 0, 0, 0)
-    open(f"{sys.argv[1]}/{name}.bmp", "wb").write(head + bytes(rgb[::-1]) * 16)
-EOF
-uv="TEXCOORD 0 0 TEXCOORD 1 0 TEXCOORD 1 1 TEXCOORD 0 1"
-for level in "one green" "two blue"; do
-  set -- $level
-  cat >"$pack/$1.map" <<EOF
-WORLD NUMFACES 1 FACES back LIMITS -10 10 -8 8 END
-FACE ID back VERTEX -40 -40 0 VERTEX 40 -40 0 VERTEX 40 40 0 VERTEX -40 40 0 $uv TEXTURE $2.bmp END
-FACE ID front VERTEX -1.5 -1 0.5 VERTEX 1.5 -1 0.5 VERTEX 1.5 1 0.5 VERTEX -1.5 1 0.5 $uv TEXTURE red.bmp END
-FACE ID wide VERTEX -3 -0.5 0.5 VERTEX 3 -0.5 0.5 VERTEX 3 0.5 0.5 VERTEX -3 0.5 0.5 $uv TEXTURE red.bmp END
-BLOCKS NUMFACES 1 FACES front LIVES 0 ORIGIN 5 4 0 END
-BLOCKS NUMFACES 1 FACES wide LIVES 1 ORIGIN 0 -4 0 END
-EOF
-done
-printf '# two levels\none.map Level One\ntwo.map Level Two\n' >"$pack/pack.txt"
+make_pack "$pack"
 
 (cd "$pack" && exec "$game" .) >"$work/out" 2>&1 &
 pid=$!
 win=$(wait_window 20) || { fail "no window; $(cat "$work/out")"; finish; }
+# A pack opens on the title: Continue, its first entry, plays.
+sleep 1
+xdotool mousemove --window "$win" 320 165 click 1
 poll 3 titled && pass "the first level's title shows" || fail "no title in the title band"
 sleep 2
 wait_still 10 || fail "the picture never settles"
@@ -116,14 +83,14 @@ xdotool mousemove --window "$win" 320 240 key p
 poll 15 world 0,0,255 && pass "the block cleared, the second level follows" || fail "no second level"
 titled && pass "its title shows with it" || fail "no title for the second level"
 
-# Another window taking the focus pauses; a click on the window resumes, the next launches.
+# Another window taking the focus pauses; a click on Resume resumes, the next launches.
 sleep 2
 xmessage -geometry +700+600 away &
 other=$!
 xdotool search --sync --name '^xmessage$' windowfocus --sync
 poll 2 dimmed && pass "lost focus pauses" || fail "lost focus: corner $(pixel "$work/now.png" 4 475)"
 kill $other
-xdotool mousemove --window "$win" 320 240 click 1 sleep 0.5 click 1
+xdotool mousemove --window "$win" 320 165 click 1 sleep 0.5 click 1
 poll 15 world 0,255,0 && pass "the second level cleared, the first follows" || fail "no first level again"
 
 # The right button held while the mouse moves tilts the view; Space changes it.

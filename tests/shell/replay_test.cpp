@@ -26,6 +26,8 @@ TEST(ReplayRead, playback_meets_each_frame_as_written_with_its_checksum)
     ASSERT_EQ(replay_parse(&replay, "r", body + tail, &error), 0) << error;
     EXPECT_EQ(replay.seed, 1u);
     EXPECT_EQ(replay.start_ticks, 1010u);
+    EXPECT_TRUE(replay.sensitivity == 1 && replay.speed == 100u)
+        << "no settings line: the defaults";
     const struct {
         u32 step;
         f32 frame_time;
@@ -53,6 +55,12 @@ TEST(ReplayRead, playback_meets_each_frame_as_written_with_its_checksum)
     }
     s_replay_input after;
     EXPECT_EQ(replay_next_frame(&replay, &after), 1) << "the end line ends playback";
+    ASSERT_EQ(replay_parse(&replay, "r",
+                           HEADER + "settings mouse_sensitivity=2.5 game_speed=60\nx1\nend 1 0\n",
+                           &error),
+              0)
+        << error;
+    EXPECT_TRUE(replay.sensitivity == 2.5f && replay.speed == 60u);
 }
 
 TEST(ReplayRead, a_damaged_or_foreign_file_is_refused_naming_its_line)
@@ -89,6 +97,12 @@ TEST(ReplayRead, a_damaged_or_foreign_file_is_refused_naming_its_line)
         {HEADER + "x1\nend 2 0\n",
          "r:7: the end line counts 2 frames and 0 checksums, but 1 and 0 came before it"},
         {HEADER + "x1\n", "r:7: the end line is missing: the file is cut short"},
+        {HEADER + "settings game_speed=40\n",
+         "r:6: settings: expected mouse_sensitivity=0.25 to 4 and game_speed=50 to 100, got "
+         "'game_speed=40'"},
+        {HEADER + "settings volume=3\n",
+         "r:6: settings: expected mouse_sensitivity=0.25 to 4 and game_speed=50 to 100, got "
+         "'volume=3'"},
         {HEADER + "x1", "r:6: the last line has no line end: the file is cut short"},
         {HEADER + "x1\nend 1 0\nx1\n", "r:8: text after the end line"},
         {HEADER + std::string("x1\0\n", 4), "r:6: control character (byte 0x00)"},

@@ -224,6 +224,69 @@ TEST_F(window, resizes_and_full_screen_keep_the_textures_and_fill_the_new_size)
     glDeleteTextures(1, &texture);
 }
 
+// The first gamepad, through SDL's event queue, frame by frame of 20 ms: the
+// stick steers as the mouse, not at all within its dead zone and faster the
+// further it leans, the d-pad at full speed; both hold the menus' directions;
+// button 0 is the left button; Start pauses and resumes; the game speed
+// slows the game clock and keeps its fractions.
+TEST_F(window, gamepad_steers_as_the_mouse_clicks_and_pauses)
+{
+    VTX_SetPausable(1);
+    VTX_Loop(0);
+    struct Row {
+        Sint16 stick;  // axis 0
+        Uint8 hat;     // SDL_HAT_ bits
+        int button;    // pressed this frame, released the next; -1 none
+        f32 scale;     // the game speed
+        int dx, right, left, paused;
+        u32 ticks;  // the game clock's step
+    };
+    const Row rows[] = {
+        {0, 0, -1, 1, 0, 0, 0, 0, 20},
+        {6000, 0, -1, 1, 0, 0, 0, 0, 20},     // within the dead zone
+        {32767, 0, -1, 1, 24, 1, 0, 0, 20},   // full right: 1.2 pixels a ms
+        {-16384, 0, -1, 1, -9, 0, 0, 0, 20},  // half left: (0.5 - 0.2) / 0.8 of it
+        {0, SDL_HAT_LEFT, -1, 1, -24, 0, 0, 0, 20},
+        {0, 0, 0, 1, 0, 0, 1, 0, 20},        // button 0: the left button
+        {0, 0, 7, 1, 0, 0, 0, 1, 0},         // Start pauses
+        {0, 0, 7, 1, 0, 0, 0, 0, 0},         // and resumes
+        {0, 0, -1, 0.625f, 0, 0, 0, 0, 12},  // 12.5 ms: the half carries over
+        {0, 0, -1, 0.625f, 0, 0, 0, 0, 13},
+        {0, 0, -1, 0.625f, 0, 0, 0, 0, 12},
+    };
+    int row_number = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << row_number++);
+        SDL_Event event = {};
+        event.type = SDL_JOYAXISMOTION;
+        event.jaxis.value = row.stick;
+        SDL_PushEvent(&event);
+        event = {};
+        event.type = SDL_JOYHATMOTION;
+        event.jhat.value = row.hat;
+        SDL_PushEvent(&event);
+        if (row.button >= 0) {
+            event = {};
+            event.type = SDL_JOYBUTTONDOWN;
+            event.jbutton.button = (Uint8)row.button;
+            SDL_PushEvent(&event);
+        }
+        gl_vertex.time_scale = row.scale;
+        u32 before = gl_vertex.ticks;
+        fake_now += 20;
+        VTX_Loop(0);
+        EXPECT_EQ(gl_vertex.mouse_dx, row.dx);
+        EXPECT_EQ(gl_vertex.key[VTX_JOY_RIGHT], row.right);
+        EXPECT_EQ(gl_vertex.key[VTX_MOUSE_LEFT], row.left);
+        EXPECT_EQ(gl_vertex.paused, row.paused);
+        EXPECT_EQ(gl_vertex.ticks - before, row.ticks);
+        if (row.button >= 0) {
+            event.type = SDL_JOYBUTTONUP;
+            SDL_PushEvent(&event);
+        }
+    }
+}
+
 TEST(window_lifecycle, stop_without_init_or_twice_does_nothing)
 {
     VTX_Stop();

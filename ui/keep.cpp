@@ -1,0 +1,93 @@
+// Kept files: nothing the player had is lost. A file that could not be read
+// stays as it was until the game has something new to write, and then moves
+// aside, so the player can still look at what was wrong.
+#include "ui/keep.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "shell/file.h"
+
+std::string keep_path(const char* variable, const char* fallback, const char* name)
+{
+    const char* base = getenv(variable);
+    std::string folder;
+    // The XDG rules ignore a relative folder.
+    if (base && base[0] == '/')
+        folder = base;
+    else if (const char* home = getenv("HOME"); home && home[0])
+        folder = std::string(home) + "/" + fallback;
+    else
+        return "";
+    return folder + "/tumbrelix/" + name;
+}
+
+int keep_read(const std::string& path, u64 max_bytes, std::string* text, std::string* error)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0 && errno == ENOENT)
+        return KEEP_MISSING;
+    if (file_check(path.c_str(), FILE_REGULAR, max_bytes, error) ||
+        file_read(path.c_str(), max_bytes, text, error))
+        return KEEP_BAD;
+    return KEEP_READ;
+}
+
+int keep_lines(const std::string& text, const std::string& name,
+               const std::function<std::string(const std::string& line)>& take,
+               std::string* problem)
+{
+    int bad = 0, number = 1;
+    for (size_t at = 0; at < text.size(); number++) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        std::string wrong = take(line);
+        if (!wrong.empty() && !bad) {
+            *problem = name + ":" + std::to_string(number) + ": " + wrong;
+            bad = 1;
+        }
+        at = end + 1;
+    }
+    return bad;
+}
+
+// Makes every folder above path. 0, or 1 and error.
+static int keep_folders(const std::string& path, std::string* error)
+{
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        std::string folder = path.substr(0, slash);
+        if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
+            *error = folder + ": cannot be made (" + strerror(errno) + ")";
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int keep_save(const std::string& path, const std::string& text, u8* bad)
+{
+    std::string error;
+    if (path.empty())
+        return 1;
+    if (keep_folders(path, &error) == 0 && *bad) {
+        std::string aside = path + ".bad";
+        if (rename(path.c_str(), aside.c_str()) != 0 && errno != ENOENT)
+            error = path + ": cannot be kept as " + aside + " (" + strerror(errno) + ")";
+        else
+            *bad = 0;
+    }
+    // A bad file that could not be set aside is not written over.
+    if (error.empty() && file_write(path.c_str(), text, &error) == 0)
+        return 0;
+    fprintf(stderr, "%s\n", error.c_str());
+    return 1;
+}
