@@ -99,8 +99,8 @@ static int main_play(const char* map_path, const char* record_path, const char* 
     }
     if (replay_path) {
         replay_play_start(&replay, 1);
+        // The game's clock comes from the replay, already at its speed.
         game.pad.sensitivity = replay.sensitivity;
-        gl_vertex.time_scale = (f32)replay.speed / 100;
     } else
         // A recording keeps to the settings it started with: no menus.
         front_start(&front, &game, !record_path);

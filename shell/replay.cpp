@@ -86,9 +86,11 @@ void replay_play_start(s_replay* replay, u8 paced)
 static void replay_internal_pace(s_replay* replay, u32 step)
 {
     u32 game_ms = replay->ticks + step - replay->start_ticks;
-    i32 lead = (i32)(replay->anchor + game_ms - gl_vertex.wall_ticks);
+    // Played slower than full speed, the game's time ran behind the wall's.
+    u32 wall_ms = (u32)((u64)game_ms * 100 / (replay->speed ? replay->speed : 100));
+    i32 lead = (i32)(replay->anchor + wall_ms - gl_vertex.wall_ticks);
     if (lead < -REPLAY_PACE_SLACK_MS || lead > REPLAY_PACE_WAIT_MAX_MS)
-        replay->anchor = gl_vertex.wall_ticks - game_ms;
+        replay->anchor = gl_vertex.wall_ticks - wall_ms;
     else if (lead > 0)
         VTX_Delay((u32)lead);
 }

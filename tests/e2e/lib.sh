@@ -50,7 +50,7 @@ press_escape_until_exit() {
   wait_exit "$1" 1
 }
 
-shot() { import -window "$win" "$1" 2>/dev/null; }
+shot() { timeout 10 import -window "$win" "$1" 2>/dev/null; }
 # Prints the colour of one pixel of a picture as "r,g,b" (0 to 255).
 pixel() {
   convert "$1" -crop "1x1+$2+$3" -depth 8 -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info: 2>/dev/null

@@ -1,12 +1,15 @@
 # A game played with the mouse and keys and recorded, then played back in the
 # window while the mouse and keys do something else; a replay with one input
-# changed is caught at the checksum after it, one on another map at once. A
-# recording never costs a file: not the map named in its place, not the replay
-# it would replace when the game fails to start or is killed, which leaves its
-# part beside it to play back.
+# changed is caught at the checksum after it, one on another map at once. The
+# player's sensitivity (2) goes into the replay, which plays back with it
+# under another (0.5). A recording never costs a file: not the map named in
+# its place, not the replay it would replace when the game fails to start or
+# is killed, which leaves its part beside it to play back.
 source "$(dirname "$0")/lib.sh"
 cd "$TUMBRELIX_SOURCE_DIR"
 replay="$work/game.replay"
+mkdir -p "$XDG_CONFIG_HOME/tumbrelix"
+echo "mouse_sensitivity = 2" >"$XDG_CONFIG_HOME/tumbrelix/settings.ini"
 
 "$game" --record "$replay" levels/default.map >"$work/out" 2>&1 &
 pid=$!
@@ -22,6 +25,9 @@ press_escape_until_exit $pid 10
 checks=$(grep -c '^c ' "$replay")
 [ "$status" -eq 0 ] && [ "$checks" -ge 3 ] && grep -q '^end ' "$replay" \
   && pass "recorded a game with $checks checksums" || fail "record: status $status, $checks checksums; $(cat "$work/out")"
+grep -qx 'settings mouse_sensitivity=2 game_speed=100' "$replay" && pass "the replay keeps the sensitivity" \
+  || fail "no settings line: $(head -n 6 "$replay")"
+echo "mouse_sensitivity = 0.5" >"$XDG_CONFIG_HOME/tumbrelix/settings.ini"
 
 # Playback ends by itself with status 0; what the mouse does meanwhile is ignored.
 "$game" --replay "$replay" >"$work/out" 2>&1 &
@@ -38,7 +44,8 @@ grep -q ": [0-9]* frames played back, $checks checksums matched" "$work/out" && 
 python3 - "$replay" "$work/tampered" >"$work/expected" <<'EOF'
 import re, sys
 lines, frames, tampered = open(sys.argv[1]).read().split("\n"), 0, False
-for i, line in enumerate(lines[5:], 5):
+start = 6 if lines[5].startswith("settings ") else 5
+for i, line in enumerate(lines[start:], start):
     if line.startswith("c ") and tampered:
         print(frames)
         break
