@@ -10,6 +10,7 @@
 
 #include <getopt.h>
 #include <cstdio>
+#include <memory>
 #include <sys/stat.h>
 
 enum {
@@ -60,7 +61,9 @@ static const s_usage main_usage = {
 static int main_play(const char* map_path, const char* record_path, const char* replay_path,
                      bool watching, bool limited)
 {
-    static s_game game;
+    // Each run a fresh game: a level chosen to edit runs the pack again after.
+    std::unique_ptr<s_game> owned = std::make_unique<s_game>();
+    s_game& game = *owned;
     static s_replay replay;
     static s_watch watch;
     static s_front front;
@@ -114,7 +117,16 @@ static int main_play(const char* map_path, const char* record_path, const char* 
     }
     game_stop(&game);
     status = replay.diverged ? 1 : 0;
-    return replay_stop(&replay) != 0 ? 1 : status;
+    status = replay_stop(&replay) != 0 ? 1 : status;
+    if (front.edit_path.empty())
+        return status;
+    // A level chosen on the title to edit: the editor, then the pack's title again.
+    std::string edit_path = front.edit_path;
+    front.edit_path.clear();
+    if (int edited = edit_run(edit_path.c_str()); edited != 0)
+        return edited;
+    owned.reset();
+    return main_play(map_path, nullptr, nullptr, watching, limited);
 }
 
 int main(int argc, char** argv)

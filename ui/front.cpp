@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <unistd.h>
+
 #include "audio/chord.h"
 #include "gfx/coord.h"
 #include "shell/game.h"
@@ -27,6 +29,8 @@ enum e_front_action {
     FRONT_BACK,
     FRONT_PLAY_LEVEL,  // arg: the level
     FRONT_SETTING,     // arg: the setting's row
+    FRONT_OPEN_EDIT,
+    FRONT_EDIT_LEVEL,  // arg: the level, or -1 for a new one
 };
 
 // One entry of a fixed screen.
@@ -39,6 +43,7 @@ struct s_front_entry {
 constexpr s_front_entry FRONT_TITLE_ENTRIES[] = {
     {"Continue", FRONT_CONTINUE, 0},
     {"Levels", FRONT_OPEN_LEVELS, 0},
+    {"Edit a level", FRONT_OPEN_EDIT, 1},
     {"Settings", FRONT_OPEN_SETTINGS, 0},
     {"Quit", FRONT_QUIT, 0},
 };
@@ -175,7 +180,8 @@ static void front_internal_values(s_front* front)
 
 static void front_internal_open(s_front* front, s_game* game, e_front_screen screen)
 {
-    if (screen == FRONT_SCREEN_LEVELS || screen == FRONT_SCREEN_SETTINGS) {
+    if (screen == FRONT_SCREEN_LEVELS || screen == FRONT_SCREEN_SETTINGS ||
+        screen == FRONT_SCREEN_EDIT) {
         if (front->screen == FRONT_SCREEN_TITLE || front->screen == FRONT_SCREEN_PAUSE) {
             front->back_to = front->screen;
             front->back_focus = front->menu.focus;
@@ -207,7 +213,23 @@ static void front_internal_open(s_front* front, s_game* game, e_front_screen scr
         menu_add(&front->menu, "Back", FRONT_BACK);
         front->menu.note = std::to_string(cleared) + " of " + std::to_string(count) + " cleared";
         front->menu.focus = (int)game->pack.current;
+    } else if (screen == FRONT_SCREEN_EDIT) {
+        menu_open(&front->menu, "Edit a level");
+        for (u32 i = 0; i < (u32)game->pack.levels.size(); i++)
+            menu_add(&front->menu, game->pack.levels[i].name, FRONT_EDIT_LEVEL, (int)i);
+        menu_add(&front->menu, "New level", FRONT_EDIT_LEVEL, -1);
+        menu_add(&front->menu, "Back", FRONT_BACK);
     }
+}
+
+// A map file for a new level in the pack's folder, named after no file there.
+static std::string front_internal_new_map(const s_front* front)
+{
+    std::string folder = front->given.empty() ? "." : front->given;
+    std::string path = folder + "/new.map";
+    for (int n = 2; access(path.c_str(), F_OK) == 0; n++)
+        path = folder + "/new-" + std::to_string(n) + ".map";
+    return path;
 }
 
 // Shows the title over the level Continue plays, fresh from its file.
@@ -252,7 +274,8 @@ static void front_internal_back(s_front* front, s_game* game)
 {
     if (front->screen == FRONT_SCREEN_PAUSE)
         VTX_SetPaused(0);
-    else if (front->screen == FRONT_SCREEN_LEVELS || front->screen == FRONT_SCREEN_SETTINGS) {
+    else if (front->screen == FRONT_SCREEN_LEVELS || front->screen == FRONT_SCREEN_SETTINGS ||
+             front->screen == FRONT_SCREEN_EDIT) {
         front_internal_open(front, game, front->back_to);
         front->menu.focus = front->back_focus;
     }
@@ -289,6 +312,14 @@ static int front_internal_choose(s_front* front, s_game* game, const s_menu_item
         front_internal_change(front, game, item.arg, 0);
         front_internal_values(front);
         break;
+    case FRONT_OPEN_EDIT:
+        front_internal_open(front, game, FRONT_SCREEN_EDIT);
+        break;
+    case FRONT_EDIT_LEVEL:
+        // The editor has a window of its own: the game ends first (front_edit).
+        front->edit_path = item.arg < 0 ? front_internal_new_map(front)
+                                        : game->pack.levels[(size_t)item.arg].path;
+        return 1;
     }
     return 0;
 }

@@ -29,6 +29,7 @@ enum e_front_screen {
     FRONT_SCREEN_LEVELS,
     FRONT_SCREEN_SETTINGS,
     FRONT_SCREEN_PAUSE,
+    FRONT_SCREEN_EDIT,  // the pack's levels to edit, and a new one
 };
 
 struct s_front {
@@ -46,6 +47,7 @@ struct s_front {
     i32 pointer_x, pointer_y;
     i32 noted_level;  // the level last noted as played; -1 for none
     u8 noted_clear;   // its clearing is noted
+    std::string edit_path;  // a level chosen to edit: the game ends, the editor opens it
 };
 
 // Reads the settings and the progress (one line on standard error for a bad
@@ -58,7 +60,7 @@ void front_frame_limit(const s_front* front);
 // end: a pack opens on the title, one map file straight into play.
 void front_start(s_front* front, s_game* game, u8 menus);
 // The menus' frame, after the level switch: reads their input, acts, and
-// notes progress. 1 when the player quits.
+// notes progress. 1 when the player quits, or chose a level to edit (edit_path).
 int front_loop(s_front* front, s_game* game);
 // The title's camera, gliding round the level; the title's frame step.
 void front_view(s_front* front, s_game* game);

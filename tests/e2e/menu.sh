@@ -4,7 +4,9 @@
 # the pause menu's Settings doubles the sensitivity, which doubles the pad's
 # way for the same motion; Resume; a music volume of 0 silences the music in
 # OpenAL Soft's wave-file output; a settings file of random bytes is named and
-# survives. ./test runs it a second time on sdl12-compat.
+# survives; the title's "Edit a level" opens the editor on a level of the
+# pack, and leaving the editor comes back to the title. ./test runs it a
+# second time on sdl12-compat.
 source "$(dirname "$0")/lib.sh"
 
 settings="$XDG_CONFIG_HOME/tumbrelix/settings.ini"
@@ -102,6 +104,25 @@ peak=$(tail -c +1025 "$work/out.wav" | od -An -v -t d2 |
   && pass "music volume 0: silence (peak $peak)" || fail "music volume 0: peak $peak"
 quit "muted run"
 unset ALSOFT_CONF
+
+# Edit a level (third on the title), the first of the pack: the editor opens
+# on it; a held Escape leaves it for the title again.
+start .
+keys Down Down Return Return
+editor=""
+for _ in $(seq 50); do
+  editor=$(xdotool search --onlyvisible --name "^Tumbrelix editor: .*one.map" 2>/dev/null | head -n 1)
+  [ -n "$editor" ] && break
+  sleep 0.2
+done
+[ -n "$editor" ] && pass "Edit a level opens the editor on the level" || fail "no editor; $(cat "$work/out")"
+for _ in $(seq 20); do
+  xdotool keydown Escape; sleep 0.25; xdotool keyup Escape; sleep 0.25
+  xdotool search --onlyvisible --name '^Tumbrelix editor' >/dev/null 2>&1 || break
+done
+wait_window 20 >/dev/null && kill -0 $pid 2>/dev/null && pass "leaving the editor comes back to the title" \
+  || fail "after the editor: $(cat "$work/out")"
+quit "editor"
 
 # A settings file of random bytes: the game starts, names it, and leaves it be.
 head -c 2000 /dev/urandom >"$settings"
