@@ -2,6 +2,7 @@
 // drives: what a player's machine throws at the game (broken data, odd windows,
 // wild input, stalls), and a pack played from one level to the next.
 #include "shell/game.h"
+#include "shell/swap.h"
 #include "shell/vertex.h"
 
 #include <gtest/gtest.h>
@@ -272,6 +273,36 @@ TEST_F(game_run, titles_and_the_paused_picture_sit_where_a_player_reads_them)
             EXPECT_NEAR(box[i], row.box[i], 1) << "side " << i;
     }
     EXPECT_EQ(read_pixel(4, 4), (Rgb{0, 102, 0})) << "the paused picture is dimmed";
+}
+
+// A level read again in place: its blocks keep what play did to them only while
+// every group is the same, in faces, lives and each block's place on all three axes.
+TEST_F(game_run, a_level_read_again_keeps_its_blocks_only_while_every_group_is_the_same)
+{
+    ASSERT_EQ(0, start());
+    const std::string level = level_text("world.bmp");
+    auto edited = [&](const std::string& from, const std::string& to) {
+        std::string text = level;
+        return text.replace(text.find(from), from.size(), to);
+    };
+    // name, the level as saved again, the destroyed block stays destroyed
+    const std::tuple<const char*, std::string, bool> rows[] = {
+        {"unchanged", level, true},
+        {"first group, across", edited("ORIGIN -6 6 0", "ORIGIN -5 6 0"), false},
+        {"first group, in depth", edited("ORIGIN -6 6 0", "ORIGIN -6 6 1"), false},
+        {"last group, up", edited("ORIGIN 0 2 0", "ORIGIN 0 3 0"), false},
+        {"a block more", edited("ORIGIN 6 5 0", "ORIGIN 6 5 0 ORIGIN 6 4 0"), false},
+        {"lives", edited("LIVES 1", "LIVES 2"), false},
+    };
+    for (const auto& [name, text, kept] : rows) {
+        std::string error;
+        for (const std::string& saved : {level, text}) {
+            game_->map.getMap()->groups[0].blocks[1].alive = 0;
+            write_file("level.map", saved);
+            ASSERT_EQ(0, swap_level(game_.get(), "level.map", &error, SWAP_RELOAD)) << error;
+        }
+        EXPECT_EQ(!kept, game_->map.getMap()->groups[0].blocks[1].alive) << name;
+    }
 }
 
 // A two-level pack: a cleared level is celebrated, then replaced in place by the
