@@ -89,6 +89,15 @@ protected:
         ASSERT_EQ(0, game_frame(game_.get()));
         check_bodies();
     }
+    // The GL name the level's store holds for path, or 0.
+    u32 texture(const char* path) const
+    {
+        const s_surface* store = game_->map.getSurface();
+        for (u32 i = 0; i < store->entry_count; i++)
+            if (std::string(store->names + store->entries[i].name_offset) == path)
+                return store->entries[i].texture;
+        return 0u;
+    }
     int balls_in_play() const
     {
         return (int)std::count(game_->balls.states, game_->balls.states + 16, 1);
@@ -303,6 +312,18 @@ TEST_F(game_run, a_level_read_again_keeps_its_blocks_only_while_every_group_is_t
         }
         EXPECT_EQ(!kept, game_->map.getMap()->groups[0].blocks[1].alive) << name;
     }
+    // A picture edited on disk is read again with the level; the others stay as they are.
+    u32 world = texture("world.bmp");
+    write_file("block.bmp", solid_bmp(4, 4, 0, 0, 255));
+    const std::vector<std::string> stale = {"block.bmp"};
+    std::string error;
+    ASSERT_EQ(0, swap_level(game_.get(), "level.map", &error, SWAP_RELOAD, &stale)) << error;
+    u8 texel[4 * 4 * 3];
+    glBindTexture(GL_TEXTURE_2D, texture("block.bmp"));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texel);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_TRUE(texel[0] == 0 && texel[2] == 255) << "the edited picture shows";
+    EXPECT_EQ(world, texture("world.bmp")) << "the others are not loaded again";
 }
 
 // A two-level pack: a cleared level is celebrated, then replaced in place by the
@@ -316,13 +337,6 @@ TEST_F(game_run, cleared_level_gives_way_to_the_next_in_place_three_seconds_late
     write_file("pack.txt", "level.map First\ntwo.map Second\n");
     ASSERT_EQ(0, start("."));
     EXPECT_STREQ(game_->hud.title, "First");
-    auto texture = [this](const char* path) {  // the GL name the level's store holds, or 0
-        const s_surface* store = game_->map.getSurface();
-        for (u32 i = 0; i < store->entry_count; i++)
-            if (std::string(store->names + store->entries[i].name_offset) == path)
-                return store->entries[i].texture;
-        return 0u;
-    };
     auto clear_level = [this] {
         for (s_block_group& group : game_->map.getMap()->groups)
             for (s_block& block : group.blocks)
