@@ -82,7 +82,8 @@ TEST(coord, a_quarter_turn_about_each_axis_moves_a_point_where_it_should)
         glVertex3f(point.x, point.y, point.z);
         glEnd();
         coord_stop();
-        EXPECT_EQ((Rgb{255, 255, 255}), read_pixel(128 + (int)(64 * x), 128 + (int)(64 * y))) << name;
+        EXPECT_EQ((Rgb{255, 255, 255}), read_pixel(128 + (int)(64 * x), 128 + (int)(64 * y)))
+            << name;
     }
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();

@@ -114,12 +114,14 @@ TEST_F(particle_effects, squares_grow_or_shrink_over_the_effect_life)
     view();
     glEnable(GL_BLEND);
     // effect, tick drawn, distance from the centre in units, lit there
-    const std::tuple<u32, u32, f32, bool> rows[] = {
-        {PARTICLE_BONUS_TAKE, 1100, 0.6f, false}, {PARTICLE_BONUS_TAKE, 1900, 0.6f, true},
-        {PARTICLE_PAD_LENGTH, 1075, 0.3f, true},  {PARTICLE_PAD_LENGTH, 1675, 0.3f, false}};
+    const std::tuple<u32, u32, f32, bool> rows[] = {{PARTICLE_BONUS_TAKE, 1100, 0.6f, false},
+                                                    {PARTICLE_BONUS_TAKE, 1900, 0.6f, true},
+                                                    {PARTICLE_PAD_LENGTH, 1075, 0.3f, true},
+                                                    {PARTICLE_PAD_LENGTH, 1675, 0.3f, false}};
     for (auto [type, now, distance, lit] : rows) {
         draw_one_square(7, now, type);
-        EXPECT_EQ(lit, read_pixel(128 + (int)(distance * 32), 128)[0] > 10) << type << " at " << now;
+        EXPECT_EQ(lit, read_pixel(128 + (int)(distance * 32), 128)[0] > 10)
+            << type << " at " << now;
     }
     glDisable(GL_BLEND);
 }

@@ -2,10 +2,13 @@
 // table, pausing, the projections and the modes of the window.
 #include "shell/vertex.h"
 
+#include <unistd.h>
+
 #include <SDL/SDL.h>
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "shell/clock.h"
 #include "tests/support/test_support.h"
 
 using namespace test_support;
@@ -43,6 +46,17 @@ void push_focus(bool gain)
     event.active.gain = gain;
     event.active.state = SDL_APPINPUTFOCUS;
     SDL_PushEvent(&event);
+}
+
+// The real clock under the window's: across whole seconds it moves by what passed.
+TEST(clock, moves_by_the_time_that_passed_across_a_second)
+{
+    u64 start = clock_ns();
+    f64 start_ms = clock_ms();
+    usleep(1100000);
+    u64 passed = clock_ns() - start;
+    EXPECT_TRUE(passed >= 1100000000u && passed < 5000000000u) << passed;
+    EXPECT_NEAR(clock_ms() - start_ms, passed / 1e6, 100);
 }
 
 // Frame by frame: the clocks from the first frame on and across the wrap of the
