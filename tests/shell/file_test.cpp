@@ -69,6 +69,8 @@ TEST(file_read, stops_at_the_cap_on_a_file_that_reports_no_size)
     // /proc files say they are empty; their bytes still count against the cap.
     EXPECT_EQ(file_read("/proc/self/maps", 16, &text, &error), 1);
     EXPECT_EQ(error, "/proc/self/maps: is larger than 16 bytes");
+    // Reaching the cap exactly is not the end of the file: the bytes after it count too.
+    EXPECT_EQ(file_read("/proc/self/maps", 4096, &text, &error), 1);
     EXPECT_EQ(file_read("/proc/self/maps", 1 << 24, &text, &error), 0);
     EXPECT_NE(text.find("r-"), std::string::npos);
 }
@@ -103,6 +105,11 @@ TEST(file_write, a_writer_killed_at_any_moment_leaves_the_old_file_or_the_new)
     const std::string versions[2] = {std::string(300000, 'a'), std::string(200000, 'b') + "\n"};
     std::string error;
     ASSERT_EQ(file_write(path.c_str(), versions[0], &error), 0) << error;
+    mode_t mask = umask(0);
+    umask(mask);
+    struct stat info;
+    EXPECT_TRUE(stat(path.c_str(), &info) == 0 && (info.st_mode & 0777) == (0644 & ~mask))
+        << "readable by all, writable by its owner";
     for (int round = 0; round < 20; round++) {
         pid_t writer = fork();
         ASSERT_GE(writer, 0);
