@@ -266,6 +266,7 @@ TEST_F(game_run, titles_and_the_paused_picture_sit_where_a_player_reads_them)
     };
     const Row rows[] = {
         {nullptr, 640, false, 250, 330, {266, 274, 373, 301}},  // "level", from its file
+        {nullptr, 640, false, 0, 200, {231, 46, 408, 59}},  // the launch hint below the pad
         {"A Rather Long Name For A Level", 320, false, 120, 170, {16, 138, 300, 148}},
         {nullptr, 640, true, 180, 300, {183, 209, 458, 269}},
     };
