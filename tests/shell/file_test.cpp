@@ -17,7 +17,7 @@ namespace {
 using namespace test_support;
 
 struct check_case {
-    const char* path;      // F stands for the folder, which holds small.txt, big.txt, fifo, sub/
+    const char* path;      // F stands for the folder: small.txt, exact.txt, big.txt, fifo, sub/
     int kinds;             // FILE_ bits accepted
     const char* expected;  // "ok N bytes", or the message after "PATH: "
 };
@@ -26,6 +26,7 @@ TEST(file_read, takes_a_regular_file_within_its_cap_and_names_anything_else)
 {
     const check_case cases[] = {
         {"F/small.txt", FILE_REGULAR, "ok 5"},
+        {"F/exact.txt", FILE_REGULAR, "ok 8"},
         {"F/big.txt", FILE_REGULAR, "is larger than 8 bytes"},
         {"F/fifo", FILE_REGULAR, "is not a regular file (a device, a FIFO or a socket)"},
         {"/dev/zero", FILE_REGULAR, "is not a regular file (a device, a FIFO or a socket)"},
@@ -37,6 +38,7 @@ TEST(file_read, takes_a_regular_file_within_its_cap_and_names_anything_else)
     };
     TempDir folder;
     folder.write("small.txt", std::string("hello"));
+    folder.write("exact.txt", std::string("12345678"));
     folder.write("big.txt", std::string("123456789"));
     ASSERT_EQ(mkfifo(folder.file("fifo").c_str(), 0600), 0);
     std::filesystem::create_directory(folder.file("sub"));
