@@ -177,6 +177,8 @@ TEST(reader, reads_the_format_as_a_level_author_expects_and_names_the_line_of_ba
          "FACE ID early VERTEX -2 0 0 END FACE ID late VERTEX -1 3 1 VERTEX -1.5 4 1 END",
          "face early [(-2 0 0)][]; face late [(-1 3 1) (-1.5 4 1)][]; world []/0 []; "
          "group [1 0]/2 lives 0 [(0 0 0)] box [-2 -1 0 4 0 1]"},
+        // an integer may carry a sign
+        {"FACE ID a END WORLD NUMFACES +1 FACES a END", "face a [][]; world [0]/1 []"},
         // an unknown identifier resolves to the first face
         {"FACE ID a END FACE ID b END WORLD NUMFACES 2 FACES b ghost END",
          "face a [][]; face b [][]; world [1 0]/2 []"},

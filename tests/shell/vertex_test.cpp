@@ -89,6 +89,9 @@ TEST_F(window, game_clock_stands_still_while_paused_and_resumes_without_a_jump)
         {20, "", 0, 80, 20, 50, 0, 1, 0},     // plays on
         {20, "lg", 0, 100, 20, 50, 0, 1, 0},  // lost and regained in one frame: no pause
         {40, "c", 0, 140, 40, 25, 1, 1, 0},   // a click while playing is a click
+        {20, "l", 1, 140, 0, 0, 0, 1, 0},     // lost again
+        {20, "p", 0, 140, 0, 0, 0, 1, 0},     // P resumes with the focus still away
+        {20, "", 0, 160, 20, 50, 0, 1, 0},    // and only a new loss pauses again
     };
     for (const Row& row : rows) {
         fake_now += row.wall_ms;
