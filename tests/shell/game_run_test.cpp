@@ -348,15 +348,25 @@ TEST_F(game_run, cleared_level_gives_way_to_the_next_in_place_three_seconds_late
     clear_level();
     // The celebration's bursts go off in front of the blocks, within the upper field.
     int bursts = 0;
+    f32 left = 9, right = -9, bottom = 9, top = -9, farthest = 0;
     for (int i = 0; i < 29; i++) {
         ASSERT_NO_FATAL_FAILURE(frame(100));
         for (u32 g = 0; g < game_->particles.group_count; g++) {
-            const s_coord& at = game_->particles.groups[g].origin;
-            bursts += at.z == 1;
-            EXPECT_TRUE(at.z != 1 || (fabsf(at.x) <= 7 && at.y >= -2.41f && at.y <= 6.4f)) << at.x;
+            const s_particle_group& group = game_->particles.groups[g];
+            const s_coord& at = group.origin;
+            if (at.z != 1)
+                continue;
+            bursts++;
+            EXPECT_TRUE(fabsf(at.x) <= 7 && at.y >= -2.41f && at.y <= 6.4f) << at.x;
+            left = std::min(left, at.x), right = std::max(right, at.x);
+            bottom = std::min(bottom, at.y), top = std::max(top, at.y);
+            for (u32 d = 0; d < group.dot_count; d++)
+                farthest = std::max(farthest, std::hypot(group.dots[d].x, group.dots[d].y));
         }
     }
     EXPECT_GT(bursts, 0);
+    EXPECT_TRUE(right - left > 7 && top - bottom > 4) << "bursts all over the upper field";
+    EXPECT_GT(farthest, 0.5f) << "their sparks fly apart";
     ball_list_insert(&game_->balls, 0, 0);
     bonus_list_insert(&game_->bonuses, 0, 0);
     for (int switched : {0, 1}) {  // 2.9 s after the clearing, then 3 s
