@@ -109,6 +109,7 @@ TEST_F(chord, an_endless_loop_keeps_sounding_a_count_adds_that_many_plays_and_mo
     } cases[] = {
         {"loop -1.wav", CHD_MODE_LOOP, -1, 0.1, 1.3, 1.5, 0},
         {"loop 2.wav", CHD_MODE_LOOP, 2, 0.1, 0.21, 0.29, 0.32},
+        {"loop -1.ogg", CHD_MODE_LOOP, -1, 0.1, 1.3, 1.5, 0},  // a stream shorter than a buffer
         {"mode 0.wav", 0, 0, 0.1, 0.02, 0.09, 0.12},
         {"mode 0.ogg", 0, 0, 16384 / 44100.0, 0.05, 0.25, 0.4},  // ends on a buffer's end
     };
@@ -130,6 +131,10 @@ TEST_F(chord, an_endless_loop_keeps_sounding_a_count_adds_that_many_plays_and_mo
 TEST_F(chord, a_refused_file_is_named_and_takes_a_handle_and_empty_handles_do_nothing)
 {
     u32 first = tone("first.wav", {{0.1, 440}}), h = 77;
+    // Setting up a live system again is refused, and what it holds still plays.
+    EXPECT_EQ(1, sound_system_init(gl_chord.system, 100, SOUND_INIT_LOOPBACK));
+    CHD_PlayStart(first, false);
+    EXPECT_GT(play(0.15).rms(2, 0, 0.05), 1000);
     ASSERT_TRUE(write_tone(dir.file("three.wav"), WAV, 44100, 3, {{0.1, 440}}) &&
                 write_file(dir.file("text.wav"), "this is not a sound") &&
                 write_file(dir.file("empty.wav"), ""));

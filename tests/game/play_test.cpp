@@ -362,6 +362,8 @@ TEST_F(play_field, catch_sounds_sparkles_and_applies_the_kind_to_the_pad_or_the_
         {"no shorter than 1", BONUS_PAD_DEC, 1, 10, 2, 1, 0, NORMAL, 2},
         {"by its right edge", BONUS_PAD_INC, 2, 7.6f, 2, 3, 0, NORMAL, 2},
         {"missed beside the pad", BONUS_PAD_INC, 2, 7.4f, 2, 2, 0, NORMAL, 2},
+        {"by its left edge", BONUS_PAD_INC, 2, 12.4f, 2, 3, 0, NORMAL, 2},
+        {"missed on the other side", BONUS_PAD_INC, 2, 12.6f, 2, 2, 0, NORMAL, 2},
         {"oneshot", BONUS_BALL_ONESHOT, 2, 10, 2, 2, O, NORMAL, 2},
         {"traverse", BONUS_BALL_TRAVERSE, 2, 10, 2, 2, T, NORMAL, 2},
         {"heavy", BONUS_BALL_TYPE_HEAVY, 2, 10, 2, 2, 0, HEAVY, 2},
@@ -381,7 +383,7 @@ TEST_F(play_field, catch_sounds_sparkles_and_applies_the_kind_to_the_pad_or_the_
         mark();
         place_bonus(kind, x, 1.2f, x, 0.9f, DOWN);
         bonus_list_collide(&bonuses, &pad, &balls);
-        bool caught = x != 7.4f, known = kind < BONUS_TYPE_COUNT;
+        bool caught = x != 7.4f && x != 12.6f, known = kind < BONUS_TYPE_COUNT;
         EXPECT_EQ(!caught, bonuses.states[0]);
         EXPECT_EQ(caught && known ? sounds{bonuses.sounds[kind % 7]} : sounds{}, started());
         EXPECT_EQ(caught ? 1 + (after > before) : 0, particles.group_count - effects)

@@ -47,6 +47,50 @@ TEST(coord_laws, rotation_takes_the_shorter_way_round_only_when_asked)
     EXPECT_TRUE(current.rx == -10 && current.ry == -5 && current.rz == 181) << current.rz;
 }
 
+// A point drawn in an item's place, or seen by a viewer, lands where a quarter
+// turn about each axis in turn puts it (x right, y up, z toward the viewer).
+TEST(coord, a_quarter_turn_about_each_axis_moves_a_point_where_it_should)
+{
+    ASSERT_TRUE(open_window(WINDOW_SIDE, WINDOW_SIDE)) << SDL_GetError();
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-2, 2, -2, 2, -10, 10);  // 64 pixels a unit, the origin in the middle
+    glMatrixMode(GL_MODELVIEW);
+    glPointSize(5);
+    // name, placement, a viewer's (else an item's), point, where it lands (x, y)
+    const std::tuple<const char*, s_coord, bool, s_coord, f32, f32> rows[] = {
+        {"item about x", {0.5f, 0, 0, 90, 0, 0}, false, {0, 0, 1, 0, 0, 0}, 0.5f, -1},
+        {"item about y", {0, 0.5f, 0, 0, 90, 0}, false, {0, 0, 1, 0, 0, 0}, 1, 0.5f},
+        {"item about z", {0, 0, 0, 0, 0, 90}, false, {1, 0, 0, 0, 0, 0}, 0, 1},
+        {"viewer about x", {0.5f, 0, 0, 90, 0, 0}, true, {0, 0, 1, 0, 0, 0}, -0.5f, 1},
+        {"viewer about y", {0, 0.5f, 0, 0, 90, 0}, true, {0, 0, 1, 0, 0, 0}, -1, -0.5f},
+        {"viewer about z", {0, 0, 0, 0, 0, 90}, true, {1, 0, 0, 0, 0, 0}, 0, -1},
+    };
+    for (const auto& [name, place, viewer, point, x, y] : rows) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glLoadIdentity();
+        viewer ? coord_view(&place) : coord_item(&place);
+        glColor3f(1, 1, 1);
+        glBegin(GL_POINTS);
+        glVertex3f(point.x, point.y, point.z);
+        glEnd();
+        coord_stop();
+        EXPECT_EQ((Rgb{255, 255, 255}), read_pixel(128 + (int)(64 * x), 128 + (int)(64 * y)))
+            << name;
+    }
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+}
+
 // One 20 ms frame from rest at 0 toward 10 on every part of both followers;
 // the first frame after camera_define jumps whatever the law.
 TEST(camera, first_frame_jumps_then_each_law_takes_its_default_step_leaving_the_matrix_stack)

@@ -62,9 +62,12 @@ TEST_F(font_text, text_draws_squares_at_the_spacing_on_whole_pixels_up_to_the_bu
     PrintString(0, 0, 4, 0.0625f, 0, "%s", (std::string(1024, 'A') + std::string(9, 'B')).c_str());
     EXPECT_EQ(code_at(66, 2), 'A');
     EXPECT_EQ(code_at(67, 2), -1) << "text beyond the buffer is cut";
-    // A corner beyond the int range puts the glyph off any screen: not drawn.
-    PrintString(40, 40, 3e9f, 16, 0, "w");
-    EXPECT_EQ(code_at(50, 48), -1);
+    // A corner beyond the int range, either end, puts the glyph off any screen: not drawn.
+    for (float size : {3e9f, -3e9f}) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        PrintString(40, 40, size, 16, 0, "w");
+        EXPECT_TRUE(code_at(50, 48) == -1 && code_at(20, 20) == -1) << size;
+    }
 }
 
 TEST_F(font_text, formatter_rules_seen_through_the_drawn_cells)

@@ -44,12 +44,12 @@ protected:
         glDisable(GL_DEPTH_TEST);
         origin = {0, 0, 0, 0, 0, 0};
     }
-    // One still square of a 250 ms effect born at 1000, drawn at tick now.
-    void draw_one_square(u32 color, u32 now = 1000)
+    // One still square of an effect (by default 250 ms long) born at 1000, drawn at tick now.
+    void draw_one_square(u32 color, u32 now = 1000, u32 type = PARTICLE_BLOCK_HIT)
     {
         glClear(GL_COLOR_BUFFER_BIT);
         system.group_count = 0;
-        create(color, PARTICLE_BLOCK_HIT);
+        create(color, type);
         system.groups[0].dot_count = 1;
         system.groups[0].dots[0] = {0, 0, 0, 0, 0, 0};
         gl_vertex.ticks = now;
@@ -105,6 +105,25 @@ TEST_F(particle_effects, colour_ramps_from_birth_to_end_of_life)
     glGetIntegerv(GL_DEPTH_WRITEMASK, &mask);
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_TRUE(mask == GL_TRUE && depth == 1);
+}
+
+// A taken bonus's squares grow from half-sides of 0.4 to 0.8 units over 1000 ms;
+// a pad's change of length shrinks them from 0.4 to 0.2 over 750 ms.
+TEST_F(particle_effects, squares_grow_or_shrink_over_the_effect_life)
+{
+    view();
+    glEnable(GL_BLEND);
+    // effect, tick drawn, distance from the centre in units, lit there
+    const std::tuple<u32, u32, f32, bool> rows[] = {{PARTICLE_BONUS_TAKE, 1100, 0.6f, false},
+                                                    {PARTICLE_BONUS_TAKE, 1900, 0.6f, true},
+                                                    {PARTICLE_PAD_LENGTH, 1075, 0.3f, true},
+                                                    {PARTICLE_PAD_LENGTH, 1675, 0.3f, false}};
+    for (auto [type, now, distance, lit] : rows) {
+        draw_one_square(7, now, type);
+        EXPECT_EQ(lit, read_pixel(128 + (int)(distance * 32), 128)[0] > 10)
+            << type << " at " << now;
+    }
+    glDisable(GL_BLEND);
 }
 
 // Turned edge-on by its origin's rotation a square would vanish; a checkered picture shows whole.

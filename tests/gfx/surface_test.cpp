@@ -165,6 +165,8 @@ TEST_F(surface_store, bad_files_are_refused_with_one_message_naming_the_file_and
         {"planes.bmp", with(26, 2, false), "planes 2"},
         {"offset.bmp", with(10, 20), "offset 20"},
         {"negative.bmp", with(18, (u32)-1), "size -1 x 4"},
+        {"no-width.bmp", with(18, 0), "size 0 x 4"},
+        {"no-height.bmp", with(22, 0), "size 4 x 0"},
         {"wide.bmp", with(18, 16385), "size 16385 x 4"},
         {"int-min.bmp", with(22, (u32)INT_MIN), "size 4 x -2147483648"},
         {"huge.bmp", with(18, 16384, true, 22, 16384), "cut short"},  // refused before allocating

@@ -41,6 +41,12 @@ TEST(map_render, each_face_and_block_shows_its_texture_where_it_is_at_the_clock_
         {two + bricks + "LIVES 2 END", -1, 0, 3, 2, {0, 0, 0}},
         {two + bricks + "LIVES 0 END", 1, 0, 3, 2, {0, 255, 0}},  // unbreakable: texture 0
         {one + " END " + bricks + "LIVES 5 END", 3, 0, 3, 2, {255, 255, 255}},  // no texture 3
+        {one + " SHADER COLOR 4 1 0 0 1 END " + bricks + "LIVES 5 END",
+         3,
+         0,
+         3,
+         2,
+         {255, 0, 255}},  // its green channel set to 0
         {"TEXTURE " + lost + " TEXTURE " + blue + " END " + bricks + "LIVES 2 END",
          0,
          0,

@@ -177,6 +177,8 @@ TEST(reader, reads_the_format_as_a_level_author_expects_and_names_the_line_of_ba
          "FACE ID early VERTEX -2 0 0 END FACE ID late VERTEX -1 3 1 VERTEX -1.5 4 1 END",
          "face early [(-2 0 0)][]; face late [(-1 3 1) (-1.5 4 1)][]; world []/0 []; "
          "group [1 0]/2 lives 0 [(0 0 0)] box [-2 -1 0 4 0 1]"},
+        // an integer may carry a sign
+        {"FACE ID a END WORLD NUMFACES +1 FACES a END", "face a [][]; world [0]/1 []"},
         // an unknown identifier resolves to the first face
         {"FACE ID a END FACE ID b END WORLD NUMFACES 2 FACES b ghost END",
          "face a [][]; face b [][]; world [1 0]/2 []"},
@@ -202,6 +204,10 @@ TEST(reader, reads_the_format_as_a_level_author_expects_and_names_the_line_of_ba
         {"BLOCKS\n", ":1: the file ends inside the BLOCKS block begun on line 1 (END is missing)"},
         {"FACE\nVERTEX 1 x 3 END", ":2: expected a number after VERTEX, found \"x\""},
         {"WORLD\n\nNUMFACES 1.5 END", ":3: expected an integer after NUMFACES, found \"1.5\""},
+        {"WORLD NUMFACES x1 END", ":1: expected an integer after NUMFACES, found \"x1\""},
+        {"WORLD NUMFACES - END", ":1: expected an integer after NUMFACES, found \"-\""},
+        {"WORLD NUMFACES 2147483648 END",
+         ":1: expected an integer after NUMFACES, found \"2147483648\""},
         {"WORLD LIMITS 1 2 3 nan END", ":1: expected a number after LIMITS, found \"nan\""},
         {"WORLD LIMITS 1 2 3 1e39 END", ":1: expected a number after LIMITS, found \"1e39\""},
         {"WORLD LIMITS 1 2 3 4e END", ":1: expected a number after LIMITS, found \"4e\""},

@@ -17,7 +17,7 @@ namespace {
 using namespace test_support;
 
 struct check_case {
-    const char* path;      // F stands for the folder, which holds small.txt, big.txt, fifo, sub/
+    const char* path;      // F stands for the folder: small.txt, exact.txt, big.txt, fifo, sub/
     int kinds;             // FILE_ bits accepted
     const char* expected;  // "ok N bytes", or the message after "PATH: "
 };
@@ -26,6 +26,7 @@ TEST(file_read, takes_a_regular_file_within_its_cap_and_names_anything_else)
 {
     const check_case cases[] = {
         {"F/small.txt", FILE_REGULAR, "ok 5"},
+        {"F/exact.txt", FILE_REGULAR, "ok 8"},
         {"F/big.txt", FILE_REGULAR, "is larger than 8 bytes"},
         {"F/fifo", FILE_REGULAR, "is not a regular file (a device, a FIFO or a socket)"},
         {"/dev/zero", FILE_REGULAR, "is not a regular file (a device, a FIFO or a socket)"},
@@ -37,6 +38,7 @@ TEST(file_read, takes_a_regular_file_within_its_cap_and_names_anything_else)
     };
     TempDir folder;
     folder.write("small.txt", std::string("hello"));
+    folder.write("exact.txt", std::string("12345678"));
     folder.write("big.txt", std::string("123456789"));
     ASSERT_EQ(mkfifo(folder.file("fifo").c_str(), 0600), 0);
     std::filesystem::create_directory(folder.file("sub"));
@@ -69,6 +71,8 @@ TEST(file_read, stops_at_the_cap_on_a_file_that_reports_no_size)
     // /proc files say they are empty; their bytes still count against the cap.
     EXPECT_EQ(file_read("/proc/self/maps", 16, &text, &error), 1);
     EXPECT_EQ(error, "/proc/self/maps: is larger than 16 bytes");
+    // Reaching the cap exactly is not the end of the file: the bytes after it count too.
+    EXPECT_EQ(file_read("/proc/self/maps", 4096, &text, &error), 1);
     EXPECT_EQ(file_read("/proc/self/maps", 1 << 24, &text, &error), 0);
     EXPECT_NE(text.find("r-"), std::string::npos);
 }
@@ -103,6 +107,11 @@ TEST(file_write, a_writer_killed_at_any_moment_leaves_the_old_file_or_the_new)
     const std::string versions[2] = {std::string(300000, 'a'), std::string(200000, 'b') + "\n"};
     std::string error;
     ASSERT_EQ(file_write(path.c_str(), versions[0], &error), 0) << error;
+    mode_t mask = umask(0);
+    umask(mask);
+    struct stat info;
+    EXPECT_TRUE(stat(path.c_str(), &info) == 0 && (info.st_mode & 0777) == (0644 & ~mask))
+        << "readable by all, writable by its owner";
     for (int round = 0; round < 20; round++) {
         pid_t writer = fork();
         ASSERT_GE(writer, 0);

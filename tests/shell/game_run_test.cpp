@@ -3,6 +3,7 @@
 // wild input, stalls), and a pack played from one level to the next.
 #include "shell/game.h"
 #include "shell/replay.h"
+#include "shell/swap.h"
 #include "shell/watch.h"
 #include "shell/vertex.h"
 
@@ -97,6 +98,15 @@ protected:
         for (s_block_group& group : game_->map.getMap()->groups)
             for (s_block& block : group.blocks)
                 block.alive = block.alive && group.lives == 0;
+    }
+    // The GL name the level's store holds for path, or 0.
+    u32 texture(const char* path) const
+    {
+        const s_surface* store = game_->map.getSurface();
+        for (u32 i = 0; i < store->entry_count; i++)
+            if (std::string(store->names + store->entries[i].name_offset) == path)
+                return store->entries[i].texture;
+        return 0u;
     }
     int balls_in_play() const
     {
@@ -266,6 +276,7 @@ TEST_F(game_run, titles_and_the_paused_picture_sit_where_a_player_reads_them)
     };
     const Row rows[] = {
         {nullptr, 640, false, 250, 330, {266, 274, 373, 301}},  // "level", from its file
+        {nullptr, 640, false, 0, 200, {231, 46, 408, 59}},  // the launch hint below the pad
         {"A Rather Long Name For A Level", 320, false, 120, 170, {16, 138, 300, 148}},
         {nullptr, 640, true, 180, 300, {201, 209, 438, 269}},
     };
@@ -288,6 +299,48 @@ TEST_F(game_run, titles_and_the_paused_picture_sit_where_a_player_reads_them)
     frame();
 }
 
+// A level read again in place: its blocks keep what play did to them only while
+// every group is the same, in faces, lives and each block's place on all three axes.
+TEST_F(game_run, a_level_read_again_keeps_its_blocks_only_while_every_group_is_the_same)
+{
+    ASSERT_EQ(0, start());
+    const std::string level = level_text("world.bmp");
+    auto edited = [&](const std::string& from, const std::string& to) {
+        std::string text = level;
+        return text.replace(text.find(from), from.size(), to);
+    };
+    // name, the level as saved again, the destroyed block stays destroyed
+    const std::tuple<const char*, std::string, bool> rows[] = {
+        {"unchanged", level, true},
+        {"first group, across", edited("ORIGIN -6 6 0", "ORIGIN -5 6 0"), false},
+        {"first group, in depth", edited("ORIGIN -6 6 0", "ORIGIN -6 6 1"), false},
+        {"last group, up", edited("ORIGIN 0 2 0", "ORIGIN 0 3 0"), false},
+        {"a block more", edited("ORIGIN 6 5 0", "ORIGIN 6 5 0 ORIGIN 6 4 0"), false},
+        {"lives", edited("LIVES 1", "LIVES 2"), false},
+    };
+    for (const auto& [name, text, kept] : rows) {
+        std::string error;
+        for (const std::string& saved : {level, text}) {
+            game_->map.getMap()->groups[0].blocks[1].alive = 0;
+            write_file("level.map", saved);
+            ASSERT_EQ(0, swap_level(game_.get(), "level.map", &error, SWAP_RELOAD)) << error;
+        }
+        EXPECT_EQ(!kept, game_->map.getMap()->groups[0].blocks[1].alive) << name;
+    }
+    // A picture edited on disk is read again with the level; the others stay as they are.
+    u32 world = texture("world.bmp");
+    write_file("block.bmp", solid_bmp(4, 4, 0, 0, 255));
+    const std::vector<std::string> stale = {"block.bmp"};
+    std::string error;
+    ASSERT_EQ(0, swap_level(game_.get(), "level.map", &error, SWAP_RELOAD, &stale)) << error;
+    u8 texel[4 * 4 * 3];
+    glBindTexture(GL_TEXTURE_2D, texture("block.bmp"));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texel);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_TRUE(texel[0] == 0 && texel[2] == 255) << "the edited picture shows";
+    EXPECT_EQ(world, texture("world.bmp")) << "the others are not loaded again";
+}
+
 // A two-level pack: a cleared level is celebrated, then replaced in place by the
 // next, whose limits every play object and view takes; the textures both levels
 // use are kept and the rest released; a level spoiled meanwhile is reported and
@@ -299,27 +352,30 @@ TEST_F(game_run, cleared_level_gives_way_to_the_next_in_place_three_seconds_late
     write_file("pack.txt", "level.map First\ntwo.map Second\n");
     ASSERT_EQ(0, start("."));
     EXPECT_STREQ(game_->hud.title, "First");
-    auto texture = [this](const char* path) {  // the GL name the level's store holds, or 0
-        const s_surface* store = game_->map.getSurface();
-        for (u32 i = 0; i < store->entry_count; i++)
-            if (std::string(store->names + store->entries[i].name_offset) == path)
-                return store->entries[i].texture;
-        return 0u;
-    };
     u32 world = texture("world.bmp"), block = texture("block.bmp");
     click();
     clear_level();
     // The celebration's bursts go off in front of the blocks, within the upper field.
     int bursts = 0;
+    f32 left = 9, right = -9, bottom = 9, top = -9, farthest = 0;
     for (int i = 0; i < 29; i++) {
         ASSERT_NO_FATAL_FAILURE(frame(100));
         for (u32 g = 0; g < game_->particles.group_count; g++) {
-            const s_coord& at = game_->particles.groups[g].origin;
-            bursts += at.z == 1;
-            EXPECT_TRUE(at.z != 1 || (fabsf(at.x) <= 7 && at.y >= -2.41f && at.y <= 6.4f)) << at.x;
+            const s_particle_group& group = game_->particles.groups[g];
+            const s_coord& at = group.origin;
+            if (at.z != 1)
+                continue;
+            bursts++;
+            EXPECT_TRUE(fabsf(at.x) <= 7 && at.y >= -2.41f && at.y <= 6.4f) << at.x;
+            left = std::min(left, at.x), right = std::max(right, at.x);
+            bottom = std::min(bottom, at.y), top = std::max(top, at.y);
+            for (u32 d = 0; d < group.dot_count; d++)
+                farthest = std::max(farthest, std::hypot(group.dots[d].x, group.dots[d].y));
         }
     }
     EXPECT_GT(bursts, 0);
+    EXPECT_TRUE(right - left > 7 && top - bottom > 4) << "bursts all over the upper field";
+    EXPECT_GT(farthest, 0.5f) << "their sparks fly apart";
     ball_list_insert(&game_->balls, 0, 0);
     bonus_list_insert(&game_->bonuses, 0, 0);
     for (int switched : {0, 1}) {  // 2.9 s after the clearing, then 3 s

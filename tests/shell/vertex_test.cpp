@@ -2,6 +2,8 @@
 // table, pausing, the projections and the modes of the window.
 #include "shell/vertex.h"
 
+#include <unistd.h>
+
 #include <SDL/SDL.h>
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -46,6 +48,17 @@ void push_focus(bool gain)
     SDL_PushEvent(&event);
 }
 
+// The real clock under the window's: across whole seconds it moves by what passed.
+TEST(clock, moves_by_the_time_that_passed_across_a_second)
+{
+    u64 start = clock_ns();
+    f64 start_ms = clock_ms();
+    usleep(1100000);
+    u64 passed = clock_ns() - start;
+    EXPECT_TRUE(passed >= 1100000000u && passed < 2000000000u) << passed;
+    EXPECT_NEAR(clock_ms() - start_ms, passed / 1e6, 100);
+}
+
 // Frame by frame: the clocks from the first frame on and across the wrap of the
 // tick counter; a pause stops the game clock where the last played frame left
 // it, the frame that pauses plays no time, and play resumes without a jump.
@@ -76,6 +89,9 @@ TEST_F(window, game_clock_stands_still_while_paused_and_resumes_without_a_jump)
         {20, "", 0, 80, 20, 50, 0, 1, 0},     // plays on
         {20, "lg", 0, 100, 20, 50, 0, 1, 0},  // lost and regained in one frame: no pause
         {40, "c", 0, 140, 40, 25, 1, 1, 0},   // a click while playing is a click
+        {20, "l", 1, 140, 0, 0, 0, 1, 0},     // lost again
+        {20, "p", 0, 140, 0, 0, 0, 1, 0},     // P resumes with the focus still away
+        {20, "", 0, 160, 20, 50, 0, 1, 0},    // and only a new loss pauses again
     };
     for (const Row& row : rows) {
         fake_now += row.wall_ms;
