@@ -62,17 +62,15 @@ TEST(map_tool, check_reports_findings_by_line_failing_on_errors_and_print_writes
     EXPECT_EQ(run_tool("print " + doubtful, status),
               "WORLD\n  NUMFACES 0\n  LIMITS 1 2 3 4\nEND\n");
     EXPECT_EQ(status, 0);
-    // Every number in its place: each axis of a group's sizes, each corner of a face.
+    // Every number in its place: each corner of a face, each axis of an origin.
     std::string level =
         dir.write("level.map", "FACE ID f VERTEX -1 -2 -3 VERTEX 4 5 6 TEXCOORD 0.5 1 END\n"
                                "WORLD NUMFACES 1 FACES f LIMITS -10 10 -8 8 END\n"
                                "BLOCKS NUMFACES 1 FACES f ORIGIN 1 2 3 END\n");
     EXPECT_EQ(run_tool("print " + level, status),
-              "WORLD: \n\tNUMFACES 1\n\tFACES 0 \n\tLIMITS -10 10 -8 8 \nEND\n"
-              "BLOCK GROUP: \n\tFACES 0 \n\tBLOCKS \n\t\tBLOCK 1 2 3\n\tEND\n"
-              "\tSIZES MIN -1 -2 -3\n\tSIZES MAX 4 5 6\n"
-              "FACE\n\tID f\n\tVERTICE -1 -2 -3\n\tVERTICE 4 5 6\n\tCURVERTICE -1 -2 -3\n"
-              "\tCURVERTICE 4 5 6\n\tTEXCOORD 0.5 1\n\tCURTEXCOORD 0.5 1\nEND\n");
+              "WORLD\n  NUMFACES 1\n  FACES f\n  LIMITS -10 10 -8 8\nEND\nFACE\n  ID f\n"
+              "  VERTEX -1 -2 -3\n  VERTEX 4 5 6\n  TEXCOORD 0.5 1\nEND\nBLOCKS\n  NUMFACES 1\n"
+              "  FACES f\n  LIVES 0\n  ORIGIN 1 2 3\nEND\n");
     EXPECT_EQ(run_tool("print " + dir.path + "/missing.map", status),
               "Could not open file " + dir.path + "/missing.map\n");
     EXPECT_EQ(status, 1);
