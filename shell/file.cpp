@@ -98,6 +98,24 @@ int file_read(const char* path, u64 max_bytes, std::string* text, std::string* e
     return 0;
 }
 
+int file_lines(const std::string& text,
+               const std::function<int(int number, const std::string& line)>& take)
+{
+    int number = 1;
+    for (size_t at = 0; at < text.size(); number++) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (int answer = take(number, line))
+            return answer;
+        at = end + 1;
+    }
+    return 0;
+}
+
 int file_save_open(s_file_save* save, const char* path, const char* suffix, std::string* error)
 {
     save->path = path;

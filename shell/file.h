@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "shell/types.h"
@@ -22,6 +23,12 @@ int file_check(const char* path, int kinds, u64 max_bytes, std::string* error, i
 // Reads the regular file at path, at most max_bytes, whole into text. 0; or 1
 // and error "PATH: problem" (text is then left empty).
 int file_read(const char* path, u64 max_bytes, std::string* text, std::string* error);
+
+// Hands each line of text to take with its number, from 1, without its line end
+// (nor the carriage return of files written on Windows); stops at the first
+// non-zero answer of take and returns it, else 0.
+int file_lines(const std::string& text,
+               const std::function<int(int number, const std::string& line)>& take);
 
 // A file being written into a temporary file beside its target.
 struct s_file_save {

@@ -109,19 +109,10 @@ static int pack_file(std::vector<s_pack_level>* levels, const std::string& folde
     std::string text;
     if (file_read(file.c_str(), PACK_FILE_MAX, &text, error))
         return 1;
-    int number = 1;
-    for (size_t at = 0; at < text.size(); number++) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(at, end - at);
-        // Files written on Windows end their lines with a carriage return.
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (pack_line(levels, folder, file, number, line, error))
-            return 1;
-        at = end + 1;
-    }
+    if (file_lines(text, [&](int number, const std::string& line) {
+            return pack_line(levels, folder, file, number, line, error);
+        }))
+        return 1;
     if (levels->empty())
         return pack_fail(error, file, 0, "lists no level (one a line: map file, then its name)");
     return 0;

@@ -41,21 +41,15 @@ int keep_lines(const std::string& text, const std::string& name,
                const std::function<std::string(const std::string& line)>& take,
                std::string* problem)
 {
-    int bad = 0, number = 1;
-    for (size_t at = 0; at < text.size(); number++) {
-        size_t end = text.find('\n', at);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(at, end - at);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    int bad = 0;
+    file_lines(text, [&](int number, const std::string& line) {
         std::string wrong = take(line);
         if (!wrong.empty() && !bad) {
             *problem = name + ":" + std::to_string(number) + ": " + wrong;
             bad = 1;
         }
-        at = end + 1;
-    }
+        return 0;
+    });
     return bad;
 }
 

@@ -15,13 +15,7 @@ caption() { xdotool getwindowname "$win"; }
 start() {
   "$game" --edit "$1" >"$work/out" 2>&1 &
   pid=$!
-  win=""
-  for _ in $(seq 100); do
-    win=$(xdotool search --onlyvisible --name '^Tumbrelix editor' 2>/dev/null | head -n 1)
-    [ -n "$win" ] && break
-    sleep 0.1
-  done
-  [ -n "$win" ] && sleep 1
+  win=$(wait_window 10 '^Tumbrelix editor') && sleep 1
 }
 
 start "$map" || { fail "no editor window; $(cat "$work/out")"; finish; }

@@ -18,11 +18,12 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display")
 
-# Waits until a window named Tumbrelix is mapped; prints its id.
+# Waits up to $1 seconds until a window named Tumbrelix (or matching the
+# pattern $2) is mapped; prints its id.
 wait_window() {
   local id
   for _ in $(seq $((${1:-10} * 10))); do
-    id=$(xdotool search --onlyvisible --name '^Tumbrelix$' 2>/dev/null | head -n 1)
+    id=$(xdotool search --onlyvisible --name "${2:-^Tumbrelix\$}" 2>/dev/null | head -n 1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
   done

@@ -109,13 +109,7 @@ unset ALSOFT_CONF
 # on it; a held Escape leaves it for the title again.
 start .
 keys Down Down Return Return
-editor=""
-for _ in $(seq 50); do
-  editor=$(xdotool search --onlyvisible --name "^Tumbrelix editor: .*one.map" 2>/dev/null | head -n 1)
-  [ -n "$editor" ] && break
-  sleep 0.2
-done
-[ -n "$editor" ] && pass "Edit a level opens the editor on the level" || fail "no editor; $(cat "$work/out")"
+wait_window 10 "^Tumbrelix editor: .*one.map" >/dev/null && pass "Edit a level opens the editor on the level" || fail "no editor; $(cat "$work/out")"
 for _ in $(seq 20); do
   xdotool keydown Escape; sleep 0.25; xdotool keyup Escape; sleep 0.25
   xdotool search --onlyvisible --name '^Tumbrelix editor' >/dev/null 2>&1 || break
