@@ -113,18 +113,13 @@ std::string history_path()
 
 void history_load(s_history* history, const std::string& path)
 {
-    std::string text, problem;
     history->cleared.clear();
     history->last.clear();
     history->bad = 0;
-    int read = keep_read(path, HISTORY_FILE_MAX, &text, &problem);
-    if (read == KEEP_MISSING)
-        return;
-    if (read == KEEP_BAD)
-        history->bad = 1;
-    else if (history_parse(history, path, text, &problem) == 0)
-        return;
-    fprintf(stderr, "%s\n", problem.c_str());
+    keep_load(path, HISTORY_FILE_MAX, &history->bad,
+              [&](const std::string& text, std::string* problem) {
+                  return history_parse(history, path, text, problem);
+              });
 }
 
 int history_save(s_history* history, const std::string& path)

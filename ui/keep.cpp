@@ -85,3 +85,17 @@ int keep_save(const std::string& path, const std::string& text, u8* bad)
     fprintf(stderr, "%s\n", error.c_str());
     return 1;
 }
+
+void keep_load(const std::string& path, u64 max_bytes, u8* bad,
+               const std::function<int(const std::string& text, std::string* problem)>& parse)
+{
+    std::string text, problem;
+    int read = keep_read(path, max_bytes, &text, &problem);
+    if (read == KEEP_MISSING)
+        return;
+    if (read == KEEP_BAD)
+        *bad = 1;
+    else if (parse(text, &problem) == 0)
+        return;
+    fprintf(stderr, "%s\n", problem.c_str());
+}

@@ -20,6 +20,11 @@ enum e_keep_read {
 std::string keep_path(const char* variable, const char* fallback, const char* name);
 // Reads the file at path, at most max_bytes, into text (e_keep_read).
 int keep_read(const std::string& path, u64 max_bytes, std::string* text, std::string* error);
+// Reads the file at path (keep_read) and hands its text to parse (0 when sound,
+// else 1 and problem): a missing file changes nothing, an unreadable one sets
+// *bad, and either problem goes to standard error in one line.
+void keep_load(const std::string& path, u64 max_bytes, u8* bad,
+               const std::function<int(const std::string& text, std::string* problem)>& parse);
 // Hands each line of text to take (without its line end, nor a carriage return
 // before it); the first problem take finds ("" for none) goes into problem as
 // "NAME:LINE: problem", the later lines still read. 0, or 1 when a line had one.

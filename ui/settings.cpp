@@ -193,15 +193,10 @@ std::string settings_path()
 void settings_load(s_settings* settings, const std::string& path)
 {
     settings_default(settings);
-    std::string text, problem;
-    int read = keep_read(path, SETTINGS_FILE_MAX, &text, &problem);
-    if (read == KEEP_MISSING)
-        return;
-    if (read == KEEP_BAD)
-        settings->bad = 1;
-    else if (settings_parse(settings, path, text, &problem) == 0)
-        return;
-    fprintf(stderr, "%s\n", problem.c_str());
+    keep_load(path, SETTINGS_FILE_MAX, &settings->bad,
+              [&](const std::string& text, std::string* problem) {
+                  return settings_parse(settings, path, text, problem);
+              });
 }
 
 int settings_save(s_settings* settings, const std::string& path)
