@@ -73,7 +73,9 @@ struct s_vertex {
     u8 pausable;     // 1 when P and a lost focus pause the game (VTX_SetPausable)
     u8 fullscreen;   // 1 while the window covers the desktop
     u32 wall_ticks;  // frame clock in ms at the start of the current frame, paused or not
-    f32 swap_ms;     // wall time the last buffer swap and clear took, ms
+    f32 swap_ms;     // wall time the last buffer swap and clear took, ms (with the finish
+                     // before the wait under a frame limit)
+    f64 shown_ms;    // clock_ms() when the last picture was handed to the display
     i32 pointer_x;   // where the pointer last was, window pixels from the top left
     i32 pointer_y;
     u8 menus;  // 1 when menus answer while paused: keys count, a click does not resume

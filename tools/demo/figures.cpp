@@ -143,9 +143,9 @@ void demo_print_timings(const s_demo_figures* figures)
     demo_print_band(figures, order, "slowest_1pct", count - slow, count);
     double mean = 0, square = 0;
     for (long i = 0; i < count; i++)
-        mean += figures->splits[i].total / (double)count;
+        mean += figures->splits[i].shown / (double)count;
     for (long i = 0; i < count; i++)
-        square += pow(figures->splits[i].total - mean, 2) / (double)count;
+        square += pow(figures->splits[i].shown - mean, 2) / (double)count;
     // The CPU of the renderer's threads counts too: a frame costs what the process spends.
     printf("; cpu_per_frame=%.3f cpu_percent=%.1f frame_mean=%.3f frame_sd=%.3f\n",
            figures->cpu_seconds * 1e3 / (double)std::max(figures->frames, 1L),

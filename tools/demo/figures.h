@@ -20,7 +20,8 @@ enum e_demo_part {
     DEMO_PART_COUNT,
 };
 struct s_demo_split {
-    f32 total;
+    f32 total;  // from the end of the frame before to the end of this one, ms
+    f32 shown;  // from the picture shown before to this frame's, ms
     f32 parts[DEMO_PART_COUNT];
 };
 
