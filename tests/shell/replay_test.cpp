@@ -118,4 +118,29 @@ TEST(ReplayRead, a_damaged_or_foreign_file_is_refused_naming_its_line)
     }
 }
 
+// The map's path goes into one line of the text: what that line cannot hold
+// is refused before any file is made; the rest goes on to the file checks.
+TEST(ReplayRecord, a_map_path_no_line_can_hold_is_refused_first)
+{
+    const size_t longest = REPLAY_LINE_MAX - 4;
+    const struct {
+        std::string map;
+        bool refused;
+    } cases[] = {{"", true},
+                 {"a\tb.map", true},
+                 {"a\x7f.map", true},
+                 {"a\x1f.map", true},
+                 {"caf\xc3\xa9.map", false},
+                 {" ~", false},
+                 {std::string(longest, 'm'), false},
+                 {std::string(longest + 1, 'm'), true}};
+    for (const auto& row : cases) {
+        s_replay replay;
+        std::string error;
+        EXPECT_EQ(replay_record_open(&replay, "/nonexistent/r", row.map.c_str(), &error), 1);
+        EXPECT_EQ(error.find("/nonexistent/r: cannot record a map path") == 0, row.refused)
+            << row.map.size() << " " << error;
+    }
+}
+
 }  // namespace
