@@ -8,6 +8,7 @@
 
 #include "audio/chord.h"
 #include "audio/sound.h"
+#include "audio/sound_records.h"
 #include "game/ball_list.h"
 #include "game/bonus_list.h"
 #include "game/pad.h"
@@ -61,13 +62,20 @@ protected:
         channels.assign(gl_chord.slots, gl_chord.slots + gl_chord.count);
         effects = particles.group_count;
     }
-    // The sounds started since the mark, by handle.
+    // The sounds started since the mark and heard, by handle: a sound started
+    // paused is not heard.
     sounds started() const
     {
         sounds handles;
-        for (u32 h = 0; h < gl_chord.count; h++)
-            if (gl_chord.slots[h].channel != 0 && gl_chord.slots[h].channel != channels[h].channel)
+        for (u32 h = 0; h < gl_chord.count; h++) {
+            u32 channel = gl_chord.slots[h].channel;
+            ALint state = 0;
+            if (channel != 0 && channel != channels[h].channel)
+                alGetSourcei(gl_chord.system->voices[(channel & 0xFF) - 1].source,
+                             AL_SOURCE_STATE, &state);
+            if (state == AL_PLAYING)
                 handles.push_back(h);
+        }
         return handles;
     }
     // Puts a ball into slot i, committed at (x0, y0) and proposed at (x1, y1).
@@ -394,6 +402,7 @@ TEST_F(play_field, catch_sounds_sparkles_and_applies_the_kind_to_the_pad_or_the_
         EXPECT_EQ(texture, balls.balls[5].texture);
         EXPECT_EQ(weights[texture - HEAVY], balls.balls[5].weight);
         EXPECT_EQ(after, std::count(balls.states, balls.states + N, 1));
+        EXPECT_FALSE(balls.empty) << "balls are in play, a full list too";
         EXPECT_TRUE(after != 3 || (balls.balls[1].coord.x == 3 && balls.balls[1].state == 0))
             << "a split ball appears at the lowest-numbered ball, fresh and normal";
     }
