@@ -101,24 +101,31 @@ TEST_F(chord, pause_silences_and_resume_goes_on_where_it_was_even_from_a_paused_
 TEST_F(chord, an_endless_loop_keeps_sounding_a_count_adds_that_many_plays_and_mode_zero_ends)
 {
     // Whole cycles of 440 Hz in 0.1 s and 0.3 s make seamless loops; silent_from 0: never silent.
+    // The count is set on the update of the set_at-th 1024 frames, a stream's queue well ahead.
     const struct {
         const char* name;
         u32 mode;
         int loop;
         double seconds, from, to, silent_from;
+        int set_at;
     } cases[] = {
-        {"loop -1.wav", CHD_MODE_LOOP, -1, 0.1, 1.3, 1.5, 0},
-        {"loop 2.wav", CHD_MODE_LOOP, 2, 0.1, 0.21, 0.29, 0.32},
-        {"loop -1.ogg", CHD_MODE_LOOP, -1, 0.1, 1.3, 1.5, 0},  // a stream shorter than a buffer
-        {"mode 0.wav", 0, 0, 0.1, 0.02, 0.09, 0.12},
-        {"mode 0.ogg", 0, 0, 16384 / 44100.0, 0.05, 0.25, 0.4},  // ends on a buffer's end
+        {"loop -1.wav", CHD_MODE_LOOP, -1, 0.1, 1.3, 1.5, 0, 0},
+        {"loop 2.wav", CHD_MODE_LOOP, 2, 0.1, 0.21, 0.29, 0.32, 0},
+        {"loop 0.wav", CHD_MODE_LOOP, 0, 0.1, 0.02, 0.09, 0.12, 0},
+        {"loop 0.ogg", CHD_MODE_LOOP, 0, 0.1, 0.02, 0.09, 0.12, 0},
+        {"later 1.ogg", CHD_MODE_LOOP, 1, 0.1, 0.32, 0.38, 0.42, 11},  // heard: the third pass
+        {"loop -1.ogg", CHD_MODE_LOOP, -1, 0.1, 1.3, 1.5, 0, 0},  // a stream shorter than a buffer
+        {"mode 0.wav", 0, 0, 0.1, 0.02, 0.09, 0.12, 0},
+        {"mode 0.ogg", 0, 0, 16384 / 44100.0, 0.05, 0.25, 0.4, 0},  // ends on a buffer's end
     };
     for (const auto& c : cases) {
         u32 h = tone(c.name, {{c.seconds, 440}}, c.mode);
         CHD_PlayStart(h, false);
-        if (c.mode == CHD_MODE_LOOP)
-            CHD_SetLoop(h, c.loop);
-        s_mix out = play(1.5);
+        int chunk = 0;
+        s_mix out = play(1.5, true, [&] {
+            if (c.mode == CHD_MODE_LOOP && chunk++ == c.set_at)
+                CHD_SetLoop(h, c.loop);
+        });
         EXPECT_GT(out.rms(0, c.from, c.to), 1000) << c.name;
         EXPECT_NEAR(out.hz(0, c.from, c.to), 440, 8) << c.name;
         EXPECT_EQ(CHD_IsPlaying(h), !c.silent_from) << c.name;
