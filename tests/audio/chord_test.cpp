@@ -1,5 +1,7 @@
 // Sound channels heard through the loopback mixer: pitch, pan, pause, loops, voices and handles,
 // and the files refused.
+#include <thread>
+
 #include "tests/audio/audio_fixture.h"
 
 using namespace audio_test;
@@ -50,15 +52,21 @@ TEST_F(chord, pan_moves_a_mono_or_stereo_sound_between_the_sides)
 }
 
 // The music's gain (streams) and the effects' (samples) each scale their own
-// sounds alone: at once for a sound playing, from the start for the next.
+// sounds alone: at once for a sound playing, from the start for the next. A
+// channel's volume (held to 0 to 1) scales on top; a mute silences it and,
+// lifted, gives that level back.
 TEST_F(chord, music_and_effects_gains_scale_only_their_own_sounds)
 {
     const struct {
         const char* name;
-        float music, effects, level;  // the level against the sound at full gains
+        float music, effects, volume;
+        bool mute;
+        float level;  // the level against the sound at full gains
     } cases[] = {
-        {"a.ogg", 0.5f, 1, 0.5f},   {"b.ogg", 1, 0, 1}, {"c.ogg", 0, 1, 0},
-        {"d.wav", 1, 0.25f, 0.25f}, {"e.wav", 0, 1, 1},
+        {"a.ogg", 0.5f, 1, 1, false, 0.5f}, {"b.ogg", 1, 0, 1, false, 1},
+        {"c.ogg", 0, 1, 1, false, 0},       {"d.wav", 1, 0.25f, 1, false, 0.25f},
+        {"e.wav", 0, 1, 1, false, 1},       {"f.wav", 1, 0.5f, 2, false, 0.5f},
+        {"g.ogg", 1, 1, 0.5f, true, 0.5f},  {"h.wav", 1, 1, -1, false, 0},
     };
     for (const auto& c : cases) {
         u32 h = tone(c.name, {{2.0, 440}});
@@ -72,6 +80,10 @@ TEST_F(chord, music_and_effects_gains_scale_only_their_own_sounds)
             CHD_PlayStop(h);
             CHD_PlayStart(h, false);
         }
+        CHD_SetVolume(h, c.volume);
+        CHD_SetMode(h, c.mute);
+        EXPECT_NEAR(play(0.2).rms(0, 0.05) / full, c.mute ? 0 : c.level, 0.05) << c.name;
+        CHD_SetMode(h, false);
         EXPECT_NEAR(play(0.2).rms(0, 0.05) / full, c.level, 0.05) << c.name;
         CHD_PlayStop(h);
     }
@@ -144,16 +156,24 @@ TEST_F(chord, a_refused_file_is_named_and_takes_a_handle_and_empty_handles_do_no
     EXPECT_GT(play(0.15).rms(2, 0, 0.05), 1000);
     ASSERT_TRUE(write_tone(dir.file("three.wav"), WAV, 44100, 3, {{0.1, 440}}) &&
                 write_file(dir.file("text.wav"), "this is not a sound") &&
-                write_file(dir.file("empty.wav"), ""));
-    for (std::string name : {"three.wav", "text.wav", "empty.wav", "missing.wav"})
+                write_file(dir.file("empty.wav"), "") &&
+                write_file(dir.file("text.mod"), "this is not a sound") &&
+                write_file(dir.file("empty.xm"), ""));
+    for (std::string name :
+         {"three.wav", "text.wav", "empty.wav", "missing.wav", "text.mod", "empty.xm"})
         for (auto load : {CHD_LoadSound, CHD_LoadStream}) {
             EXPECT_EQ(1, load(dir.file(name).c_str(), 0, &h)) << name;
             std::string error = sound_system_error(gl_chord.system);
             EXPECT_NE(error.find(dir.file(name)), std::string::npos) << error;
             EXPECT_TRUE(name != "three.wav" || error.find("3 channels") != std::string::npos);
         }
+    // A name of 4095 bytes is tried (and missing); one more is refused unread.
+    for (size_t length : {4095, 4096}) {
+        EXPECT_EQ(1, CHD_LoadStream(std::string(length, 'x').c_str(), 0, &h));
+        EXPECT_EQ(length > 4095, !!strstr(sound_system_error(gl_chord.system), "over 4095 bytes"));
+    }
     u32 last = tone("last.wav", {{0.1, 440}});
-    EXPECT_EQ((std::vector<u32>{first, h, last}), (std::vector<u32>{0, 8, 9}));
+    EXPECT_EQ((std::vector<u32>{first, h, last}), (std::vector<u32>{0, 14, 15}));
     // An empty slot, a slot never started and a handle never given out.
     for (u32 e : {h, last, 12345u}) {
         CHD_SetPaused(e, false);
@@ -183,6 +203,19 @@ TEST_F(chord, a_refused_file_is_named_and_takes_a_handle_and_empty_handles_do_no
     CHD_Loop();
     CHD_Stop();
     EXPECT_EQ(nullptr, gl_chord.slots);
+}
+
+// Without a sound card the mix follows the clock, a stall catching up a quarter second at most.
+TEST_F(chord, a_loopback_without_a_card_mixes_by_the_clock_and_skips_a_stall)
+{
+    ASSERT_EQ(0, CHD_Init(100, 0));  // the fixture's drivers open no device
+    u32 h = tone("clock.wav", {{0.6, 440}});
+    CHD_PlayStart(h, false);
+    for (bool playing : {true, true, false}) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        CHD_Loop();
+        EXPECT_EQ(playing, CHD_IsPlaying(h));
+    }
 }
 
 TEST_F(chord, ended_voices_are_reclaimed_so_a_hundred_channels_serve_many_more_starts)
