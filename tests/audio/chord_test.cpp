@@ -185,6 +185,11 @@ TEST_F(chord, a_refused_file_is_named_and_takes_a_handle_and_empty_handles_do_no
     CHD_PlayStart(12345, false);
     EXPECT_FALSE(CHD_IsPlaying(h));
     EXPECT_LT(play(0.1).rms(2), 1);
+    // A sample of the cap's size exactly loads; a frame more must be streamed.
+    for (int more : {0, 1}) {
+        ASSERT_TRUE(write_tone(dir.file("cap.wav"), WAV, 8192, 2, {{1024 + more / 8192.0, 0}}));
+        EXPECT_EQ(more, CHD_LoadSound(dir.file("cap.wav").c_str(), 0, &h));
+    }
     // A table made after a stop knows no channel of the old one.
     CHD_PlayStart(last, false);  // on the first voice
     CHD_Stop();
