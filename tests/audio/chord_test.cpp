@@ -38,7 +38,8 @@ TEST_F(chord, pan_moves_a_mono_or_stereo_sound_between_the_sides)
     const struct {
         int channels;
         float pan, right;  // the right side's share of the two sides' RMS
-    } cases[] = {{1, -1, 0}, {1, 1, 1}, {2, -1, 0}, {2, 1, 1}, {2, -0.5f, 0.27f}};
+    } cases[] = {{1, -1, 0},        {1, 1, 1}, {2, -1, 0}, {2, 1, 1},
+                 {2, -0.5f, 0.27f}, {1, 3, 1}, {1, -3, 0}};
     for (const auto& c : cases) {
         u32 h = tone(std::to_string(c.pan) + "_" + std::to_string(c.channels) + ".wav",
                      {{1.0, 440}}, 0, 44100, c.channels);
