@@ -126,6 +126,7 @@ TEST_F(chord, an_endless_loop_keeps_sounding_a_count_adds_that_many_plays_and_mo
         {"loop 2.wav", CHD_MODE_LOOP, 2, 0.1, 0.21, 0.29, 0.32, 0},
         {"loop 0.wav", CHD_MODE_LOOP, 0, 0.1, 0.02, 0.09, 0.12, 0},
         {"loop 0.ogg", CHD_MODE_LOOP, 0, 0.1, 0.02, 0.09, 0.12, 0},
+        {"loop 2.ogg", CHD_MODE_LOOP, 2, 0.3, 0.65, 0.85, 0.92, 0},    // two rewinds queued
         {"later 1.ogg", CHD_MODE_LOOP, 1, 0.1, 0.32, 0.38, 0.42, 11},  // heard: the third pass
         {"loop -1.ogg", CHD_MODE_LOOP, -1, 0.1, 1.3, 1.5, 0, 0},  // a stream shorter than a buffer
         {"mode 0.wav", 0, 0, 0.1, 0.02, 0.09, 0.12, 0},
