@@ -38,8 +38,8 @@ TEST_F(chord, pan_moves_a_mono_or_stereo_sound_between_the_sides)
     const struct {
         int channels;
         float pan, right;  // the right side's share of the two sides' RMS
-    } cases[] = {{1, -1, 0},        {1, 1, 1}, {2, -1, 0}, {2, 1, 1},
-                 {2, -0.5f, 0.27f}, {1, 3, 1}, {1, -3, 0}};
+    } cases[] = {{1, -1, 0},        {1, 1, 1},        {2, -1, 0}, {2, 1, 1},
+                 {2, -0.5f, 0.27f}, {2, 0.5f, 0.73f}, {1, 3, 1},  {1, -3, 0}};
     for (const auto& c : cases) {
         u32 h = tone(std::to_string(c.pan) + "_" + std::to_string(c.channels) + ".wav",
                      {{1.0, 440}}, 0, 44100, c.channels);
@@ -64,10 +64,11 @@ TEST_F(chord, music_and_effects_gains_scale_only_their_own_sounds)
         bool mute;
         float level;  // the level against the sound at full gains
     } cases[] = {
-        {"a.ogg", 0.5f, 1, 1, false, 0.5f}, {"b.ogg", 1, 0, 1, false, 1},
-        {"c.ogg", 0, 1, 1, false, 0},       {"d.wav", 1, 0.25f, 1, false, 0.25f},
-        {"e.wav", 0, 1, 1, false, 1},       {"f.wav", 1, 0.5f, 2, false, 0.5f},
-        {"g.ogg", 1, 1, 0.5f, true, 0.5f},  {"h.wav", 1, 1, -1, false, 0},
+        {"a.ogg", 0.5f, 1, 1, false, 0.5f},   {"b.ogg", 1, 0, 1, false, 1},
+        {"c.ogg", 0, 1, 1, false, 0},         {"d.wav", 1, 0.25f, 1, false, 0.25f},
+        {"e.wav", 0, 1, 1, false, 1},         {"f.wav", 1, 0.5f, 2, false, 0.5f},
+        {"g.ogg", 1, 1, 0.5f, true, 0.5f},    {"h.wav", 1, 1, -1, false, 0},
+        {"i.wav", 1, NAN, 0.5f, false, 0.5f},  // no gain is no change
     };
     for (const auto& c : cases) {
         u32 h = tone(c.name, {{2.0, 440}});
