@@ -269,6 +269,26 @@ int decode_rewind(s_decoder* decoder)
     return 1;
 }
 
+int decode_seek(s_decoder* decoder, u64 frame)
+{
+    if (decoder->file)
+        return sf_seek((SNDFILE*)decoder->file, (sf_count_t)frame, SEEK_SET) == (sf_count_t)frame
+                   ? 0
+                   : 1;
+    if (decode_rewind(decoder))
+        return 1;
+    // A module has no frame index: it is played again up to the frame.
+    i16 skip[DECODE_CHUNK_FRAMES * DECODE_MAX_CHANNELS];
+    while (frame) {
+        u32 n = decode_read(decoder, skip,
+                            frame < DECODE_CHUNK_FRAMES ? (u32)frame : (u32)DECODE_CHUNK_FRAMES);
+        if (!n)
+            return 1;
+        frame -= n;
+    }
+    return 0;
+}
+
 void decode_close(s_decoder* decoder)
 {
     if (decoder->file)

@@ -44,5 +44,7 @@ int decode_open_memory(s_decoder* decoder, const void* data, size_t size, bool t
 u32 decode_read(s_decoder* decoder, i16* out, u32 frames);
 // Goes back to the first frame; 0 or 1.
 int decode_rewind(s_decoder* decoder);
+// Goes to the given frame; 0, or 1 if the source cannot get there.
+int decode_seek(s_decoder* decoder, u64 frame);
 // Closes the source and frees its memory; harmless on a closed decoder.
 void decode_close(s_decoder* decoder);

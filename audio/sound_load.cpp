@@ -178,16 +178,17 @@ int sound_create_sample(s_sound_system* system, const char* path, u32 mode, s_so
     size_t limit = SOUND_MAX_SAMPLE_BYTES / sizeof(i16);
     size_t step = (size_t)SOUND_READ_CHUNK * sound->channels;
     for (;;) {
-        if (pcm.size() + step > limit) {
+        size_t used = pcm.size();
+        pcm.resize(used + step);
+        u32 got = decode_read(&sound->decoder, pcm.data() + used, SOUND_READ_CHUNK);
+        pcm.resize(used + (size_t)got * sound->channels);
+        // Judged on what was read: a sample of the cap exactly still loads.
+        if (pcm.size() > limit) {
             snprintf(problem, sizeof problem,
                      "%s: longer than %d bytes of sound; stream it instead", path,
                      (int)SOUND_MAX_SAMPLE_BYTES);
             return sound_fail(sound, problem);
         }
-        size_t used = pcm.size();
-        pcm.resize(used + step);
-        u32 got = decode_read(&sound->decoder, pcm.data() + used, SOUND_READ_CHUNK);
-        pcm.resize(used + (size_t)got * sound->channels);
         if (!got)
             break;
     }

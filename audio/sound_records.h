@@ -47,6 +47,11 @@ struct s_sound {
     bool background;  // opened by the loader thread
     int open_state;   // e_sound_open; changed under the system's lock while background
     s_sound* queued;  // the next sound waiting for the loader
+    // Where this play's queue stands, so a loop count set later can be held to what is heard.
+    u64 played;   // frames of its buffers already unqueued
+    u32 at;       // frames read since the decoder's latest rewind
+    u32 pass;     // frames of one pass through the file, known at the first rewind; 0 before
+    u32 rewinds;  // rewinds queued
     char path[SOUND_PATH_SIZE];
 };
 

@@ -34,10 +34,14 @@ static bool sound_stream_fill(s_sound* sound, s_sound_voice* voice, ALuint buffe
                             SOUND_STREAM_FRAMES - got);
         if (n) {
             got += n;
+            sound->at += n;
             rewound = false;
         } else if (voice->loops != 0 && !rewound && decode_rewind(&sound->decoder) == 0) {
             if (voice->loops > 0)
                 voice->loops--;
+            sound->pass = sound->at ? sound->at : sound->pass;
+            sound->at = 0;
+            sound->rewinds++;
             rewound = true;
         } else {
             sound->ended = true;
@@ -70,6 +74,9 @@ static void sound_stream_service(s_sound_system* system, s_sound_voice* voice)
         ALuint buffer;
         alSourceUnqueueBuffers(voice->source, 1, &buffer);
         sound->idle[sound->idle_count++] = buffer;
+        ALint bytes = 0;
+        alGetBufferi(buffer, AL_SIZE, &bytes);
+        sound->played += (u32)bytes / (sound->channels * sizeof(i16));
     }
     sound_stream_queue(sound, voice);
     ALint state = AL_STOPPED, queued = 0;
@@ -184,6 +191,7 @@ u32 sound_play(s_sound_system* system, s_sound* sound, bool paused)
         alSourcei(source, AL_LOOPING, AL_FALSE);
         decode_rewind(&sound->decoder);
         sound->ended = false;
+        sound->played = sound->at = sound->pass = sound->rewinds = 0;
         sound->voice = index + 1;
         sound_stream_queue(sound, voice);
     } else {
@@ -218,16 +226,49 @@ void sound_channel_set_frequency(s_sound_system* system, u32 channel, f32 hz)
     alSourcef(voice->source, AL_PITCH, pitch);
 }
 
+// A stream's queue runs up to a second ahead of what is heard, passes through
+// the file included: a count counts from the pass heard, and passes queued
+// beyond the last one it allows are dropped and the queue made again from
+// where the voice is.
+static void sound_stream_set_loops(s_sound_voice* voice, int loops)
+{
+    s_sound* sound = voice->sound;
+    ALint state = AL_STOPPED, offset = 0;
+    alGetSourcei(voice->source, AL_SOURCE_STATE, &state);
+    alGetSourcei(voice->source, AL_SAMPLE_OFFSET, &offset);
+    u64 heard = sound->played + (u64)offset;
+    u32 current = sound->pass ? (u32)(heard / sound->pass) : 0;  // the pass heard
+    if (loops < 0 || sound->rewinds <= current + (u32)loops) {
+        voice->loops = loops < 0 ? -1 : (i32)(current + (u32)loops - sound->rewinds);
+        sound->ended = sound->ended && !voice->loops;
+        return;
+    }
+    alSourceStop(voice->source);
+    alSourcei(voice->source, AL_BUFFER, 0);
+    memcpy(sound->idle, sound->buffers, sizeof sound->idle);
+    sound->idle_count = SOUND_STREAM_BUFFERS;
+    sound->played = heard;
+    sound->at = (u32)(heard - (u64)current * sound->pass);
+    sound->rewinds = current;
+    sound->ended = decode_seek(&sound->decoder, sound->at) != 0;
+    voice->loops = loops;
+    sound_stream_queue(sound, voice);
+    if (state == AL_PLAYING)
+        alSourcePlay(voice->source);
+}
+
 void sound_channel_set_loop_count(s_sound_system* system, u32 channel, int loop_count)
 {
     s_sound_voice* voice = sound_voice_of(system, channel);
     if (!voice)
         return;
-    voice->loops = loop_count < 0 ? -1 : loop_count;
-    if (!voice->sound->stream) {
-        alGetSourcei(voice->source, AL_SAMPLE_OFFSET, &voice->last_offset);
-        alSourcei(voice->source, AL_LOOPING, voice->loops != 0 ? AL_TRUE : AL_FALSE);
+    if (voice->sound->stream) {
+        sound_stream_set_loops(voice, loop_count);
+        return;
     }
+    voice->loops = loop_count < 0 ? -1 : loop_count;
+    alGetSourcei(voice->source, AL_SAMPLE_OFFSET, &voice->last_offset);
+    alSourcei(voice->source, AL_LOOPING, voice->loops != 0 ? AL_TRUE : AL_FALSE);
 }
 
 void sound_channel_set_mute(s_sound_system* system, u32 channel, bool mute)

@@ -81,6 +81,7 @@ struct chord : ::testing::Test {
     TempDir dir;
     void SetUp() override
     {
+        setenv("ALSOFT_DRIVERS", "none", 1);  // read once, before OpenAL Soft's first call
         ASSERT_EQ(0, CHD_Init(100, SOUND_INIT_LOOPBACK));
     }
     void TearDown() override
