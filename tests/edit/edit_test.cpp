@@ -70,6 +70,8 @@ TEST(edit, each_operation_changes_the_level_as_an_author_expects_and_undo_gives_
          1, nullptr, nullptr},
         {"a box selects the blocks inside it", [](s_edit& e) { edit_select_box(&e, 3, 6, 1, 4); return edit_delete(&e); },
          0, "0:0,5 ", nullptr},
+        {"a box takes the blocks on its edges", [](s_edit& e) { edit_select_box(&e, 2, 5, 0, 5); return edit_delete(&e); },
+         0, "", nullptr},
         {"delete removes every selected block", [](s_edit& e) { edit_select_box(&e, -9, -9, 9, 9); return edit_delete(&e); },
          0, "", [](const s_edit& e) { return e.map.groups[0].blocks.empty() && e.selection.empty(); }},
         {"duplicate copies one grid step right, the copies selected", [](s_edit& e) { edit_select_box(&e, -9, -9, 9, 9); return edit_duplicate(&e); },
@@ -157,6 +159,8 @@ TEST(edit, a_new_map_starts_from_the_template_and_a_first_block_starts_a_group)
     EXPECT_EQ(edit.map.groups[0].lives, 1);
     EXPECT_EQ(edit_pick(&edit, 1.3f, 2.4f).block, 0);
     EXPECT_EQ(edit_pick(&edit, 1.5f, 2).group, EDIT_NONE);
+    EXPECT_EQ(edit_pick(&edit, 0.5f + 0.9f, 2 + 0.45f).block, 0);  // the box's edges are its own
+    EXPECT_EQ(edit_pick(&edit, 0.5f - 0.9f, 2 - 0.45f).block, 0);
     EXPECT_EQ(edit_snap(1.26f, 0), 1.5f);
     EXPECT_EQ(edit_snap(-0.74f, 0), -0.5f);
     EXPECT_EQ(edit_snap(1.26f, 1), 1.26f);
