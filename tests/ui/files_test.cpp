@@ -155,15 +155,17 @@ TEST(ProgressFile, lines_read_alone_and_the_text_reads_back)
     };
     const Row rows[] = {
         {"", 0, "", ""},
-        {"cleared\t/p\ta.map\ncleared\t/p\ta.map\ncleared\t/q\tb.map\nlast\t/p\tsub/c.map\n", 2,
-         "sub/c.map", ""},
+        {"cleared\t/p\ta.map\ncleared\t/p\ta.map\ncleared\t/q\tb.map\nlast\t/p\tsub/c d.map\n", 2,
+         "sub/c d.map", ""},
         {"# a comment\nlast\t/p\ta.map\nlast\t/p\tb.map\n", 0, "b.map", ""},
         {"cleared /p a.map\ncleared\t/p\tb.map\n", 1, "",
          "h:1: expected 'cleared' or 'last', a tab, the pack's folder, a tab and the map"},
         {"cleared\tp\ta.map\n", 0, "",
          "h:1: expected an absolute folder and a map without tabs or control characters"},
         {"won\t/p\ta.map\n", 0, "", "h:1: unknown keyword 'won' (expected cleared or last)"},
-        {"last\t/p\t\x01\n", 0, "",
+        {"last\t/p\t" + std::string(8292, 'm'), 0, std::string(8292, 'm'), ""},
+        {"last\t/p\t" + std::string(8293, 'm'), 0, "", "h:1: line longer than 8300 bytes"},
+        {"last\t/p\t\x7f\n", 0, "",
          "h:1: expected an absolute folder and a map without tabs or control characters"},
     };
     for (const Row& row : rows) {
@@ -184,6 +186,15 @@ TEST(ProgressFile, lines_read_alone_and_the_text_reads_back)
                              history_play(&h, tab),  history_clear(&h, a), history_clear(&h, a),
                              history_clear(&h, tab), history_clear(&h, b)};
     EXPECT_EQ(news, (std::vector<int>{1, 0, 1, 0, 1, 0, 0, 1}));
+    // Saved and loaded, it is the same; a good file is written over, not set aside.
+    TempDir dir;
+    std::string path = dir.path + "/deep/progress.txt";
+    s_history loaded;
+    ASSERT_EQ(history_save(&h, path), 0);
+    history_load(&loaded, path);
+    EXPECT_EQ(history_text(&loaded), history_text(&h));
+    ASSERT_EQ(history_save(&loaded, path), 0);
+    EXPECT_FALSE(std::filesystem::exists(path + ".bad"));
 }
 
 // Where the files live: an absolute XDG folder, else under HOME, else nowhere.
