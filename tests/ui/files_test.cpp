@@ -197,18 +197,4 @@ TEST(ProgressFile, lines_read_alone_and_the_text_reads_back)
     EXPECT_FALSE(std::filesystem::exists(path + ".bad"));
 }
 
-// Where the files live: an absolute XDG folder, else under HOME, else nowhere.
-TEST(ProgressFile, the_files_live_under_the_xdg_folders_or_home)
-{
-    const char* rows[][3] = {{"/x", "/h", "/x/"}, {"x", "/h", "/h/.local/share/"}, {"", "", ""}};
-    std::string home = getenv("HOME") ? getenv("HOME") : "";
-    for (const auto& row : rows) {
-        setenv("XDG_DATA_HOME", row[0], 1);
-        setenv("HOME", row[1], 1);
-        EXPECT_EQ(history_path(), row[2][0] ? row[2] + std::string("tumbrelix/progress.txt") : "");
-    }
-    unsetenv("XDG_DATA_HOME");
-    setenv("HOME", home.c_str(), 1);
-}
-
 }  // namespace
