@@ -91,6 +91,7 @@ TEST(SettingsFile, steps_stay_in_range)
         {SETTING_MOUSE_SENSITIVITY, 4, 1, 4, "4.00x"},
         {SETTING_MOUSE_SENSITIVITY, 0.25f, -1, 0.25f, "0.25x"},
         {SETTING_MUSIC_VOLUME, 100, -3, 70, "70%"},
+        {SETTING_MUSIC_VOLUME, 95, 1, 100, "100%"},
         {SETTING_GAME_SPEED, 50, -1, 50, "50%"},
         {SETTING_FULLSCREEN, 0, 1, 1, "yes"},
         {SETTING_FULLSCREEN, 1, -1, 0, "no"},
