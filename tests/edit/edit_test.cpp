@@ -70,6 +70,8 @@ TEST(edit, each_operation_changes_the_level_as_an_author_expects_and_undo_gives_
          1, nullptr, nullptr},
         {"a box selects the blocks inside it", [](s_edit& e) { edit_select_box(&e, 3, 6, 1, 4); return edit_delete(&e); },
          0, "0:0,5 ", nullptr},
+        {"a box takes the blocks on its edges", [](s_edit& e) { edit_select_box(&e, 2, 5, 0, 5); return edit_delete(&e); },
+         0, "", nullptr},
         {"delete removes every selected block", [](s_edit& e) { edit_select_box(&e, -9, -9, 9, 9); return edit_delete(&e); },
          0, "", [](const s_edit& e) { return e.map.groups[0].blocks.empty() && e.selection.empty(); }},
         {"duplicate copies one grid step right, the copies selected", [](s_edit& e) { edit_select_box(&e, -9, -9, 9, 9); return edit_duplicate(&e); },
@@ -102,11 +104,11 @@ TEST(edit, each_operation_changes_the_level_as_an_author_expects_and_undo_gives_
          0, nullptr, [](const s_edit& e) { return edit_move_name(e.map.groups[0].moves[0]) == std::string("CIRCLE"); }},
         {"a movement is removed", [](s_edit& e) { edit_move_add(&e, "VERTICAL"); edit_move_add(&e, "CIRCLE"); return edit_move_remove(&e, 0); },
          0, nullptr, [](const s_edit& e) { return e.map.groups[0].moves.size() == 1 && e.map.groups[0].moves[0].params[0] == 0; }},
-        {"a limit moves", [](s_edit& e) { return edit_limit(&e, 3, 12.5f); },
-         0, nullptr, [](const s_edit& e) { return e.map.world.limits == std::vector<float>{-11, 11, -9, 12.5f}; }},
+        {"limits move", [](s_edit& e) { return edit_limit(&e, 3, 12.5f) + edit_limit(&e, 0, -12); },
+         0, nullptr, [](const s_edit& e) { return e.map.world.limits == std::vector<float>{-12, 11, -9, 12.5f}; }},
         {"a limit cannot close the field", [](s_edit& e) { return edit_limit(&e, 0, 10.5f); },
          1, nullptr, nullptr},
-        {"a drag is one step, none when it ends where it began", [](s_edit& e) { edit_select(&e, {0, 1}); edit_begin(&e); edit_move(&e, 1, 0); edit_move(&e, -1, 0); edit_end(&e); edit_begin(&e); edit_move(&e, 1, 0); edit_move(&e, 1, 1); edit_end(&e); return (int)e.undo.size() - 3; },
+        {"a drag is one step, none when it ends where it began, and after it each change is one", [](s_edit& e) { edit_select(&e, {0, 1}); edit_begin(&e); edit_move(&e, 1, 0); edit_move(&e, -1, 0); edit_end(&e); edit_begin(&e); edit_move(&e, 1, 0); edit_move(&e, 1, 1); edit_end(&e); edit_lives(&e, 2); edit_lives(&e, 3); return (int)e.undo.size() - 5; },
          0, "0:0,5 0:4,6 ", nullptr},
     };
     // clang-format on
@@ -157,6 +159,8 @@ TEST(edit, a_new_map_starts_from_the_template_and_a_first_block_starts_a_group)
     EXPECT_EQ(edit.map.groups[0].lives, 1);
     EXPECT_EQ(edit_pick(&edit, 1.3f, 2.4f).block, 0);
     EXPECT_EQ(edit_pick(&edit, 1.5f, 2).group, EDIT_NONE);
+    EXPECT_EQ(edit_pick(&edit, 0.5f + 0.9f, 2 + 0.45f).block, 0);  // the box's edges are its own
+    EXPECT_EQ(edit_pick(&edit, 0.5f - 0.9f, 2 - 0.45f).block, 0);
     EXPECT_EQ(edit_snap(1.26f, 0), 1.5f);
     EXPECT_EQ(edit_snap(-0.74f, 0), -0.5f);
     EXPECT_EQ(edit_snap(1.26f, 1), 1.26f);

@@ -34,6 +34,22 @@ void tap(s_game* game, int key)
     }
 }
 
+// The pointer to x, y, the left button going down (1), up (-1) or neither; then a frame.
+void mouse(s_game* game, int x, int y, int button)
+{
+    SDL_Event motion = {}, press = {};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.x = press.button.x = (Uint16)x;
+    motion.motion.y = press.button.y = (Uint16)y;
+    press.type = button > 0 ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    press.button.button = 1;
+    SDL_PushEvent(&motion);
+    if (button)
+        SDL_PushEvent(&press);
+    g_now += 16;
+    edit_frame(game);
+}
+
 }  // namespace
 
 TEST(edit_screen, a_still_editor_allocates_nothing_and_test_play_gives_the_level_back_as_it_was)
@@ -73,6 +89,19 @@ TEST(edit_screen, a_still_editor_allocates_nothing_and_test_play_gives_the_level
     EXPECT_TRUE(back.alive);
     EXPECT_EQ(back.hits, 0);
     EXPECT_EQ(edit_text(*game.map.getMap()), before);
+
+    // Two more blocks, the second selected; a press on the first drags the first.
+    int w = gl_vertex.width, h = gl_vertex.height;
+    mouse(&game, w / 3, h / 2, 0);
+    tap(&game, 'n');
+    mouse(&game, w * 2 / 3, h / 2, 0);
+    tap(&game, 'n');
+    mouse(&game, w / 3, h / 2, 1);
+    mouse(&game, w / 3, h / 2 - 60, 0);
+    mouse(&game, w / 3, h / 2 - 60, -1);
+    const std::vector<s_block>& blocks = game.map.getMap()->groups[0].blocks;
+    ASSERT_EQ(blocks.size(), 3u);
+    EXPECT_GT(blocks[1].origin.y, blocks[2].origin.y);
 
     push_press(27, true);  // Escape
     g_now += 16;

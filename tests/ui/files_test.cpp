@@ -24,6 +24,13 @@ TEST(SettingsFile, each_line_counts_alone_and_the_first_bad_one_is_named)
     const Row rows[] = {
         {"", SETTING_MOUSE_SENSITIVITY, 1, ""},
         {"mouse_sensitivity = 2\n", SETTING_MOUSE_SENSITIVITY, 2, ""},
+        {"\tmouse_sensitivity\t=\t4\t", SETTING_MOUSE_SENSITIVITY, 4, ""},
+        {"max_fps = 1001\n", SETTING_MAX_FPS, SETTINGS_AUTO,
+         "s:1: max_fps: expected a whole number from 0 to 1000, or auto, got '1001'"},
+        {"vsync = " + std::string(33, 'v'), SETTING_VSYNC, 1,
+         "s:1: vsync: expected yes or no, got '" + std::string(32, 'v') + "...'"},
+        {"vsync = off\x7f", SETTING_VSYNC, 1, "s:1: control character (byte 0x7F)"},
+        {"#" + std::string(1023, 'k') + "\nvsync = 0", SETTING_VSYNC, 0, ""},
         {"# quiet\n  music_volume=0  # off\r\n", SETTING_MUSIC_VOLUME, 0, ""},
         {"fullscreen = yes\n", SETTING_FULLSCREEN, 1, ""},
         {"vsync = off", SETTING_VSYNC, 0, ""},
@@ -40,7 +47,7 @@ TEST(SettingsFile, each_line_counts_alone_and_the_first_bad_one_is_named)
          "s:1: expected 'key = value'"},
         {"\n= 3\n", SETTING_MOUSE_SENSITIVITY, 1, "s:2: expected a key before '='"},
         {"game_speed = 50\n\x01\x7f", SETTING_GAME_SPEED, 50, "s:2: control character (byte 0x01)"},
-        {std::string(2000, 'k') + "\n", SETTING_GAME_SPEED, 100,
+        {std::string(1025, 'k') + "\n", SETTING_GAME_SPEED, 100,
          "s:1: line longer than 1024 bytes"},
     };
     for (const Row& row : rows) {
@@ -69,7 +76,7 @@ TEST(SettingsFile, written_text_reads_back_the_same_with_unknown_keys_kept)
 }
 
 // The menu's steps: clamped to the range, a yes/no turned over, a frame limit
-// passing through auto below its lowest.
+// passing through auto below its lowest; and what the menu shows then.
 TEST(SettingsFile, steps_stay_in_range)
 {
     struct Row {
@@ -77,18 +84,24 @@ TEST(SettingsFile, steps_stay_in_range)
         f32 from;
         int steps;
         f32 to;
+        const char* shown;
     };
     const Row rows[] = {
-        {SETTING_MOUSE_SENSITIVITY, 1, 1, 1.25f},
-        {SETTING_MOUSE_SENSITIVITY, 4, 1, 4},
-        {SETTING_MOUSE_SENSITIVITY, 0.25f, -1, 0.25f},
-        {SETTING_GAME_SPEED, 50, -1, 50},
-        {SETTING_FULLSCREEN, 0, 1, 1},
-        {SETTING_FULLSCREEN, 1, -1, 0},
-        {SETTING_MAX_FPS, SETTINGS_AUTO, 1, 0},
-        {SETTING_MAX_FPS, 0, -1, SETTINGS_AUTO},
-        {SETTING_MAX_FPS, SETTINGS_AUTO, -1, SETTINGS_AUTO},
-        {SETTING_MAX_FPS, 990, 1, 1000},
+        {SETTING_MOUSE_SENSITIVITY, 1, 1, 1.25f, "1.25x"},
+        {SETTING_MOUSE_SENSITIVITY, 4, 1, 4, "4.00x"},
+        {SETTING_MOUSE_SENSITIVITY, 0.25f, -1, 0.25f, "0.25x"},
+        {SETTING_MUSIC_VOLUME, 100, -3, 70, "70%"},
+        {SETTING_MUSIC_VOLUME, 95, 1, 100, "100%"},
+        {SETTING_GAME_SPEED, 50, -1, 50, "50%"},
+        {SETTING_FULLSCREEN, 0, 1, 1, "yes"},
+        {SETTING_FULLSCREEN, 1, -1, 0, "no"},
+        {SETTING_VSYNC, 1, 2, 1, "yes"},
+        {SETTING_MAX_FPS, SETTINGS_AUTO, 1, 0, "no limit"},
+        {SETTING_MAX_FPS, SETTINGS_AUTO, 2, 30, "30"},
+        {SETTING_MAX_FPS, 30, -1, 0, "no limit"},
+        {SETTING_MAX_FPS, 0, -1, SETTINGS_AUTO, "auto"},
+        {SETTING_MAX_FPS, SETTINGS_AUTO, -1, SETTINGS_AUTO, "auto"},
+        {SETTING_MAX_FPS, 990, 1, 1000, "1000"},
     };
     for (const Row& row : rows) {
         s_settings settings;
@@ -97,6 +110,9 @@ TEST(SettingsFile, steps_stay_in_range)
         settings_step(&settings, row.setting, row.steps);
         EXPECT_EQ(settings.value[row.setting], row.to)
             << SETTINGS_ROWS[row.setting].key << " " << row.from << " by " << row.steps;
+        char shown[32];
+        settings_show(&settings, row.setting, shown, sizeof shown);
+        EXPECT_STREQ(shown, row.shown);
     }
 }
 
@@ -140,15 +156,17 @@ TEST(ProgressFile, lines_read_alone_and_the_text_reads_back)
     };
     const Row rows[] = {
         {"", 0, "", ""},
-        {"cleared\t/p\ta.map\ncleared\t/p\ta.map\ncleared\t/q\tb.map\nlast\t/p\tsub/c.map\n", 2,
-         "sub/c.map", ""},
+        {"cleared\t/p\ta.map\ncleared\t/p\ta.map\ncleared\t/q\tb.map\nlast\t/p\tsub/c d.map\n", 2,
+         "sub/c d.map", ""},
         {"# a comment\nlast\t/p\ta.map\nlast\t/p\tb.map\n", 0, "b.map", ""},
         {"cleared /p a.map\ncleared\t/p\tb.map\n", 1, "",
          "h:1: expected 'cleared' or 'last', a tab, the pack's folder, a tab and the map"},
         {"cleared\tp\ta.map\n", 0, "",
          "h:1: expected an absolute folder and a map without tabs or control characters"},
         {"won\t/p\ta.map\n", 0, "", "h:1: unknown keyword 'won' (expected cleared or last)"},
-        {"last\t/p\t\x01\n", 0, "",
+        {"last\t/p\t" + std::string(8292, 'm'), 0, std::string(8292, 'm'), ""},
+        {"last\t/p\t" + std::string(8293, 'm'), 0, "", "h:1: line longer than 8300 bytes"},
+        {"last\t/p\t\x7f\n", 0, "",
          "h:1: expected an absolute folder and a map without tabs or control characters"},
     };
     for (const Row& row : rows) {
@@ -162,6 +180,22 @@ TEST(ProgressFile, lines_read_alone_and_the_text_reads_back)
         EXPECT_EQ(history_parse(&again, "h", history_text(&history), &problem), 0);
         EXPECT_EQ(history_text(&again), history_text(&history));
     }
+    // Only news makes the game write the file again.
+    s_history h = {};
+    s_history_level a = {"/p", "a.map"}, b = {"/p", "b.map"}, tab = {"/p", "x\ty"};
+    std::vector<int> news = {history_play(&h, a),    history_play(&h, a),  history_play(&h, b),
+                             history_play(&h, tab),  history_clear(&h, a), history_clear(&h, a),
+                             history_clear(&h, tab), history_clear(&h, b)};
+    EXPECT_EQ(news, (std::vector<int>{1, 0, 1, 0, 1, 0, 0, 1}));
+    // Saved and loaded, it is the same; a good file is written over, not set aside.
+    TempDir dir;
+    std::string path = dir.path + "/deep/progress.txt";
+    s_history loaded;
+    ASSERT_EQ(history_save(&h, path), 0);
+    history_load(&loaded, path);
+    EXPECT_EQ(history_text(&loaded), history_text(&h));
+    ASSERT_EQ(history_save(&loaded, path), 0);
+    EXPECT_FALSE(std::filesystem::exists(path + ".bad"));
 }
 
 }  // namespace

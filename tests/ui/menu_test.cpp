@@ -27,6 +27,10 @@ TEST(Menu, input_moves_the_focus_or_chooses_changes_or_leaves)
         {{1, 0, 1, 1, 0, 0, 0, 0}, 1, 1, MENU_BACK, -1, 0},      // going back comes first
         {{0, 0, 0, 0, 1, 0, 300, 215}, 0, 2, MENU_NONE, -1, 0},  // hovering takes the focus
         {{0, 0, 0, 0, 1, 0, 20, 215}, 0, 0, MENU_NONE, -1, 0},   // beside the rows: nothing
+        {{0, 0, 0, 0, 1, 0, 96, 150}, 2, 0, MENU_NONE, -1, 0},   // a row's first pixel is its own
+        {{0, 0, 0, 0, 1, 0, 544, 150}, 2, 2, MENU_NONE, -1, 0},  // one past its last is not
+        {{0, 0, 0, 0, 1, 0, 543, 180}, 0, 1, MENU_NONE, -1, 0},
+        {{0, 1, 0, 0, 0, 0, 0, 0}, 0, 0, MENU_CHANGE, 0, 1},
         {{0, 0, 0, 0, 1, 0, 300, 240}, 0, 0, MENU_NONE, -1, 0},  // below the last: nothing
         {{0, 0, 0, 0, 0, 1, 300, 185}, 0, 1, MENU_CHOOSE, 1, 0},
         {{0, 0, 0, 0, 0, 1, 300, 100}, 2, 2, MENU_NONE, -1, 0},  // a click off every entry
