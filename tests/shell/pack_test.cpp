@@ -68,6 +68,10 @@ TEST(pack_read, lists_the_levels_in_order_or_names_the_file_line_and_problem)
         }
         EXPECT_EQ(got, expected);
     }
+    s_pack root = {};
+    std::string error;
+    EXPECT_EQ(pack_read(&root, "/", &error), 1) << "the root folder keeps its one slash";
+    EXPECT_EQ(error, "/: holds neither pack.txt nor any .map file to play");
 }
 
 }  // namespace
