@@ -211,6 +211,7 @@ TEST(reader, reads_the_format_as_a_level_author_expects_and_names_the_line_of_ba
         {"WORLD LIMITS 1 2 3 nan END", ":1: expected a number after LIMITS, found \"nan\""},
         {"WORLD LIMITS 1 2 3 1e39 END", ":1: expected a number after LIMITS, found \"1e39\""},
         {"WORLD LIMITS 1 2 3 4e END", ":1: expected a number after LIMITS, found \"4e\""},
+        {"WORLD LIMITS 1 2 3 -. END", ":1: expected a number after LIMITS, found \"-.\""},
         {"BLOCKS ORIGIN 1 2 \x01\x7f END", ":1: expected a number after ORIGIN, found \"??\""},
         {"WORLD\nNUMFACES 2000000000\nFACES a b\n",
          ":3: expected a face identifier after FACES, found the end of the file"},
